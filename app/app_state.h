@@ -1,0 +1,43 @@
+#pragma once
+#include <windows.h>
+
+#include "drivers/driver_table.h"
+#include "render/gl_surface.h"
+#include "render/scene_state.h"
+
+// The dialog window and the controls the program talks to.
+class MainDialog {
+public:
+    HWND dialog = nullptr;
+    HWND sceneControl = nullptr;
+    HWND infoText = nullptr;
+    HWND extensionList = nullptr;
+    HWND driverList = nullptr;
+
+    // Looks the controls up and puts the scene control's procedure in place.
+    int bindControls();
+};
+
+// Program-wide state: one thread, one dialog, all of it lives for the whole run.
+extern MainDialog g_mainDialog;
+extern HINSTANCE g_instance;
+extern HCURSOR g_sizeAllCursor;
+extern WNDPROC g_previousSceneProc;
+extern GlSurface g_surface;
+extern SceneState g_scene;
+extern DriverTable g_driverTable;
+extern bool g_startupFailed;
+
+INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK sceneControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Registry glue of the driver table.
+void loadDriverTable();
+void fillDriverList();
+void switchDriver(int row);
+
+// Renderer information glue.
+void showRendererInfo();
+char* buildExtensionString(bool includeWgl);
+void fillExtensionList(char* text);

@@ -1,0 +1,95 @@
+#include <cstdlib>
+
+#include "app/app_state.h"
+#include "res/resource.h"
+
+int MainDialog::bindControls() {
+    sceneControl = GetDlgItem(dialog, IDC_SCENE_CONTROL);
+    g_previousSceneProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(sceneControl, GWLP_WNDPROC));
+    SetWindowLongPtrA(sceneControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(sceneControlProc));
+    infoText = GetDlgItem(dialog, IDC_INFO_TEXT);
+    extensionList = GetDlgItem(dialog, IDC_EXTENSION_LIST);
+    driverList = GetDlgItem(dialog, IDC_DRIVER_LIST);
+    return 1;
+}
+
+INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return 0;
+    g_mainDialog.dialog = dialog;
+    g_mainDialog.bindControls();
+    // From here on the dialog is handled as a plain window.
+    SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogWindowProc));
+    fillDriverList();
+
+    if (!g_surface.attach(g_mainDialog.sceneControl)) {
+        // The dialog is still invisible: the box stands alone, and the quit
+        // message ends the modal loop before the dialog is ever shown.
+        MessageBoxA(nullptr, "OpenGL Error : Initialization Failed", "OpenGL Error", MB_OK);
+        g_startupFailed = true;
+        PostQuitMessage(-1);
+        return TRUE;
+    }
+    g_surface.setupProjection(-1, -1, -1.0);
+    showRendererInfo();
+
+    HICON icon = LoadIconA(g_instance, MAKEINTRESOURCEA(IDI_APP_ICON));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+
+    char* extensions = buildExtensionString(true);
+    fillExtensionList(extensions);
+    std::free(extensions);
+    return FALSE;
+}
+
+namespace {
+
+LRESULT eraseBackground(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    RECT client;
+    GetClientRect(window, &client);
+    HBRUSH brush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    FillRect(reinterpret_cast<HDC>(wparam), &client, brush);
+    DeleteObject(brush);
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+LRESULT setCursor(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    POINT pointer;
+    GetCursorPos(&pointer);
+    if (WindowFromPoint(pointer) == g_mainDialog.sceneControl) {
+        SetCursor(g_sizeAllCursor);
+        return TRUE;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_DESTROY:
+        g_surface.release();
+        PostQuitMessage(0);
+        break;
+    case WM_ERASEBKGND:
+        return eraseBackground(window, message, wparam, lparam);
+    case WM_SETCURSOR:
+        return setCursor(window, message, wparam, lparam);
+    case WM_COMMAND: {
+        const WORD id = LOWORD(wparam);
+        if (id == IDOK || id == IDCANCEL || id == IDC_CLOSE_COMMAND) {
+            g_surface.release();
+            EndDialog(window, id);
+            return TRUE;
+        }
+        if (id == IDC_DRIVER_LIST && HIWORD(wparam) == LBN_SELCHANGE) {
+            const LRESULT row = SendMessageA(g_mainDialog.driverList, LB_GETCURSEL, 0, 0);
+            if (row >= 0) switchDriver(static_cast<int>(row));
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}

@@ -1,0 +1,37 @@
+#include "app/app_state.h"
+#include "info/extensions.h"
+#include "render/gl_api.h"
+
+namespace {
+
+const char* glText(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)); }
+
+}  // namespace
+
+void showRendererInfo() {
+    const char* version = glText(GL_VERSION);
+    const char* renderer = glText(GL_RENDERER);
+    const char* vendor = glText(GL_VENDOR);
+    char text[kInfoTextSize];
+    formatRendererInfo(text, vendor, renderer, version);
+    SetWindowTextA(g_mainDialog.infoText, text);
+}
+
+char* buildExtensionString(bool includeWgl) {
+    const char* wgl = nullptr;
+    if (includeWgl) {
+        using GetExtensionsString = const char*(WINAPI*)(HDC);
+        // Through a plain function type: GCC warns about casts between unrelated ones.
+        auto entry = reinterpret_cast<GetExtensionsString>(
+            reinterpret_cast<void (*)()>(wglGetProcAddress("wglGetExtensionsStringARB")));
+        if (entry != nullptr) wgl = entry(wglGetCurrentDC());
+    }
+    return joinExtensionText(glText(GL_EXTENSIONS), wgl);
+}
+
+void fillExtensionList(char* text) {
+    HWND list = g_mainDialog.extensionList;
+    splitExtensionRows(text, [list](const char* row) {
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
+    });
+}

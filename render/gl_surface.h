@@ -1,0 +1,32 @@
+#pragma once
+#include <windows.h>
+
+// One OpenGL rendering context bound to one child window for the life of the
+// dialog. release() may run any number of times.
+class GlSurface {
+public:
+    GlSurface() = default;
+    ~GlSurface() { release(); }
+    GlSurface(const GlSurface&) = delete;
+    GlSurface& operator=(const GlSurface&) = delete;
+
+    // Nonzero when the context was created and made current.
+    int attach(HWND window);
+    // -1 for width or height stands for the size read by attach; -1.0 for the
+    // aspect stands for width / height.
+    int setupProjection(int width, int height, double aspect);
+    int release();
+
+    HDC deviceContext() const { return deviceContext_; }
+
+private:
+    void choosePixelFormat(HDC dc);
+    int createContext(HDC dc);
+
+    HWND window_ = nullptr;
+    HDC deviceContext_ = nullptr;
+    HGLRC renderingContext_ = nullptr;
+    LONG width_ = 0;
+    LONG height_ = 0;
+    int pixelFormat_ = 0;
+};

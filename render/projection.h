@@ -1,0 +1,16 @@
+#pragma once
+
+// The viewport and perspective that the scene is drawn with.
+struct Projection {
+    int width;
+    int height;
+    double aspect;
+};
+
+// width or height -1 stand for the size stored at attach; aspect -1.0 stands for
+// width / height, or width alone when the height is 0.
+Projection resolveProjection(int width, int height, double aspect, int storedWidth, int storedHeight);
+
+// Viewport, 45-degree perspective from 1 to 10, identity model-view, back buffer,
+// lighting and depth test. Needs a current context.
+void applyProjection(const Projection& projection);

@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+
+// The cube's two angles in degrees and the left-button drag that turns them.
+struct SceneState {
+    double angleX = 45.0;
+    double angleY = 45.0;
+    int dragging = 0;
+    int lastX = 0;
+    int lastY = 0;
+};
+
+struct PointerPos {
+    int x;
+    int y;
+};
+
+// Pointer messages carry x and y as signed 16-bit values: a captured pointer left
+// of or above the control gives negative coordinates.
+PointerPos pointerFromLParam(std::uint32_t lparam);
+
+void beginDrag(SceneState& scene, int x, int y);
+
+// Returns true when the move belongs to a drag (the caller repaints); a move
+// outside a drag changes nothing.
+bool dragTo(SceneState& scene, int x, int y);
+
+void endDrag(SceneState& scene);

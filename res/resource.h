@@ -1,0 +1,9 @@
+#pragma once
+// Identifiers shared by the dialog template, the program and its tests.
+#define IDD_MAIN_DIALOG 103
+#define IDI_APP_ICON 130
+#define IDC_SCENE_CONTROL 1001
+#define IDC_EXTENSION_LIST 1003
+#define IDC_INFO_TEXT 1004
+#define IDC_DRIVER_LIST 1005
+#define IDC_CLOSE_COMMAND 105
