@@ -1,0 +1,279 @@
+#include "harness.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace harness {
+
+namespace {
+
+bool sameNameA(const std::string& entry, const std::string& name) {
+    return entry.size() > name.size() && entry[name.size()] == '=' &&
+           _strnicmp(entry.c_str(), name.c_str(), name.size()) == 0;
+}
+
+std::vector<char> environmentWith(const Env& extra) {
+    std::vector<std::string> entries;
+    char* block = GetEnvironmentStringsA();
+    for (const char* p = block; *p != '\0'; p += std::strlen(p) + 1) {
+        std::string entry(p);
+        bool replaced = false;
+        for (const auto& kv : extra) replaced = replaced || sameNameA(entry, kv.first);
+        if (!replaced) entries.push_back(entry);
+    }
+    FreeEnvironmentStringsA(block);
+    for (const auto& kv : extra) entries.push_back(kv.first + "=" + kv.second);
+    std::vector<char> out;
+    for (const auto& e : entries) out.insert(out.end(), e.c_str(), e.c_str() + e.size() + 1);
+    out.push_back('\0');
+    return out;
+}
+
+std::string narrow(const wchar_t* text) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], n, nullptr, nullptr);
+    out.resize(static_cast<size_t>(n - 1));
+    return out;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+struct FindData {
+    DWORD pid;
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK findWindowProc(HWND window, LPARAM param) {
+    auto* data = reinterpret_cast<FindData*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == data->pid && windowText(window) == data->caption) {
+        data->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::string binDir() {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, n);
+    return dir.substr(0, dir.find_last_of("\\/"));
+}
+
+std::string programPath() { return binDir() + "\\gl-renderer-info.exe"; }
+std::string doubleProgramPath() { return binDir() + "\\double\\gl-renderer-info.exe"; }
+
+std::string unixTempPath(const std::string& name) {
+    static int counter = 0;
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, "/tmp/gri-%lu-%d-", GetCurrentProcessId(), ++counter);
+    return buffer + name;
+}
+
+std::string dosPath(const std::string& unixPath) {
+    std::string out = "Z:" + unixPath;
+    for (char& c : out) {
+        if (c == '/') c = '\\';
+    }
+    return out;
+}
+
+App::~App() {
+    if (info_.hProcess != nullptr) {
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(info_.hProcess, 99);
+            WaitForSingleObject(info_.hProcess, 5000);
+        }
+        CloseHandle(info_.hProcess);
+        CloseHandle(info_.hThread);
+    }
+}
+
+bool App::start(const std::string& exe, const Env& env) {
+    std::vector<char> block = environmentWith(env);
+    std::string command = "\"" + exe + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, block.data(), nullptr, &startup,
+                          &info_) != 0;
+}
+
+HWND App::waitForWindow(const char* caption, DWORD timeoutMs) const {
+    WaitForInputIdle(info_.hProcess, timeoutMs);
+    const DWORD start = GetTickCount();
+    do {
+        HWND found = findTopWindow(info_.dwProcessId, caption);
+        if (found != nullptr) return found;
+        Sleep(20);
+    } while (GetTickCount() - start < timeoutMs && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT);
+    return nullptr;
+}
+
+HWND App::waitForDialog(DWORD timeoutMs) const {
+    HWND dialog = waitForWindow("OpenGL Renderer infos", timeoutMs);
+    const DWORD start = GetTickCount();
+    while (dialog != nullptr && !IsWindowVisible(dialog) && GetTickCount() - start < timeoutMs) Sleep(20);
+    return dialog;
+}
+
+bool App::waitForExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    return GetExitCodeProcess(info_.hProcess, exitCode) != 0;
+}
+
+HWND findTopWindow(DWORD pid, const char* caption) {
+    FindData data{pid, caption, nullptr};
+    EnumWindows(findWindowProc, reinterpret_cast<LPARAM>(&data));
+    return data.found;
+}
+
+// Text crosses the process boundary as UTF-16: ask with the wide messages.
+std::string windowText(HWND window) {
+    const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return narrow(text.data());
+}
+
+std::string windowClass(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::vector<std::string> listRows(HWND list) {
+    std::vector<std::string> rows;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        std::vector<wchar_t> text(static_cast<size_t>(length < 0 ? 0 : length) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        rows.push_back(narrow(text.data()));
+    }
+    return rows;
+}
+
+int listSelection(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
+
+// Wine starts Unix programs but gives no handle to wait on: the script leaves
+// its exit status in a file, which is polled for.
+std::string runUnix(const std::string& command, int* status, DWORD timeoutMs) {
+    const std::string script = unixTempPath("cmd.sh");
+    const std::string output = unixTempPath("cmd.out");
+    const std::string done = unixTempPath("cmd.done");
+    {
+        std::ofstream out(dosPath(script), std::ios::binary);
+        out << "#!/bin/sh\n(" << command << ") >" << output << " 2>&1\necho $? >" << done << ".tmp\nmv " << done
+            << ".tmp " << done << "\n";
+    }
+    std::string line = "/bin/sh " + script;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    int result = -1;
+    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+        const DWORD start = GetTickCount();
+        while (GetFileAttributesA(dosPath(done).c_str()) == INVALID_FILE_ATTRIBUTES &&
+               GetTickCount() - start < timeoutMs) {
+            Sleep(10);
+        }
+        const std::string code = readFile(dosPath(done));
+        if (!code.empty()) result = std::atoi(code.c_str());
+    }
+    std::string text = readFile(dosPath(output));
+    DeleteFileA(dosPath(script).c_str());
+    DeleteFileA(dosPath(output).c_str());
+    DeleteFileA(dosPath(done).c_str());
+    if (status != nullptr) *status = result;
+    return text;
+}
+
+bool grabControlFrame(HWND control, Image* image) {
+    RECT client;
+    if (!GetClientRect(control, &client)) return false;
+    char size[64];
+    std::snprintf(size, sizeof size, " %ldx%ld+", client.right, client.bottom);
+    // The off-screen window: an unnamed child of a 1 x 1 window at -1, -1, with the
+    // client's size. The newest one (last listed) belongs to the newest program.
+    std::istringstream tree(runUnix("xwininfo -root -tree"));
+    std::string line;
+    std::string id;
+    bool underOffscreenParent = false;
+    while (std::getline(tree, line)) {
+        if (line.find("1x1+-1+-1") != std::string::npos) {
+            underOffscreenParent = true;
+            continue;
+        }
+        if (underOffscreenParent && line.find(size) != std::string::npos) {
+            std::istringstream fields(line);
+            fields >> id;
+        }
+        if (line.find("child") == std::string::npos) underOffscreenParent = false;
+    }
+    if (id.empty()) return false;
+    const std::string ppm = unixTempPath("frame.ppm");
+    int status = -1;
+    runUnix("import -silent -window " + id + " ppm:" + ppm, &status);
+    const std::string data = readFile(dosPath(ppm));
+    DeleteFileA(dosPath(ppm).c_str());
+    if (status != 0) return false;
+    std::istringstream in(data);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> image->width >> image->height >> maxValue;
+    in.get();
+    if (magic != "P6" || maxValue != 255 || image->width <= 0 || image->height <= 0) return false;
+    const size_t bytes = static_cast<size_t>(image->width) * image->height * 3;
+    const size_t offset = static_cast<size_t>(in.tellg());
+    if (data.size() < offset + bytes) return false;
+    image->rgb.assign(data.begin() + static_cast<std::ptrdiff_t>(offset),
+                      data.begin() + static_cast<std::ptrdiff_t>(offset + bytes));
+    return true;
+}
+
+ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::string& name,
+                               const std::string& value)
+    : root_(root), path_(path), name_(name) {
+    HKEY key = nullptr;
+    if (RegCreateKeyA(root_, path_.c_str(), &key) != ERROR_SUCCESS) return;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name_.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+        old_.resize(size);
+        hadValue_ = RegQueryValueExA(key, name_.c_str(), nullptr, &type_, old_.data(), &size) == ERROR_SUCCESS;
+    }
+    RegSetValueExA(key, name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+}
+
+ScopedRegValue::~ScopedRegValue() {
+    HKEY key = nullptr;
+    if (RegCreateKeyA(root_, path_.c_str(), &key) != ERROR_SUCCESS) return;
+    if (hadValue_) {
+        RegSetValueExA(key, name_.c_str(), 0, type_, old_.data(), static_cast<DWORD>(old_.size()));
+    } else {
+        RegDeleteValueA(key, name_.c_str());
+    }
+    RegCloseKey(key);
+}
+
+PreferLocalOpenGl::PreferLocalOpenGl()
+    : value_(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\gl-renderer-info.exe\\DllOverrides", "opengl32",
+             "native,builtin") {}
+
+}  // namespace harness

@@ -1,0 +1,88 @@
+#pragma once
+// Drives the real program from outside, as a user or an automation tool would:
+// start it, find its windows, read and send messages, read its exit code.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace harness {
+
+using Env = std::vector<std::pair<std::string, std::string>>;
+
+std::string binDir();           // the folder of the test executable
+std::string programPath();      // the program as built
+std::string doubleProgramPath();  // the copy beside the OpenGL double
+std::string unixTempPath(const std::string& name);  // a fresh file under /tmp, as a Unix path
+std::string dosPath(const std::string& unixPath);   // the same file through drive Z:
+
+// One run of a program. The destructor ends it if it still runs.
+class App {
+public:
+    App() = default;
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    bool start(const std::string& exe, const Env& env = {});
+    // Waits for input idle, then for the top-level window with this caption.
+    HWND waitForWindow(const char* caption, DWORD timeoutMs = 20000) const;
+    // The dialog, once it is shown: input idle, found by caption and visible.
+    HWND waitForDialog(DWORD timeoutMs = 20000) const;
+    bool waitForExit(DWORD timeoutMs, DWORD* exitCode);
+    DWORD pid() const { return info_.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION info_ = {};
+};
+
+HWND findTopWindow(DWORD pid, const char* caption);
+std::string windowText(HWND window);
+std::string windowClass(HWND window);
+std::vector<std::string> listRows(HWND list);
+int listSelection(HWND list);
+
+// Runs a Unix shell command line and returns what it printed; *status gets its
+// exit status (-1 when it did not finish in time).
+std::string runUnix(const std::string& command, int* status = nullptr, DWORD timeoutMs = 30000);
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+    const std::uint8_t* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+
+// The frame a child control's OpenGL presents, read from the X server: Wine
+// keeps it in an off-screen X window of the control's client size.
+bool grabControlFrame(HWND control, Image* image);
+
+// Sets a registry value for the test's lifetime and puts back what was there.
+class ScopedRegValue {
+public:
+    ScopedRegValue(HKEY root, const std::string& path, const std::string& name, const std::string& value);
+    ~ScopedRegValue();
+    ScopedRegValue(const ScopedRegValue&) = delete;
+    ScopedRegValue& operator=(const ScopedRegValue&) = delete;
+
+private:
+    HKEY root_;
+    std::string path_;
+    std::string name_;
+    bool hadValue_ = false;
+    DWORD type_ = 0;
+    std::vector<BYTE> old_;
+};
+
+// Makes the program prefer an opengl32.dll in its own folder, as Windows does.
+class PreferLocalOpenGl {
+public:
+    PreferLocalOpenGl();
+
+private:
+    ScopedRegValue value_;
+};
+
+}  // namespace harness

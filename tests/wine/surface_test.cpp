@@ -1,0 +1,135 @@
+// The rendering surface seen through the OpenGL double: what the program asks
+// for, its fallbacks, its release, and the start-up failure path.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "harness.h"
+#include "res/resource.h"
+
+using namespace harness;
+
+namespace {
+
+std::vector<std::string> readLines(const std::string& unixPath) {
+    std::ifstream in(dosPath(unixPath));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+int countOf(const std::vector<std::string>& lines, const std::string& line) {
+    int n = 0;
+    for (const auto& l : lines) n += l == line ? 1 : 0;
+    return n;
+}
+
+struct StaticText {
+    std::string text;
+};
+
+BOOL CALLBACK collectStatic(HWND window, LPARAM param) {
+    if (_stricmp(windowClass(window).c_str(), "Static") == 0) {
+        std::string& out = reinterpret_cast<StaticText*>(param)->text;
+        const std::string text = windowText(window);
+        if (!text.empty()) out = text;
+    }
+    return TRUE;
+}
+
+// Runs the program on the double until its dialog shows, then closes it with OK
+// and returns the double's log.
+std::vector<std::string> runLogged(Env env, RECT* sceneClient = nullptr) {
+    PreferLocalOpenGl local;
+    const std::string log = unixTempPath("gl.log");
+    env.emplace_back("GLDOUBLE_LOG", dosPath(log));
+    App app;
+    EXPECT_TRUE(app.start(doubleProgramPath(), env));
+    HWND dialog = app.waitForDialog();
+    EXPECT_NE(dialog, nullptr);
+    if (dialog != nullptr) {
+        if (sceneClient != nullptr) GetClientRect(GetDlgItem(dialog, IDC_SCENE_CONTROL), sceneClient);
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+    DWORD code = 1000;
+    EXPECT_TRUE(app.waitForExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+    std::vector<std::string> lines = readLines(log);
+    DeleteFileA(dosPath(log).c_str());
+    return lines;
+}
+
+}  // namespace
+
+TEST(Surface, AsksForTheFormatAndProjectionAndReleases) {
+    RECT client = {};
+    const auto log = runLogged({}, &client);
+    EXPECT_EQ(countOf(log,
+                      "ChoosePixelFormat size=40 version=1 flags=80000025 type=0 color=32 r=8/16 g=8/8 b=8/0 "
+                      "a=0/0 accum=64/16/16/16/0 depth=32 stencil=8 aux=0 layer=0"),
+              1);
+    EXPECT_EQ(countOf(log, "SetPixelFormat 7 color=32"), 1);
+    EXPECT_EQ(countOf(log, "CreateContext"), 1);
+
+    // The viewport covers the control's client area; gluPerspective(45, w / h, 1, 10).
+    std::ostringstream viewport;
+    viewport << "Viewport 0 0 " << client.right << " " << client.bottom;
+    EXPECT_GE(countOf(log, viewport.str()), 1);
+    const double f = 1.0 / std::tan(22.5 * 3.14159265358979323846 / 180.0);
+    const double aspect = static_cast<double>(client.right) / client.bottom;
+    char perspective[160];
+    snprintf(perspective, sizeof perspective, "MultMatrixd %.6f %.6f %.6f %.6f", f / aspect, f, -11.0 / 9.0,
+             -20.0 / 9.0);
+    EXPECT_GE(countOf(log, perspective), 1) << "expected " << perspective;
+
+    // Released on OK and again on destruction: the context is deleted exactly once.
+    EXPECT_GE(countOf(log, "MakeCurrent none"), 1);
+    EXPECT_EQ(countOf(log, "DeleteContext"), 1);
+    EXPECT_GE(countOf(log, "SwapBuffers"), 1);
+}
+
+TEST(Surface, FallsBackToFormatOne) {
+    const auto log = runLogged({{"GLDOUBLE_CHOOSE", "fail"}});
+    EXPECT_EQ(countOf(log, "DescribePixelFormat 1"), 1);
+    // The request now holds format 1's description (24-bit colour in the double).
+    EXPECT_EQ(countOf(log, "SetPixelFormat 1 color=24"), 1);
+
+    // Format 1 cannot be described either: no format is set, the context still decides.
+    const auto undescribed = runLogged({{"GLDOUBLE_CHOOSE", "fail"}, {"GLDOUBLE_DESCRIBE", "fail"}});
+    EXPECT_EQ(countOf(undescribed, "DescribePixelFormat 1"), 1);
+    for (const auto& line : undescribed) {
+        EXPECT_EQ(line.rfind("SetPixelFormat", 0), std::string::npos) << line;
+    }
+    EXPECT_EQ(countOf(undescribed, "CreateContext"), 1);
+}
+
+TEST(Surface, FailedStartShowsTheErrorAndExitsWithOne) {
+    for (const char* failing : {"GLDOUBLE_CREATE", "GLDOUBLE_MAKECURRENT"}) {
+        SCOPED_TRACE(failing);
+        PreferLocalOpenGl local;
+        App app;
+        ASSERT_TRUE(app.start(doubleProgramPath(), {{failing, "fail"}}));
+        HWND box = app.waitForWindow("OpenGL Error");
+        ASSERT_NE(box, nullptr) << "no error box";
+        StaticText text;
+        EnumChildWindows(box, collectStatic, reinterpret_cast<LPARAM>(&text));
+        EXPECT_EQ(text.text, "OpenGL Error : Initialization Failed");
+        EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+
+        // The dialog exists but was never shown, and nothing after the binding ran.
+        HWND dialog = findTopWindow(app.pid(), "OpenGL Renderer infos");
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_FALSE(IsWindowVisible(dialog));
+        EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_INFO_TEXT)), "Infos:");
+        EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_EXTENSION_LIST), LB_GETCOUNT, 0, 0), 0);
+        // The driver list was filled before the binding.
+        EXPECT_GE(SendMessageW(GetDlgItem(dialog, IDC_DRIVER_LIST), LB_GETCOUNT, 0, 0), 1);
+
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        DWORD code = 1000;
+        ASSERT_TRUE(app.waitForExit(15000, &code));
+        EXPECT_EQ(code, 1u);
+    }
+}
