@@ -3,6 +3,7 @@ enable_language(RC)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # No runtime DLLs beyond the system's own.
 string(APPEND CMAKE_EXE_LINKER_FLAGS " -static -static-libgcc -static-libstdc++")
+string(APPEND CMAKE_EXE_LINKER_FLAGS_RELEASE " -s")
 string(APPEND CMAKE_SHARED_LINKER_FLAGS " -static -static-libgcc -static-libstdc++")
 
 # The icon is drawn by a small generator, built for the machine doing the build.

@@ -133,7 +133,7 @@ TEST(Dialog, ControlsFollowTheTemplate) {
 
     // The hidden driver list stays hidden while the dialog runs and is used.
     PostMessageW(GetDlgItem(dialog, IDC_EXTENSION_LIST), WM_KEYDOWN, VK_DOWN, 0);
-    SendMessageW(dialog, WM_NULL, 0, 0);
+    send(dialog, WM_NULL, 0, 0);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_DRIVER_LIST)));
 }
 
@@ -235,8 +235,8 @@ TEST(Dialog, OtherCommandsDoNotClose) {
     ASSERT_TRUE(app.start(programPath()));
     HWND dialog = app.waitForDialog();
     ASSERT_NE(dialog, nullptr);
-    SendMessageW(dialog, WM_COMMAND, 104, 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_DRIVER_LIST, LBN_DBLCLK), 0);
+    send(dialog, WM_COMMAND, 104, 0);
+    send(dialog, WM_COMMAND, MAKEWPARAM(IDC_DRIVER_LIST, LBN_DBLCLK), 0);
     DWORD code = 0;
     EXPECT_FALSE(app.waitForExit(300, &code));
     EXPECT_TRUE(IsWindowVisible(dialog));

@@ -134,6 +134,15 @@ bool App::waitForExit(DWORD timeoutMs, DWORD* exitCode) {
     return GetExitCodeProcess(info_.hProcess, exitCode) != 0;
 }
 
+LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, 10000, &result)) {
+        std::fprintf(stderr, "no answer to message 0x%x from window %p\n", message, static_cast<void*>(window));
+        return 0;
+    }
+    return static_cast<LRESULT>(result);
+}
+
 HWND findTopWindow(DWORD pid, const char* caption) {
     FindData data{pid, caption, nullptr};
     EnumWindows(findWindowProc, reinterpret_cast<LPARAM>(&data));
@@ -142,9 +151,9 @@ HWND findTopWindow(DWORD pid, const char* caption) {
 
 // Text crosses the process boundary as UTF-16: ask with the wide messages.
 std::string windowText(HWND window) {
-    const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    const LRESULT length = send(window, WM_GETTEXTLENGTH, 0, 0);
     std::vector<wchar_t> text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     return narrow(text.data());
 }
 
@@ -156,17 +165,17 @@ std::string windowClass(HWND window) {
 
 std::vector<std::string> listRows(HWND list) {
     std::vector<std::string> rows;
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    const LRESULT count = send(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        const LRESULT length = send(list, LB_GETTEXTLEN, i, 0);
         std::vector<wchar_t> text(static_cast<size_t>(length < 0 ? 0 : length) + 1, L'\0');
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        send(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
         rows.push_back(narrow(text.data()));
     }
     return rows;
 }
 
-int listSelection(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
+int listSelection(HWND list) { return static_cast<int>(send(list, LB_GETCURSEL, 0, 0)); }
 
 // Wine starts Unix programs but gives no handle to wait on: the script leaves
 // its exit status in a file, which is polled for.
@@ -203,9 +212,9 @@ std::string runUnix(const std::string& command, int* status, DWORD timeoutMs) {
     return text;
 }
 
-bool grabControlFrame(HWND control, Image* image) {
+std::string findFrameWindow(HWND control) {
     RECT client;
-    if (!GetClientRect(control, &client)) return false;
+    if (!GetClientRect(control, &client)) return std::string();
     char size[64];
     std::snprintf(size, sizeof size, " %ldx%ld+", client.right, client.bottom);
     // The off-screen window: an unnamed child of a 1 x 1 window at -1, -1, with the
@@ -225,6 +234,11 @@ bool grabControlFrame(HWND control, Image* image) {
         }
         if (line.find("child") == std::string::npos) underOffscreenParent = false;
     }
+    return id;
+}
+
+bool grabControlFrame(HWND control, Image* image) {
+    const std::string id = findFrameWindow(control);
     if (id.empty()) return false;
     const std::string ppm = unixTempPath("frame.ppm");
     int status = -1;
@@ -244,6 +258,19 @@ bool grabControlFrame(HWND control, Image* image) {
     image->rgb.assign(data.begin() + static_cast<std::ptrdiff_t>(offset),
                       data.begin() + static_cast<std::ptrdiff_t>(offset + bytes));
     return true;
+}
+
+bool waitForFrame(HWND control, Image* image, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    do {
+        if (grabControlFrame(control, image)) {
+            for (std::uint8_t v : image->rgb) {
+                if (v != 0) return true;
+            }
+        }
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return false;
 }
 
 ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::string& name,

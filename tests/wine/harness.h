@@ -38,6 +38,10 @@ private:
     PROCESS_INFORMATION info_ = {};
 };
 
+// SendMessageW with a time limit: a program that stops answering fails the
+// test instead of hanging it. Says on stderr when no answer came.
+LRESULT send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+
 HWND findTopWindow(DWORD pid, const char* caption);
 std::string windowText(HWND window);
 std::string windowClass(HWND window);
@@ -58,6 +62,10 @@ struct Image {
 // The frame a child control's OpenGL presents, read from the X server: Wine
 // keeps it in an off-screen X window of the control's client size.
 bool grabControlFrame(HWND control, Image* image);
+// The X window id ("0x...") of that off-screen window, or empty.
+std::string findFrameWindow(HWND control);
+// Waits until the control's frame shows something other than black.
+bool waitForFrame(HWND control, Image* image, DWORD timeoutMs = 10000);
 
 // Sets a registry value for the test's lifetime and puts back what was there.
 class ScopedRegValue {

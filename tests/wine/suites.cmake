@@ -5,5 +5,5 @@ find_program(GRI_WINE wine REQUIRED)
 foreach(suite ${GRI_WINE_SUITES})
   add_test(NAME wine.${suite}
     COMMAND ${GRI_WINE} ${GRI_WINDOWS_BIN}/wine_tests.exe --gtest_filter=${suite}.*:${suite}/*)
-  set_tests_properties(wine.${suite} PROPERTIES RUN_SERIAL ON TIMEOUT 300 LABELS wine)
+  set_tests_properties(wine.${suite} PROPERTIES RUN_SERIAL ON TIMEOUT 180 LABELS wine)
 endforeach()

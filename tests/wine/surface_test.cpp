@@ -50,6 +50,9 @@ std::vector<std::string> runLogged(Env env, RECT* sceneClient = nullptr) {
     HWND dialog = app.waitForDialog();
     EXPECT_NE(dialog, nullptr);
     if (dialog != nullptr) {
+        // Let the first frame be presented before closing.
+        const DWORD start = GetTickCount();
+        while (countOf(readLines(log), "SwapBuffers") == 0 && GetTickCount() - start < 5000) Sleep(20);
         if (sceneClient != nullptr) GetClientRect(GetDlgItem(dialog, IDC_SCENE_CONTROL), sceneClient);
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     }
@@ -123,9 +126,9 @@ TEST(Surface, FailedStartShowsTheErrorAndExitsWithOne) {
         ASSERT_NE(dialog, nullptr);
         EXPECT_FALSE(IsWindowVisible(dialog));
         EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_INFO_TEXT)), "Infos:");
-        EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_EXTENSION_LIST), LB_GETCOUNT, 0, 0), 0);
+        EXPECT_EQ(send(GetDlgItem(dialog, IDC_EXTENSION_LIST), LB_GETCOUNT, 0, 0), 0);
         // The driver list was filled before the binding.
-        EXPECT_GE(SendMessageW(GetDlgItem(dialog, IDC_DRIVER_LIST), LB_GETCOUNT, 0, 0), 1);
+        EXPECT_GE(send(GetDlgItem(dialog, IDC_DRIVER_LIST), LB_GETCOUNT, 0, 0), 1);
 
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         DWORD code = 1000;

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include "render/scene_state.h"
+
+TEST(Drag, PointerCoordinatesAreSigned16Bit) {
+    EXPECT_EQ(pointerFromLParam(0x00140020u).x, 0x20);
+    EXPECT_EQ(pointerFromLParam(0x00140020u).y, 0x14);
+    EXPECT_EQ(pointerFromLParam(0xFFFEFFFDu).x, -3);  // left of and above the control
+    EXPECT_EQ(pointerFromLParam(0xFFFEFFFDu).y, -2);
+    EXPECT_EQ(pointerFromLParam(0x80007FFFu).x, 32767);
+    EXPECT_EQ(pointerFromLParam(0x80007FFFu).y, -32768);
+}
+
+TEST(Drag, StepsTurnByTruncatedHalves) {
+    struct Case {
+        const char* what;
+        int fromX, fromY, toX, toY;
+        double wantX, wantY;  // angles after one step from 45, 45
+    };
+    const Case cases[] = {
+        {"one pixel right", 10, 10, 11, 10, 45.0, 45.0},
+        {"one pixel up", 10, 10, 10, 9, 45.0, 45.0},
+        {"three right adds one", 10, 10, 13, 10, 45.0, 46.0},
+        {"three left subtracts one", 10, 10, 7, 10, 45.0, 44.0},
+        {"ten up subtracts five", 10, 20, 10, 10, 40.0, 45.0},
+        {"ten down adds five", 10, 10, 10, 20, 50.0, 45.0},
+        {"across the top-left edge", 2, 2, -5, -7, 41.0, 42.0},  // dx 7 -> 3, dy 9 -> 4
+        {"from negative to positive", -9, -9, 0, 0, 49.0, 49.0},
+    };
+    for (const Case& c : cases) {
+        SceneState scene;
+        beginDrag(scene, c.fromX, c.fromY);
+        EXPECT_TRUE(dragTo(scene, c.toX, c.toY)) << c.what;
+        EXPECT_DOUBLE_EQ(scene.angleX, c.wantX) << c.what;
+        EXPECT_DOUBLE_EQ(scene.angleY, c.wantY) << c.what;
+        EXPECT_EQ(scene.lastX, c.toX) << c.what;
+        EXPECT_EQ(scene.lastY, c.toY) << c.what;
+    }
+}
+
+TEST(Drag, OnlyABeginDragTurnsAndAngleGrowsUnbounded) {
+    SceneState scene;
+    EXPECT_FALSE(dragTo(scene, 100, 100));  // a plain move
+    EXPECT_DOUBLE_EQ(scene.angleX, 45.0);
+    EXPECT_DOUBLE_EQ(scene.angleY, 45.0);
+    endDrag(scene);  // a release without a press
+    EXPECT_EQ(scene.dragging, 0);
+
+    // Slow drags of one pixel per step never turn the cube.
+    beginDrag(scene, 0, 0);
+    for (int x = 1; x <= 50; ++x) dragTo(scene, x, 0);
+    EXPECT_DOUBLE_EQ(scene.angleY, 45.0);
+
+    for (int i = 0; i < 100; ++i) dragTo(scene, i % 2 == 0 ? 1050 : 50, 0);  // 1000 pixels back and forth
+    EXPECT_DOUBLE_EQ(scene.angleY, 45.0);
+    dragTo(scene, 50 + 7200, 0);
+    EXPECT_DOUBLE_EQ(scene.angleY, 45.0 + 3600.0);  // never reduced to a range
+
+    endDrag(scene);
+    EXPECT_FALSE(dragTo(scene, 0, 0));
+    EXPECT_DOUBLE_EQ(scene.angleY, 45.0 + 3600.0);
+}

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "mesa_context.h"
+#include "render/projection.h"
+
+TEST(Projection, ResolvesStoredSizeAndAspect) {
+    struct Case {
+        int w, h;
+        double aspect;
+        int storedW, storedH;
+        int wantW, wantH;
+        double wantAspect;
+    };
+    const Case cases[] = {
+        {-1, -1, -1.0, 100, 50, 100, 50, 2.0},  // everything from the size stored at attach
+        {-1, 40, -1.0, 100, 50, 100, 40, 2.5},  // only the width stored
+        {30, -1, -1.0, 100, 50, 30, 50, 0.6},
+        {120, 0, -1.0, 100, 50, 120, 0, 120.0},  // no division by zero: aspect is the width
+        {-1, -1, -1.0, 75, 0, 75, 0, 75.0},
+        {100, 50, 1.5, 1, 1, 100, 50, 1.5},     // an explicit aspect is kept
+        {100, 50, 0.0, 1, 1, 100, 50, 0.0},
+    };
+    for (const Case& c : cases) {
+        const Projection p = resolveProjection(c.w, c.h, c.aspect, c.storedW, c.storedH);
+        EXPECT_EQ(p.width, c.wantW);
+        EXPECT_EQ(p.height, c.wantH);
+        EXPECT_DOUBLE_EQ(p.aspect, c.wantAspect) << c.w << "x" << c.h;
+    }
+}
+
+TEST(Projection, SetsViewportPerspectiveAndDrawingState) {
+    MesaContext gl(100, 50);
+    ASSERT_TRUE(gl.current());
+    glMatrixMode(GL_MODELVIEW);
+    glTranslated(1.0, 2.0, 3.0);  // stale state that must be reset
+    applyProjection(resolveProjection(-1, -1, -1.0, 100, 50));
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 100);
+    EXPECT_EQ(viewport[3], 50);
+
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const double f = 1.0 / std::tan(22.5 * M_PI / 180.0);
+    EXPECT_NEAR(projection[0], f / 2.0, 1e-6);  // aspect 2
+    EXPECT_NEAR(projection[5], f, 1e-6);        // 45 degrees vertically
+    EXPECT_NEAR(projection[10], -11.0 / 9.0, 1e-6);  // near 1, far 10
+    EXPECT_NEAR(projection[14], -20.0 / 9.0, 1e-6);
+    EXPECT_NEAR(projection[11], -1.0, 1e-9);
+
+    GLdouble modelview[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    for (int i = 0; i < 16; ++i) EXPECT_DOUBLE_EQ(modelview[i], i % 5 == 0 ? 1.0 : 0.0);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLint drawBuffer = 0;
+    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+    EXPECT_EQ(drawBuffer, GL_BACK);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
