@@ -6,7 +6,8 @@
 //   GLDOUBLE_CHOOSE=fail          no pixel format matches
 //   GLDOUBLE_DESCRIBE=fail        format 1 cannot be described
 //   GLDOUBLE_VENDOR, _RENDERER, _VERSION, _EXTENSIONS
-//                                 glGetString answers; "<null>" answers a null
+//                                 glGetString answers; "<null>" answers a null,
+//                                 "<empty>" an empty string
 //   GLDOUBLE_WGL_EXTENSIONS       the WGL extension string; "<none>": no entry
 //                                 point; "<null>": the entry point answers null
 //   GLDOUBLE_LOG=path             append one line per call of interest
@@ -46,6 +47,7 @@ const char* scriptedString(const char* name, const char* fallback) {
     std::string value;
     if (!scripted(name, &value)) return fallback;
     if (value == "<null>") return nullptr;
+    if (value == "<empty>") value.clear();  // an empty variable reads as unset
     if (used == 8) return fallback;
     storage[used] = value;
     return storage[used++].c_str();
