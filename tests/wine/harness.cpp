@@ -242,7 +242,7 @@ bool grabControlFrame(HWND control, Image* image) {
     if (id.empty()) return false;
     const std::string ppm = unixTempPath("frame.ppm");
     int status = -1;
-    runUnix("import -silent -window " + id + " ppm:" + ppm, &status);
+    runUnix("import -silent -window " + id + " -depth 8 ppm:" + ppm, &status);
     const std::string data = readFile(dosPath(ppm));
     DeleteFileA(dosPath(ppm).c_str());
     if (status != 0) return false;
