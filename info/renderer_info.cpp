@@ -31,7 +31,12 @@ char* buildExtensionString(bool includeWgl) {
 
 void fillExtensionList(char* text) {
     HWND list = g_mainDialog.extensionList;
+    // Hundreds of rows: without this the list updates its scroll bar and
+    // redraw state after every one (about 9 ms instead of 2.5 ms on Wine).
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     splitExtensionRows(text, [list](const char* row) {
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
     });
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
