@@ -10,13 +10,18 @@ if(GRI_WITH_TESTS)
   enable_testing()
   add_subdirectory(tests/native)
 endif()
+if(GRI_WITH_BENCH)
+  add_subdirectory(bench)
+endif()
 
 option(GRI_CROSS "cross-build the Windows targets" ON)
 if(GRI_CROSS)
   foreach(arch i686 x86_64)
     set(with_tests OFF)
+    set(with_bench OFF)
     if(arch STREQUAL i686)
       set(with_tests ${GRI_WITH_TESTS})
+      set(with_bench ${GRI_WITH_BENCH})
     endif()
     ExternalProject_Add(windows-${arch}
       SOURCE_DIR ${CMAKE_SOURCE_DIR}
@@ -25,6 +30,7 @@ if(GRI_CROSS)
         -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-${arch}-mingw.cmake
         -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
         -DGRI_WITH_TESTS=${with_tests}
+        -DGRI_WITH_BENCH=${with_bench}
         -DGOOGLETEST_SOURCE_DIR=${GOOGLETEST_SOURCE_DIR}
       BUILD_ALWAYS ON
       INSTALL_COMMAND ""

@@ -102,9 +102,10 @@ App::~App() {
     }
 }
 
-bool App::start(const std::string& exe, const Env& env) {
+bool App::start(const std::string& exe, const Env& env, const std::string& arguments) {
     std::vector<char> block = environmentWith(env);
     std::string command = "\"" + exe + "\"";
+    if (!arguments.empty()) command += " " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     return CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, block.data(), nullptr, &startup,

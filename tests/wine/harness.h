@@ -26,13 +26,14 @@ public:
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
-    bool start(const std::string& exe, const Env& env = {});
+    bool start(const std::string& exe, const Env& env = {}, const std::string& arguments = std::string());
     // Waits for input idle, then for the top-level window with this caption.
     HWND waitForWindow(const char* caption, DWORD timeoutMs = 20000) const;
     // The dialog, once it is shown: input idle, found by caption and visible.
     HWND waitForDialog(DWORD timeoutMs = 20000) const;
     bool waitForExit(DWORD timeoutMs, DWORD* exitCode);
     DWORD pid() const { return info_.dwProcessId; }
+    HANDLE process() const { return info_.hProcess; }
 
 private:
     PROCESS_INFORMATION info_ = {};

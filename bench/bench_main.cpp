@@ -1,0 +1,279 @@
+// Runs the program and the bare-platform baseline in turns, measures each run
+// from outside as a user would see it (start-up to the first frame, frame rate
+// while dragging, peak working set) and prints the medians as a table.
+//
+//   bench.exe [runs] [drag steps]      both programs are taken from its own folder
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/wine/harness.h"
+
+namespace {
+
+constexpr char kCaption[] = "OpenGL Renderer infos";
+constexpr DWORD kTimeoutMs = 30000;
+
+double seconds() {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+bool sendChecked(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, kTimeoutMs, &result) != 0;
+}
+
+struct Sample {
+    double startupMs = 0;
+    double framesPerSecond = 0;
+    double peakMiB = 0;
+    bool frameSeen = false;
+    std::string info;
+};
+
+// The dialog is up and its scene control painted: after WaitForInputIdle, the
+// control's update region is empty once everything queued before a message
+// round trip has been handled. Painting the control is what swaps its frame.
+HWND waitForFirstFrame(const harness::App& app, HWND* control) {
+    const double deadline = seconds() + kTimeoutMs / 1000.0;
+    WaitForInputIdle(app.process(), kTimeoutMs);
+    HWND dialog = nullptr;
+    while (seconds() < deadline && WaitForSingleObject(app.process(), 0) == WAIT_TIMEOUT) {
+        if (dialog == nullptr) dialog = harness::findTopWindow(app.pid(), kCaption);
+        if (dialog != nullptr && IsWindowVisible(dialog)) {
+            *control = GetDlgItem(dialog, IDC_SCENE_CONTROL);
+            if (*control != nullptr && sendChecked(*control, WM_NULL) && !GetUpdateRect(*control, nullptr, FALSE))
+                return dialog;
+        }
+        Sleep(1);
+    }
+    return nullptr;
+}
+
+// Pointer moves with the left button down, 4 pixels at a time back and forth
+// across the control, so that every step turns the program's cube.
+bool dragFramesPerSecond(HWND control, int steps, double* framesPerSecond) {
+    RECT client;
+    if (!GetClientRect(control, &client)) return false;
+    const int left = client.right / 4;
+    const int right = client.right - client.right / 4;
+    const int y = client.bottom / 2;
+    int x = left;
+    int step = 4;
+    if (!sendChecked(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y))) return false;
+    const double start = seconds();
+    for (int i = 0; i < steps; ++i) {
+        if (x + step > right || x + step < left) step = -step;
+        x += step;
+        if (!sendChecked(control, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y))) return false;
+    }
+    const double elapsed = seconds() - start;
+    sendChecked(control, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    *framesPerSecond = elapsed > 0 ? steps / elapsed : 0;
+    return elapsed > 0;
+}
+
+bool imageShowsSomething(const harness::Image& image) {
+    size_t lit = 0;
+    for (size_t i = 0; i + 2 < image.rgb.size(); i += 3)
+        if (image.rgb[i] > 16 || image.rgb[i + 1] > 16 || image.rgb[i + 2] > 16) ++lit;
+    return image.width > 0 && lit * 10 > static_cast<size_t>(image.width) * image.height;
+}
+
+struct Subject {
+    const char* label;
+    std::string exe;
+    std::string arguments;
+    std::vector<Sample> samples;
+};
+
+bool measure(const Subject& subject, int steps, bool inspect, Sample* sample) {
+    const char* name = subject.label;
+    harness::App app;
+    const double start = seconds();
+    if (!app.start(subject.exe, {}, subject.arguments)) {
+        std::fprintf(stderr, "cannot start %s (error %lu)\n", subject.exe.c_str(), GetLastError());
+        return false;
+    }
+    HWND control = nullptr;
+    HWND dialog = waitForFirstFrame(app, &control);
+    if (dialog == nullptr) {
+        std::fprintf(stderr, "%s: no painted dialog within %lu ms\n", name, kTimeoutMs);
+        return false;
+    }
+    sample->startupMs = (seconds() - start) * 1000.0;
+
+    if (inspect) {
+        // Not timed: proof that the frame is really there, and what renders it.
+        harness::Image image;
+        sample->frameSeen = harness::grabControlFrame(control, &image) && imageShowsSomething(image);
+        HWND info = GetDlgItem(dialog, IDC_INFO_TEXT);
+        if (info != nullptr) sample->info = harness::windowText(info);
+    }
+
+    if (!dragFramesPerSecond(control, steps, &sample->framesPerSecond)) {
+        std::fprintf(stderr, "%s: the drag did not go through\n", name);
+        return false;
+    }
+
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(app.process(), &counters, sizeof counters)) {
+        std::fprintf(stderr, "%s: no memory counters (error %lu)\n", name, GetLastError());
+        return false;
+    }
+    sample->peakMiB = static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+
+    sendChecked(dialog, WM_COMMAND, IDCANCEL);
+    DWORD exitCode = 0;
+    if (!app.waitForExit(kTimeoutMs, &exitCode)) {
+        std::fprintf(stderr, "%s did not close\n", name);
+        return false;
+    }
+    return true;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    if (n == 0) return 0;
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The median of one figure over the runs, and the median of its run-by-run
+// ratio to another subject's.
+double medianOf(const Subject& s, double Sample::*figure) {
+    std::vector<double> values;
+    for (const Sample& sample : s.samples) values.push_back(sample.*figure);
+    return median(values);
+}
+
+double medianRatio(const Subject& s, const Subject& base, double Sample::*figure) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < s.samples.size(); ++i) ratios.push_back(s.samples[i].*figure / base.samples[i].*figure);
+    return median(ratios);
+}
+
+double fileKiB(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return static_cast<double>(size) / 1024.0;
+}
+
+std::string number(const char* format, double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+void printRow(const char* figure, const std::string& program, const std::string& baseline, double ratio,
+              const char* target, bool met, const std::string& cube, const std::string& cubeRatio) {
+    std::printf("| %s | %s | %s | %.2f | %s | %s | %s | %s |\n", figure, program.c_str(), baseline.c_str(), ratio,
+                target, met ? "yes" : "NO", cube.c_str(), cubeRatio.c_str());
+}
+
+void printIndented(const std::string& text) {
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t to = text.find('\n', from);
+        if (to == std::string::npos) to = text.size();
+        std::string line = text.substr(from, to - from);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::printf("    %s\n", line.c_str());
+        from = to + 1;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 7;
+    const int steps = argc > 2 ? std::atoi(argv[2]) : 500;
+    if (runs < 1 || steps < 1) {
+        std::fprintf(stderr, "usage: bench.exe [runs] [drag steps]\n");
+        return 2;
+    }
+    const std::string baselineExe = harness::binDir() + "\\bench-baseline.exe";
+    Subject subjects[] = {
+        {"program", harness::binDir() + "\\gl-renderer-info.exe", "", {}},
+        {"baseline", baselineExe, "", {}},
+        {"cube baseline", baselineExe, "cube", {}},
+    };
+    constexpr int kSubjects = 3;
+    Subject& program = subjects[0];
+    Subject& baseline = subjects[1];
+    Subject& cube = subjects[2];
+
+    // One untimed run of each first: the first start after a build pays for
+    // cold file caches and for Mesa compiling and caching its shaders.
+    Sample first[kSubjects];
+    for (int i = 0; i < kSubjects; ++i)
+        if (!measure(subjects[i], steps, true, &first[i])) return 1;
+
+    for (int run = 0; run < runs; ++run) {
+        // Rotate which one goes first, so that a warming or cooling machine
+        // favours none.
+        Sample samples[kSubjects];
+        for (int k = 0; k < kSubjects; ++k) {
+            const int i = (run + k) % kSubjects;
+            if (!measure(subjects[i], steps, false, &samples[i])) return 1;
+        }
+        std::printf("run %d/%d:", run + 1, runs);
+        for (int i = 0; i < kSubjects; ++i) {
+            subjects[i].samples.push_back(samples[i]);
+            std::printf("%s %s %.1f ms, %.0f frames/s, %.1f MiB", i == 0 ? "" : ";", subjects[i].label,
+                        samples[i].startupMs, samples[i].framesPerSecond, samples[i].peakMiB);
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+
+    std::printf("\nThe program's own information text:\n");
+    printIndented(first[0].info);
+    std::printf("Frames read back from the X server: program %s, baseline %s, cube baseline %s\n\n",
+                first[0].frameSeen ? "yes" : "no", first[1].frameSeen ? "yes" : "no",
+                first[2].frameSeen ? "yes" : "no");
+
+    std::printf("Medians of %d runs after one warm-up run; a ratio is the median of the runs' ratios. "
+                "Drag: %d pointer moves.\n\n",
+                runs, steps);
+    std::printf("| Figure | Program | Baseline | Ratio | Target | Met | Baseline drawing the cube | "
+                "Program / that |\n");
+    std::printf("|---|---:|---:|---:|---|---|---:|---:|\n");
+
+    struct Figure {
+        const char* name;
+        double Sample::*field;
+        const char* format;
+        const char* target;
+        double limit;
+        bool atMost;
+    };
+    const Figure figures[] = {
+        {"Start-up to the first frame (ms)", &Sample::startupMs, "%.0f", "at most 1.25", 1.25, true},
+        {"Drag frame rate (frames/s)", &Sample::framesPerSecond, "%.0f", "at least 0.90", 0.90, false},
+        {"Peak working set (MiB)", &Sample::peakMiB, "%.1f", "at most 1.20", 1.20, true},
+    };
+    for (const Figure& f : figures) {
+        const double ratio = medianRatio(program, baseline, f.field);
+        printRow(f.name, number(f.format, medianOf(program, f.field)), number(f.format, medianOf(baseline, f.field)),
+                 ratio, f.target, f.atMost ? ratio <= f.limit : ratio >= f.limit,
+                 number(f.format, medianOf(cube, f.field)), number("%.2f", medianRatio(program, cube, f.field)));
+    }
+    const double programKiB = fileKiB(program.exe);
+    const double baselineKiB = fileKiB(baseline.exe);
+    printRow("Executable size (KiB)", number("%.0f", programKiB), number("%.0f", baselineKiB),
+             programKiB / baselineKiB, "program under 1024", programKiB >= 0 && programKiB < 1024, "", "");
+    return 0;
+}
