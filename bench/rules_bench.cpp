@@ -43,7 +43,7 @@ void BM_ExtensionJoinSplit(benchmark::State& state) {
     if (rows != names * static_cast<std::int64_t>(state.iterations())) state.SkipWithError("wrong number of rows");
     state.SetComplexityN(names);
 }
-BENCHMARK(BM_ExtensionJoinSplit)->Arg(1250)->Arg(2500)->Arg(5000)->Arg(10000)->Complexity(benchmark::oAuto);
+BENCHMARK(BM_ExtensionJoinSplit)->Arg(1250)->Arg(2500)->Arg(5000)->Arg(10000)->Complexity(benchmark::oN);
 
 void loadAndCheck(benchmark::State& state, MemoryKey& key) {
     DriverTable table;
@@ -54,16 +54,16 @@ void loadAndCheck(benchmark::State& state, MemoryKey& key) {
     if (table.count != kDriverEntries) state.SkipWithError("the table did not fill");
 }
 
-// Three drivers (all the table holds) whose values are N bytes long.
+// Three drivers (all the table holds) whose values are N bytes long. The time
+// is mostly fixed cost; no growth is fitted, the per-N column shows it.
 void BM_DriverTableLoad(benchmark::State& state) {
     const auto bytes = static_cast<size_t>(state.range(0));
     MemoryKey key;
     for (int i = 0; i < 3; ++i)
         key.values.push_back(textValue("Driver" + std::to_string(i), std::string(bytes - 1, 'x')));
     loadAndCheck(state, key);
-    state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_DriverTableLoad)->Arg(128)->Arg(256)->Arg(512)->Arg(1023)->Complexity(benchmark::oAuto);
+BENCHMARK(BM_DriverTableLoad)->Arg(128)->Arg(256)->Arg(512)->Arg(1023);
 
 // A key holding N short values: only the first three are read.
 void BM_DriverTableLoadManyValues(benchmark::State& state) {
@@ -73,7 +73,7 @@ void BM_DriverTableLoadManyValues(benchmark::State& state) {
     loadAndCheck(state, key);
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_DriverTableLoadManyValues)->Arg(3)->Arg(100)->Arg(10000)->Complexity(benchmark::oAuto);
+BENCHMARK(BM_DriverTableLoadManyValues)->Arg(3)->Arg(100)->Arg(10000)->Complexity(benchmark::o1);
 
 const char* describe(const std::string& function) {
     if (function == "BM_ExtensionJoinSplit") return "Extension join + split, N names";
@@ -85,11 +85,7 @@ const char* describe(const std::string& function) {
 const char* complexityText(benchmark::BigO complexity) {
     switch (complexity) {
     case benchmark::o1: return "constant";
-    case benchmark::oLogN: return "logarithmic";
     case benchmark::oN: return "linear";
-    case benchmark::oNLogN: return "N log N";
-    case benchmark::oNSquared: return "quadratic";
-    case benchmark::oNCubed: return "cubic";
     default: return "other";
     }
 }
@@ -123,9 +119,9 @@ public:
                             run.error_message.c_str());
                 failed_ = true;
             } else if (run.report_big_o) {
-                // The best fit among the usual growths, with its coefficient.
+                // The fitted growth and its coefficient; the rms error says how well it fits.
                 fit_ = std::string("| ") + describe(function) + " | growth | " + complexityText(run.complexity) +
-                       ", " + timeText(ns) + (run.complexity == benchmark::o1 ? "" : " x f(N)");
+                       ", " + timeText(ns) + (run.complexity == benchmark::o1 ? "" : " x N");
             } else if (run.report_rms) {
                 char error[64];
                 std::snprintf(error, sizeof error, " | rms error %.0f%% |", run.GetAdjustedRealTime() * 100);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks and prints the figures as Markdown tables: the native
 # cost of the rules, then the program against its baselines under Wine.
-# Arguments go to the Wine benchmark: [runs (default 7)] [drag steps (default 500)].
+# Arguments go to the Wine benchmark: [runs (default 11)] [drag steps (default 1000)].
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${BUILD_DIR:-$root/build}"
