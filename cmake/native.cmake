@@ -39,5 +39,12 @@ if(GRI_CROSS)
   set(GRI_WINDOWS_BIN ${CMAKE_BINARY_DIR}/windows-i686/bin)
   if(GRI_WITH_TESTS)
     include(${CMAKE_SOURCE_DIR}/tests/wine/suites.cmake)
+    if(GRI_WITH_BENCH)
+      # Short runs, so that a benchmark that no longer measures fails CI
+      # rather than the next person who wants figures.
+      add_test(NAME bench.rules COMMAND rules_bench --benchmark_min_time=0.001 --benchmark_repetitions=2)
+      add_test(NAME bench.wine COMMAND ${GRI_WINE} ${GRI_WINDOWS_BIN}/bench.exe 1 20)
+      set_tests_properties(bench.wine PROPERTIES RUN_SERIAL ON TIMEOUT 180 LABELS wine)
+    endif()
   endif()
 endif()
