@@ -18,7 +18,7 @@ std::string extensionNames(std::int64_t count, std::int64_t first) {
     std::string text;
     char name[64];
     for (std::int64_t i = 0; i < count; ++i) {
-        std::snprintf(name, sizeof name, "GL_VENDOR_some_extension_%06lld", static_cast<long long>(first + i));
+        std::snprintf(name, sizeof name, "GL_VENDOR_some_extension_%06lld", static_cast<long long>(first) + i);
         if (i > 0) text += ' ';
         text += name;
     }
