@@ -3,8 +3,8 @@
 // control the same way, and frames that only clear and swap. The benchmark
 // measures the program against this.
 //
-// With "cube" on the command line it draws the program's cube instead, and
-// turns it the same way: that separates what the rendering test costs on this
+// With "cube" on the command line the control runs the program's own scene
+// procedure instead: that separates what the rendering test costs on this
 // OpenGL from what the rest of the program adds.
 #include <windows.h>
 
@@ -12,28 +12,24 @@
 
 #include <cstring>
 
-#include "render/cube_scene.h"
-#include "render/gl_surface.h"
-#include "render/scene_state.h"
+#include "app/app_state.h"
 #include "res/resource.h"
+
+// The scene procedure's state, as the program defines it.
+GlSurface g_surface;
+SceneState g_scene;
+WNDPROC g_previousSceneProc = nullptr;
 
 namespace {
 
-GlSurface g_surface;
-WNDPROC g_previousProc = nullptr;
-SceneState g_scene;
-bool g_drawCube = false;
+bool g_dragging = false;
 
-LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK clearControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        if (g_drawCube) {
-            drawScene(g_scene.angleX, g_scene.angleY);
-        } else {
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        }
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         SwapBuffers(dc);
         EndPaint(window, &paint);
         return 0;
@@ -41,41 +37,39 @@ LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wparam, LPARAM lp
     case WM_ERASEBKGND:
         return 1;
     // The same synchronous repaint per pointer move as the program's drag.
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
         SetCapture(window);
-        const PointerPos at = pointerFromLParam(static_cast<std::uint32_t>(lparam));
-        beginDrag(g_scene, at.x, at.y);
+        g_dragging = true;
         return 0;
-    }
-    case WM_MOUSEMOVE: {
-        const PointerPos at = pointerFromLParam(static_cast<std::uint32_t>(lparam));
-        if (dragTo(g_scene, at.x, at.y)) {
+    case WM_MOUSEMOVE:
+        if (g_dragging) {
             InvalidateRect(window, nullptr, FALSE);
             UpdateWindow(window);
         }
         return 0;
-    }
     case WM_LBUTTONUP:
         ReleaseCapture();
-        endDrag(g_scene);
+        g_dragging = false;
         return 0;
     default:
         break;
     }
-    return CallWindowProcA(g_previousProc, window, message, wparam, lparam);
+    return CallWindowProcA(g_previousSceneProc, window, message, wparam, lparam);
 }
 
-INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_INITDIALOG: {
+        const bool drawCube = lparam != 0;
         HWND control = GetDlgItem(dialog, IDC_SCENE_CONTROL);
-        g_previousProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc));
+        g_previousSceneProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));
+        SetWindowLongPtrA(control, GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(drawCube ? sceneControlProc : clearControlProc));
         if (!g_surface.attach(control)) {
             EndDialog(dialog, 1);
             return TRUE;
         }
-        if (g_drawCube) {
+        if (drawCube) {
             g_surface.setupProjection(-1, -1, -1.0);
         } else {
             // Grey, so that a presented frame can be told from an empty window.
@@ -100,7 +94,7 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    g_drawCube = std::strstr(commandLine, "cube") != nullptr;
+    const LPARAM drawCube = std::strstr(commandLine, "cube") != nullptr ? 1 : 0;
     return static_cast<int>(
-        DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogProc, 0));
+        DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogProc, drawCube));
 }
