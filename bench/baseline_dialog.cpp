@@ -3,33 +3,84 @@
 // control the same way, and frames that only clear and swap. The benchmark
 // measures the program against this.
 //
-// With "cube" on the command line the control runs the program's own scene
-// procedure instead: that separates what the rendering test costs on this
-// OpenGL from what the rest of the program adds.
+// With "cube" on the command line each frame draws a minimal lit cube of its
+// own instead (the same faces, light and materials, written here apart from
+// the program's scene code): what the rendering test must cost on this
+// OpenGL, so that a slower drawing path in the program shows in the ratio.
 #include <windows.h>
-
-#include <GL/gl.h>
 
 #include <cstring>
 
-#include "app/app_state.h"
+#include "render/gl_api.h"
+#include "render/gl_surface.h"
 #include "res/resource.h"
-
-// The scene procedure's state, as the program defines it.
-GlSurface g_surface;
-SceneState g_scene;
-WNDPROC g_previousSceneProc = nullptr;
 
 namespace {
 
+GlSurface g_surface;
+WNDPROC g_previousProc = nullptr;
+bool g_drawCube = false;
 bool g_dragging = false;
+int g_lastX = 0;
+int g_lastY = 0;
+double g_angleX = 45.0;
+double g_angleY = 45.0;
 
-LRESULT CALLBACK clearControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+void drawCube() {
+    static const GLfloat ambient[4] = {0.1f, 0.1f, 0.1f, 0.1f};
+    static const GLfloat diffuse[4] = {0.7f, 0.7f, 0.7f, 0.7f};
+    static const GLfloat specular[4] = {0.0f, 0.0f, 0.0f, 0.1f};
+    static const GLfloat position[4] = {5.0f, 5.0f, 5.0f, 0.0f};
+    static const GLfloat colours[3][4] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}};
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, specular);
+    glPushMatrix();
+    glRotated(-3.0 * g_angleX, 0.0, 1.0, 0.0);
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+    glPopMatrix();
+    glEnable(GL_LIGHT0);
+    glPushMatrix();
+    glTranslated(0.0, 0.0, -8.0);
+    glRotated(g_angleX, 1.0, 0.0, 0.0);
+    glRotated(g_angleY, 0.0, 1.0, 0.0);
+    // Face k: the axis k / 2, on its positive (even k) or negative side; the
+    // other two axes span it, counter-clockwise seen from outside.
+    for (int k = 0; k < 6; ++k) {
+        if (k % 2 == 0) glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, colours[k / 2]);
+        const int a = k / 2;
+        const int b = (a + 1) % 3;
+        const int c = (a + 2) % 3;
+        const double side = k % 2 == 0 ? 1.0 : -1.0;
+        static const double corners[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
+        double normal[3] = {0, 0, 0};
+        normal[a] = side;
+        glBegin(GL_POLYGON);
+        glNormal3dv(normal);
+        for (int v = 0; v < 4; ++v) {
+            const int i = side > 0 ? v : 3 - v;
+            double vertex[3];
+            vertex[a] = side;
+            vertex[b] = corners[i][0];
+            vertex[c] = corners[i][1];
+            glVertex3dv(vertex);
+        }
+        glEnd();
+    }
+    glPopMatrix();
+}
+
+LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (g_drawCube) {
+            drawCube();
+        } else {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        }
         SwapBuffers(dc);
         EndPaint(window, &paint);
         return 0;
@@ -40,9 +91,17 @@ LRESULT CALLBACK clearControlProc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_LBUTTONDOWN:
         SetCapture(window);
         g_dragging = true;
+        g_lastX = static_cast<short>(LOWORD(lparam));
+        g_lastY = static_cast<short>(HIWORD(lparam));
         return 0;
     case WM_MOUSEMOVE:
         if (g_dragging) {
+            const int x = static_cast<short>(LOWORD(lparam));
+            const int y = static_cast<short>(HIWORD(lparam));
+            g_angleY += (x - g_lastX) / 2;
+            g_angleX += (y - g_lastY) / 2;
+            g_lastX = x;
+            g_lastY = y;
             InvalidateRect(window, nullptr, FALSE);
             UpdateWindow(window);
         }
@@ -54,22 +113,20 @@ LRESULT CALLBACK clearControlProc(HWND window, UINT message, WPARAM wparam, LPAR
     default:
         break;
     }
-    return CallWindowProcA(g_previousSceneProc, window, message, wparam, lparam);
+    return CallWindowProcA(g_previousProc, window, message, wparam, lparam);
 }
 
-INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG: {
-        const bool drawCube = lparam != 0;
         HWND control = GetDlgItem(dialog, IDC_SCENE_CONTROL);
-        g_previousSceneProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));
-        SetWindowLongPtrA(control, GWLP_WNDPROC,
-                          reinterpret_cast<LONG_PTR>(drawCube ? sceneControlProc : clearControlProc));
+        g_previousProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc));
         if (!g_surface.attach(control)) {
             EndDialog(dialog, 1);
             return TRUE;
         }
-        if (drawCube) {
+        if (g_drawCube) {
             g_surface.setupProjection(-1, -1, -1.0);
         } else {
             // Grey, so that a presented frame can be told from an empty window.
@@ -94,7 +151,6 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    const LPARAM drawCube = std::strstr(commandLine, "cube") != nullptr ? 1 : 0;
-    return static_cast<int>(
-        DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogProc, drawCube));
+    g_drawCube = std::strstr(commandLine, "cube") != nullptr;
+    return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogProc, 0));
 }

@@ -5,10 +5,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${BUILD_DIR:-$root/build}"
+. "$root/scripts/wine-arch.sh"
 
 "$root/scripts/install-deps.sh" >&2
+arch=$(gri_wine_archs one)
+arch=${arch%% *}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >&2
-cmake --build "$build" -j"$(nproc)" --target rules_bench windows-i686 >&2
+cmake --build "$build" -j"$(nproc)" --target rules_bench "windows-$arch" >&2
 
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 memory=$(awk '/^MemTotal:/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)
@@ -17,7 +20,7 @@ if [ -n "${DISPLAY:-}" ]; then screen="the X display $DISPLAY"; else screen="Xvf
 
 echo "# Benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo
-echo "Machine: $cpu, $(nproc) cores, $memory; $os; $(wine --version) (32-bit) with Mesa's llvmpipe on $screen."
+echo "Machine: $cpu, $(nproc) cores, $memory; $os; $("$(gri_wine_loader "$arch")" --version), $(gri_arch_words "$arch"), with Mesa's llvmpipe on $screen."
 echo
 echo "## The rules, native"
 echo
@@ -25,4 +28,5 @@ echo
 echo
 echo "## The program under Wine"
 echo
-"$root/scripts/with-wine.sh" wine "$build/windows-i686/bin/bench.exe" "$@"
+GRI_WINE_ARCHS="$arch" "$root/scripts/with-wine.sh" \
+  "$root/scripts/wine-exec.sh" "$arch" "$build/windows-$arch/bin/bench.exe" "$@"

@@ -1,14 +1,26 @@
 #!/usr/bin/env bash
-# Runs a command with an X display and a throw-away 32-bit Wine prefix, then
-# removes both, also when the command fails. With $DISPLAY set, that display is
-# used; otherwise Xvfb starts on a free one.
+# Runs a command with an X display and one Wine prefix per architecture, then
+# stops what it started, also when the command fails.
+#
+# GRI_WINE_ARCHS: the architectures to prepare (default: what wine-arch.sh
+# decides for the tests). GRI_WINE_PREFIXES: a folder whose prefixes are kept
+# and reused; without it they are throw-away ones, removed at the end. The
+# command finds prefix of each architecture in GRI_WINE_PREFIX_<arch> and runs
+# programs with scripts/wine-exec.sh. With $DISPLAY set, that display is used;
+# otherwise Xvfb starts on a free one.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-arch.sh"
 
+archs=${GRI_WINE_ARCHS:-$(gri_wine_archs all)}
 work=$(mktemp -d /tmp/gri-wine.XXXXXX)
+prefixes=${GRI_WINE_PREFIXES:-$work}
 xvfb_pid=""
 cleanup() {
   local status=$?
-  WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true
+  for arch in $archs; do
+    WINEPREFIX="$prefixes/prefix-$arch" wineserver -k >/dev/null 2>&1 || true
+  done
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" >/dev/null 2>&1 || true; wait "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
   exit "$status"
@@ -28,14 +40,45 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 fi
 
-export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i </dev/null >/dev/null 2>&1
-wineserver -w
-# One server for the whole run saves its start-up on every program.
-wineserver -p
-# This first program also starts Wine's own background processes, which live as
-# long as the server: they must not hold on to the command's output (ctest would
-# wait for them). Without a window manager, Wine waits about 2 s for every
-# closed window unless it manages none itself.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# A new prefix takes 8 to 60 s; a kept one is only started.
+prepare_prefix() {
+  local arch=$1 loader
+  loader=$(gri_wine_loader "$arch")
+  export WINEPREFIX="$prefixes/prefix-$arch" WINEARCH="$(gri_winearch "$arch")" WINELOADER="$loader"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$prefixes"
+    "$loader" wineboot.exe -i </dev/null >/dev/null 2>&1
+    # Without a window manager, Wine waits about 2 s for every closed window
+    # unless it manages none itself.
+    "$loader" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    # A crashing program ends at once, with its exception as exit code, after
+    # the debugger has printed a backtrace, instead of waiting on a crash dialog.
+    "$loader" reg.exe add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      </dev/null >/dev/null 2>&1
+  fi
+  # One server for the whole run saves its start-up on every program. Its first
+  # program also starts Wine's background processes, which live as long as the
+  # server: they must not hold on to the command's output (ctest would wait).
+  wineserver -w
+  wineserver -p
+  "$loader" reg.exe query 'HKCU\Software\Wine\X11 Driver' </dev/null >/dev/null 2>&1 || true
+}
+
+for arch in $archs; do
+  ( prepare_prefix "$arch" ) &
+done
+wait_status=0
+for job in $(jobs -p); do
+  [ "$job" = "$xvfb_pid" ] && continue
+  wait "$job" || wait_status=$?
+done
+[ "$wait_status" -eq 0 ] || { echo "a Wine prefix could not be made" >&2; exit 1; }
+
+for arch in $archs; do
+  export "GRI_WINE_PREFIX_$arch=$prefixes/prefix-$arch"
+done
+export GRI_WINE_ARCHS="$archs"
+unset WINEPREFIX WINEARCH WINELOADER
 "$@"

@@ -120,6 +120,10 @@ HWND App::waitForWindow(const char* caption, DWORD timeoutMs) const {
         if (found != nullptr) return found;
         Sleep(20);
     } while (GetTickCount() - start < timeoutMs && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT);
+    DWORD code = 0;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(info_.hProcess, &code)) {
+        std::fprintf(stderr, "no window \"%s\": the program ended with %s\n", caption, describeExit(code).c_str());
+    }
     return nullptr;
 }
 
@@ -132,7 +136,25 @@ HWND App::waitForDialog(DWORD timeoutMs) const {
 
 bool App::waitForExit(DWORD timeoutMs, DWORD* exitCode) {
     if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
-    return GetExitCodeProcess(info_.hProcess, exitCode) != 0;
+    if (!GetExitCodeProcess(info_.hProcess, exitCode)) return false;
+    if (*exitCode >= 0xC0000000u) std::fprintf(stderr, "the program ended with %s\n", describeExit(*exitCode).c_str());
+    return true;
+}
+
+std::string describeExit(DWORD code) {
+    char text[96];
+    if (code < 0xC0000000u) {
+        std::snprintf(text, sizeof text, "exit code %lu", static_cast<unsigned long>(code));
+        return text;
+    }
+    const char* name = code == 0xC0000005u   ? " (access violation)"
+                       : code == 0xC00000FDu ? " (stack overflow)"
+                       : code == 0xC0000094u ? " (integer division by zero)"
+                       : code == 0xC000001Du ? " (illegal instruction)"
+                       : code == 0xC0000409u ? " (fast fail / stack buffer overrun)"
+                                             : "";
+    std::snprintf(text, sizeof text, "exception 0x%08lX%s", static_cast<unsigned long>(code), name);
+    return text;
 }
 
 LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -27,10 +27,12 @@ public:
     App& operator=(const App&) = delete;
 
     bool start(const std::string& exe, const Env& env = {}, const std::string& arguments = std::string());
-    // Waits for input idle, then for the top-level window with this caption.
+    // Waits for input idle, then for the top-level window with this caption;
+    // when the program ends first, says on stderr how it ended.
     HWND waitForWindow(const char* caption, DWORD timeoutMs = 20000) const;
     // The dialog, once it is shown: input idle, found by caption and visible.
     HWND waitForDialog(DWORD timeoutMs = 20000) const;
+    // Says on stderr when the program ended by an exception (a crash).
     bool waitForExit(DWORD timeoutMs, DWORD* exitCode);
     DWORD pid() const { return info_.dwProcessId; }
     HANDLE process() const { return info_.hProcess; }
@@ -38,6 +40,9 @@ public:
 private:
     PROCESS_INFORMATION info_ = {};
 };
+
+// "exit code 1", or for a crash "exception 0xC0000005 (access violation)".
+std::string describeExit(DWORD code);
 
 // SendMessageW with a time limit: a program that stops answering fails the
 // test instead of hanging it. Says on stderr when no answer came.
