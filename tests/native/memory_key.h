@@ -35,7 +35,8 @@ public:
         const MemoryValue& v = values[index];
         if (v.name.size() + 1 > *nameLength || v.bytes.size() > *dataLength) return false;
         std::memcpy(name, v.name.c_str(), v.name.size() + 1);
-        std::memcpy(data, v.bytes.data(), v.bytes.size());
+        // A value with no data is valid: nothing to copy, and no null pointer for memcpy.
+        if (!v.bytes.empty()) std::memcpy(data, v.bytes.data(), v.bytes.size());
         *nameLength = static_cast<std::uint32_t>(v.name.size());
         *dataLength = static_cast<std::uint32_t>(v.bytes.size());
         return true;
