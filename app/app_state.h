@@ -3,7 +3,6 @@
 
 #include "drivers/driver_table.h"
 #include "render/gl_surface.h"
-#include "render/scene_state.h"
 
 // The dialog window and the controls the program talks to.
 class MainDialog {
@@ -14,7 +13,7 @@ public:
     HWND extensionList = nullptr;
     HWND driverList = nullptr;
 
-    // Looks the controls up and puts the scene control's procedure in place.
+    // Looks the controls up and makes the scene control the cube's view.
     int bindControls();
 };
 
@@ -22,22 +21,9 @@ public:
 extern MainDialog g_mainDialog;
 extern HINSTANCE g_instance;
 extern HCURSOR g_sizeAllCursor;
-extern WNDPROC g_previousSceneProc;
 extern GlSurface g_surface;
-extern SceneState g_scene;
 extern DriverTable g_driverTable;
 extern bool g_startupFailed;
 
 INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-LRESULT CALLBACK sceneControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-
-// Registry glue of the driver table.
-void loadDriverTable();
-void fillDriverList();
-void switchDriver(int row);
-
-// Renderer information glue.
-void showRendererInfo();
-char* buildExtensionString(bool includeWgl);
-void fillExtensionList(char* text);

@@ -1,18 +1,17 @@
 #include "app/app_state.h"
+#include "drivers/driver_list.h"
 #include "res/resource.h"
 
 MainDialog g_mainDialog;
 HINSTANCE g_instance = nullptr;
 HCURSOR g_sizeAllCursor = nullptr;
-WNDPROC g_previousSceneProc = nullptr;
 // Its destructor releases the context once more at process exit.
 GlSurface g_surface;
-SceneState g_scene;
 DriverTable g_driverTable;
 bool g_startupFailed = false;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    loadDriverTable();
+    loadDriverTable(g_driverTable);
     g_instance = instance;
     g_sizeAllCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32646));  // IDC_SIZEALL
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogInit, 0);

@@ -1,12 +1,14 @@
 #include <cstdlib>
 
 #include "app/app_state.h"
+#include "drivers/driver_list.h"
+#include "info/renderer_info.h"
+#include "render/scene_control.h"
 #include "res/resource.h"
 
 int MainDialog::bindControls() {
     sceneControl = GetDlgItem(dialog, IDC_SCENE_CONTROL);
-    g_previousSceneProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(sceneControl, GWLP_WNDPROC));
-    SetWindowLongPtrA(sceneControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(sceneControlProc));
+    bindSceneControl(sceneControl, &g_surface);
     infoText = GetDlgItem(dialog, IDC_INFO_TEXT);
     extensionList = GetDlgItem(dialog, IDC_EXTENSION_LIST);
     driverList = GetDlgItem(dialog, IDC_DRIVER_LIST);
@@ -19,7 +21,7 @@ INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM, LPARAM) {
     g_mainDialog.bindControls();
     // From here on the dialog is handled as a plain window.
     SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogWindowProc));
-    fillDriverList();
+    fillDriverList(g_mainDialog.driverList, g_driverTable);
 
     if (!g_surface.attach(g_mainDialog.sceneControl)) {
         // The dialog is still invisible: the box stands alone, and the quit
@@ -30,14 +32,14 @@ INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM, LPARAM) {
         return TRUE;
     }
     g_surface.setupProjection(-1, -1, -1.0);
-    showRendererInfo();
+    showRendererInfo(g_mainDialog.infoText);
 
     HICON icon = LoadIconA(g_instance, MAKEINTRESOURCEA(IDI_APP_ICON));
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 
     char* extensions = buildExtensionString(true);
-    fillExtensionList(extensions);
+    fillExtensionList(g_mainDialog.extensionList, extensions);
     std::free(extensions);
     return FALSE;
 }
@@ -84,7 +86,7 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         }
         if (id == IDC_DRIVER_LIST && HIWORD(wparam) == LBN_SELCHANGE) {
             const LRESULT row = SendMessageA(g_mainDialog.driverList, LB_GETCURSEL, 0, 0);
-            if (row >= 0) switchDriver(static_cast<int>(row));
+            if (row >= 0) switchDriver(g_driverTable, static_cast<int>(row));
         }
         break;
     }

@@ -34,6 +34,7 @@ target_include_directories(gl-renderer-info PRIVATE ${CMAKE_SOURCE_DIR} ${GRI_GE
 target_link_libraries(gl-renderer-info PRIVATE opengl32 glu32)
 gri_warnings(gl-renderer-info)
 
+add_subdirectory(tools)
 if(GRI_WITH_TESTS)
   add_subdirectory(tests/gl_double)
   add_subdirectory(tests/wine)

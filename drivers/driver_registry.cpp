@@ -1,4 +1,4 @@
-#include "app/app_state.h"
+#include "drivers/driver_list.h"
 
 namespace {
 
@@ -62,28 +62,28 @@ private:
 
 }  // namespace
 
-void loadDriverTable() {
+void loadDriverTable(DriverTable& table) {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
     s_keyPath = driverKeyPath(version.dwPlatformId);
     RegistryDriverKey key(s_keyPath);
-    loadDriverTable(g_driverTable, key.isOpen() ? &key : nullptr);
+    loadDriverTable(table, key.isOpen() ? &key : nullptr);
 }
 
-void fillDriverList() {
+void fillDriverList(HWND list, const DriverTable& table) {
     char row[kDriverRowSize];
-    for (int k = 0; k < g_driverTable.count; ++k) {
-        formatDriverRow(g_driverTable.entries[k], row);
-        SendMessageA(g_mainDialog.driverList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
+    for (int k = 0; k < table.count; ++k) {
+        formatDriverRow(table.entries[k], row);
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
     }
     // Setting the selection sends no notification, so no switch runs here.
-    SendMessageA(g_mainDialog.driverList, LB_SETCURSEL, initialDriverRow(g_driverTable), 0);
+    SendMessageA(list, LB_SETCURSEL, initialDriverRow(table), 0);
 }
 
-void switchDriver(int row) {
-    const SwitchPlan plan = planSwitch(g_driverTable, row);
+void switchDriver(const DriverTable& table, int row) {
+    const SwitchPlan plan = planSwitch(table, row);
     if (!plan.act || s_keyPath == nullptr) return;
     RegistryDriverKey key(s_keyPath);
-    if (key.isOpen()) applySwitch(g_driverTable, plan, key);
+    if (key.isOpen()) applySwitch(table, plan, key);
 }

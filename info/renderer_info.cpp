@@ -1,4 +1,5 @@
-#include "app/app_state.h"
+#include "info/renderer_info.h"
+
 #include "info/extensions.h"
 #include "render/gl_api.h"
 
@@ -8,13 +9,13 @@ const char* glText(GLenum name) { return reinterpret_cast<const char*>(glGetStri
 
 }  // namespace
 
-void showRendererInfo() {
+void showRendererInfo(HWND infoText) {
     const char* version = glText(GL_VERSION);
     const char* renderer = glText(GL_RENDERER);
     const char* vendor = glText(GL_VENDOR);
     char text[kInfoTextSize];
     formatRendererInfo(text, vendor, renderer, version);
-    SetWindowTextA(g_mainDialog.infoText, text);
+    SetWindowTextA(infoText, text);
 }
 
 char* buildExtensionString(bool includeWgl) {
@@ -29,8 +30,7 @@ char* buildExtensionString(bool includeWgl) {
     return joinExtensionText(glText(GL_EXTENSIONS), wgl);
 }
 
-void fillExtensionList(char* text) {
-    HWND list = g_mainDialog.extensionList;
+void fillExtensionList(HWND list, char* text) {
     // Hundreds of rows: without this the list updates its scroll bar and
     // redraw state after every one (about 9 ms instead of 2.5 ms on Wine).
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);

@@ -17,8 +17,6 @@ public:
     int setupProjection(int width, int height, double aspect);
     int release();
 
-    HDC deviceContext() const { return deviceContext_; }
-
 private:
     void choosePixelFormat(HDC dc);
     int createContext(HDC dc);

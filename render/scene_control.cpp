@@ -1,18 +1,35 @@
-#include "app/app_state.h"
+#include "render/scene_control.h"
+
 #include "render/cube_scene.h"
+#include "render/scene_state.h"
+
+namespace {
+
+// One scene control per process, for the whole run.
+GlSurface* s_surface = nullptr;
+WNDPROC s_previousProc = nullptr;
+SceneState s_scene;
+
+}  // namespace
+
+void bindSceneControl(HWND control, GlSurface* surface) {
+    s_surface = surface;
+    s_previousProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));
+    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(sceneControlProc));
+}
 
 LRESULT CALLBACK sceneControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_SIZE:
         if (wparam == SIZE_RESTORED || wparam == SIZE_MAXIMIZED) {
-            g_surface.setupProjection(LOWORD(lparam), HIWORD(lparam), -1.0);
+            s_surface->setupProjection(LOWORD(lparam), HIWORD(lparam), -1.0);
             InvalidateRect(window, nullptr, FALSE);
         }
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        drawScene(g_scene.angleX, g_scene.angleY);
+        drawScene(s_scene.angleX, s_scene.angleY);
         SwapBuffers(dc);
         EndPaint(window, &paint);
         return 0;
@@ -22,12 +39,12 @@ LRESULT CALLBACK sceneControlProc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_LBUTTONDOWN: {
         SetCapture(window);
         const PointerPos at = pointerFromLParam(static_cast<std::uint32_t>(lparam));
-        beginDrag(g_scene, at.x, at.y);
+        beginDrag(s_scene, at.x, at.y);
         return 0;
     }
     case WM_MOUSEMOVE: {
         const PointerPos at = pointerFromLParam(static_cast<std::uint32_t>(lparam));
-        if (dragTo(g_scene, at.x, at.y)) {
+        if (dragTo(s_scene, at.x, at.y)) {
             // Draw the frame now rather than when the queue next runs dry.
             InvalidateRect(window, nullptr, FALSE);
             UpdateWindow(window);
@@ -36,15 +53,15 @@ LRESULT CALLBACK sceneControlProc(HWND window, UINT message, WPARAM wparam, LPAR
     }
     case WM_LBUTTONUP:
         ReleaseCapture();
-        endDrag(g_scene);
+        endDrag(s_scene);
         return 0;
     case WM_CAPTURECHANGED:
         // Another window took the pointer: its release will never reach us, so
         // the drag ends here or later plain moves would keep turning the cube.
-        if (reinterpret_cast<HWND>(lparam) != window) endDrag(g_scene);
+        if (reinterpret_cast<HWND>(lparam) != window) endDrag(s_scene);
         break;
     default:
         break;
     }
-    return CallWindowProcA(g_previousSceneProc, window, message, wparam, lparam);
+    return CallWindowProcA(s_previousProc, window, message, wparam, lparam);
 }

@@ -5,13 +5,12 @@
 #include <cstring>
 
 #include "harness.h"
-#include "res/resource.h"
 
 using namespace harness;
 
 namespace {
 
-struct ControlSpec {
+struct ExpectedControl {
     int id;
     const char* className;
     const char* text;
@@ -46,12 +45,12 @@ const BYTE* programResource(HMODULE program, int id, int type) {
     return found == nullptr ? nullptr : static_cast<const BYTE*>(LockResource(LoadResource(program, found)));
 }
 
-const ControlSpec kControls[] = {
-    {IDC_SCENE_CONTROL, "Static", "OpenGL Shape", {164, 8, 75, 71}, true, 0x50020100, 0x200},
+const ExpectedControl kExpectedControls[] = {
+    {kSceneControlId, "Static", "OpenGL Shape", {164, 8, 75, 71}, true, 0x50020100, 0x200},
     {IDOK, "Button", "OK", {189, 119, 50, 14}, true, 0x50010000, 0},
-    {IDC_EXTENSION_LIST, "ListBox", "", {8, 42, 152, 91}, true, 0x50A10103, 0},
-    {IDC_INFO_TEXT, "Static", "Infos:", {8, 8, 151, 28}, true, 0x50020000, 0},
-    {IDC_DRIVER_LIST, "ListBox", "", {8, 42, 151, 28}, false, 0x40A10101, 0},
+    {kExtensionListId, "ListBox", "", {8, 42, 152, 91}, true, 0x50A10103, 0},
+    {kInfoTextId, "Static", "Infos:", {8, 8, 151, 28}, true, 0x50020000, 0},
+    {kDriverListId, "ListBox", "", {8, 42, 151, 28}, false, 0x40A10101, 0},
 };
 
 INT_PTR CALLBACK quietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
@@ -60,7 +59,7 @@ INT_PTR CALLBACK quietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 // program's own template, made in this process, gives the same conversion.
 RECT toPixels(RECT units) {
     HMODULE program = LoadLibraryExA(programPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), MAKEINTRESOURCEA(5));  // RT_DIALOG
+    HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(kDialogTemplateId), MAKEINTRESOURCEA(5));  // RT_DIALOG
     auto* tmpl = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(program, found)));
     HWND copy = CreateDialogIndirectParamA(nullptr, tmpl, nullptr, quietDialog, 0);
     MapDialogRect(copy, &units);
@@ -109,13 +108,13 @@ TEST(Dialog, ControlsFollowTheTemplate) {
 
     // Child windows come in template order, which is also the tab order.
     HWND child = GetWindow(dialog, GW_CHILD);
-    for (const ControlSpec& control : kControls) {
+    for (const ExpectedControl& control : kExpectedControls) {
         ASSERT_NE(child, nullptr) << "missing control " << control.id;
         SCOPED_TRACE(control.id);
         EXPECT_EQ(GetDlgCtrlID(child), control.id);
         EXPECT_EQ(GetDlgItem(dialog, control.id), child);
         EXPECT_STRCASEEQ(windowClass(child).c_str(), control.className);
-        if (control.id == IDC_INFO_TEXT) {
+        if (control.id == kInfoTextId) {
             EXPECT_EQ(windowText(child).rfind("Vendor: ", 0), 0u);  // "Infos:" was replaced
         } else {
             EXPECT_EQ(windowText(child), control.text);
@@ -132,20 +131,20 @@ TEST(Dialog, ControlsFollowTheTemplate) {
     }
     EXPECT_EQ(child, nullptr) << "more controls than the template has";
 
-    EXPECT_TRUE(GetWindowLongA(GetDlgItem(dialog, IDC_SCENE_CONTROL), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    EXPECT_EQ(GetDlgItem(dialog, IDC_CLOSE_COMMAND), nullptr);
+    EXPECT_TRUE(GetWindowLongA(GetDlgItem(dialog, kSceneControlId), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(GetDlgItem(dialog, kCloseCommandId), nullptr);
 
     // The hidden driver list stays hidden while the dialog runs and is used.
-    PostMessageW(GetDlgItem(dialog, IDC_EXTENSION_LIST), WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(GetDlgItem(dialog, kExtensionListId), WM_KEYDOWN, VK_DOWN, 0);
     send(dialog, WM_NULL, 0, 0);
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_DRIVER_LIST)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kDriverListId)));
 }
 
 // The resources as built: the template word for word, the icon and the version.
 TEST(Dialog, ResourcesAreThoseOfTheProgram) {
     HMODULE program = LoadLibraryExA(programPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(program, nullptr);
-    const BYTE* base = programResource(program, IDD_MAIN_DIALOG, 5);  // RT_DIALOG
+    const BYTE* base = programResource(program, kDialogTemplateId, 5);  // RT_DIALOG
     ASSERT_NE(base, nullptr);
     TemplateReader t(base);
     EXPECT_EQ(t.word(), 1);       // extended template
@@ -168,7 +167,7 @@ TEST(Dialog, ResourcesAreThoseOfTheProgram) {
     EXPECT_EQ(t.text(), "MS Sans Serif");
     const char* classNames[] = {"STATIC", "BUTTON", "LISTBOX", "STATIC", "LISTBOX"};
     int index = 0;
-    for (const ControlSpec& control : kControls) {
+    for (const ExpectedControl& control : kExpectedControls) {
         SCOPED_TRACE(control.id);
         t.alignDword(base);
         t.dword();  // help id
@@ -185,7 +184,7 @@ TEST(Dialog, ResourcesAreThoseOfTheProgram) {
     }
 
     // Icon group 130: one 32 x 32 image in 256 colours.
-    const BYTE* group = programResource(program, IDI_APP_ICON, 14);  // RT_GROUP_ICON
+    const BYTE* group = programResource(program, kIconId, 14);  // RT_GROUP_ICON
     ASSERT_NE(group, nullptr);
     TemplateReader g(group);
     EXPECT_EQ(g.word(), 0);
@@ -197,7 +196,7 @@ TEST(Dialog, ResourcesAreThoseOfTheProgram) {
     g.byte();
     g.word();
     EXPECT_EQ(g.word(), 8);  // bits per pixel
-    EXPECT_NE(LoadIconA(program, MAKEINTRESOURCEA(IDI_APP_ICON)), nullptr);
+    EXPECT_NE(LoadIconA(program, MAKEINTRESOURCEA(kIconId)), nullptr);
 
     // Version 1.0.0.11 with one string table for "040c04b0".
     FreeLibrary(program);
@@ -225,7 +224,7 @@ TEST(Dialog, EveryCloseEndsWithExitCodeZero) {
         {"Enter", [](HWND d) { PostMessageW(d, WM_KEYDOWN, VK_RETURN, 0); }},
         {"Escape", [](HWND d) { PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0); }},
         {"OK button", [](HWND d) { PostMessageW(GetDlgItem(d, IDOK), BM_CLICK, 0, 0); }},
-        {"command 105", [](HWND d) { PostMessageW(d, WM_COMMAND, IDC_CLOSE_COMMAND, 0); }},
+        {"command 105", [](HWND d) { PostMessageW(d, WM_COMMAND, kCloseCommandId, 0); }},
         {"caption close", [](HWND d) { PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
     };
     for (const Case& c : cases) {
@@ -240,7 +239,7 @@ TEST(Dialog, OtherCommandsDoNotClose) {
     HWND dialog = app.waitForDialog();
     ASSERT_NE(dialog, nullptr);
     send(dialog, WM_COMMAND, 104, 0);
-    send(dialog, WM_COMMAND, MAKEWPARAM(IDC_DRIVER_LIST, LBN_DBLCLK), 0);
+    send(dialog, WM_COMMAND, MAKEWPARAM(kDriverListId, LBN_DBLCLK), 0);
     DWORD code = 0;
     EXPECT_FALSE(app.waitForExit(300, &code));
     EXPECT_TRUE(IsWindowVisible(dialog));

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "harness.h"
-#include "res/resource.h"
 
 using namespace harness;
 
@@ -100,7 +99,7 @@ protected:
         ASSERT_TRUE(app_->start(programPath()));
         dialog_ = app_->waitForDialog();
         ASSERT_NE(dialog_, nullptr);
-        list_ = GetDlgItem(dialog_, IDC_DRIVER_LIST);
+        list_ = GetDlgItem(dialog_, kDriverListId);
     }
     void closeProgram() {
         if (!app_) return;
@@ -113,7 +112,7 @@ protected:
     // As Windows delivers a user's pick: the row is selected, then the list notifies.
     void pick(int row) {
         send(list_, LB_SETCURSEL, static_cast<WPARAM>(row));
-        send(dialog_, WM_COMMAND, MAKEWPARAM(IDC_DRIVER_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list_));
+        send(dialog_, WM_COMMAND, MAKEWPARAM(kDriverListId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list_));
     }
 
     const char* paths_[2] = {kNtPath, k95Path};

@@ -10,6 +10,16 @@
 
 namespace harness {
 
+// The program's fixed numbers, written out rather than taken from its own
+// header: a wrong number there must fail a test, not move both sides together.
+constexpr int kDialogTemplateId = 103;
+constexpr int kIconId = 130;
+constexpr int kSceneControlId = 1001;
+constexpr int kExtensionListId = 1003;
+constexpr int kInfoTextId = 1004;
+constexpr int kDriverListId = 1005;
+constexpr int kCloseCommandId = 105;
+
 using Env = std::vector<std::pair<std::string, std::string>>;
 
 std::string binDir();           // the folder of the test executable

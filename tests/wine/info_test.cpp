@@ -8,7 +8,6 @@
 #include <GL/gl.h>
 
 #include "harness.h"
-#include "res/resource.h"
 
 using namespace harness;
 
@@ -88,8 +87,8 @@ Shown runAndRead(const std::string& exe, const Env& env = {}) {
     if (!app.start(exe, env)) return shown;
     HWND dialog = app.waitForDialog();
     if (dialog == nullptr) return shown;
-    shown.info = windowText(GetDlgItem(dialog, IDC_INFO_TEXT));
-    shown.rows = listRows(GetDlgItem(dialog, IDC_EXTENSION_LIST));
+    shown.info = windowText(GetDlgItem(dialog, kInfoTextId));
+    shown.rows = listRows(GetDlgItem(dialog, kExtensionListId));
     shown.ran = IsWindowVisible(dialog) != FALSE;
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     DWORD code = 1000;

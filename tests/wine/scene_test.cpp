@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
-#include "res/resource.h"
 
 using namespace harness;
 
@@ -37,7 +36,7 @@ protected:
         ASSERT_TRUE(app_.start(programPath()));
         dialog_ = app_.waitForDialog();
         ASSERT_NE(dialog_, nullptr);
-        scene_ = GetDlgItem(dialog_, IDC_SCENE_CONTROL);
+        scene_ = GetDlgItem(dialog_, kSceneControlId);
         RECT client;
         GetClientRect(scene_, &client);
         cx_ = client.right / 2;

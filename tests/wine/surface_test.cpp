@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "harness.h"
-#include "res/resource.h"
 
 using namespace harness;
 
@@ -53,7 +52,7 @@ std::vector<std::string> runLogged(Env env, RECT* sceneClient = nullptr) {
         // Let the first frame be presented before closing.
         const DWORD start = GetTickCount();
         while (countOf(readLines(log), "SwapBuffers") == 0 && GetTickCount() - start < 5000) Sleep(20);
-        if (sceneClient != nullptr) GetClientRect(GetDlgItem(dialog, IDC_SCENE_CONTROL), sceneClient);
+        if (sceneClient != nullptr) GetClientRect(GetDlgItem(dialog, kSceneControlId), sceneClient);
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     }
     DWORD code = 1000;
@@ -125,10 +124,10 @@ TEST(Surface, FailedStartShowsTheErrorAndExitsWithOne) {
         HWND dialog = findTopWindow(app.pid(), "OpenGL Renderer infos");
         ASSERT_NE(dialog, nullptr);
         EXPECT_FALSE(IsWindowVisible(dialog));
-        EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_INFO_TEXT)), "Infos:");
-        EXPECT_EQ(send(GetDlgItem(dialog, IDC_EXTENSION_LIST), LB_GETCOUNT, 0, 0), 0);
+        EXPECT_EQ(windowText(GetDlgItem(dialog, kInfoTextId)), "Infos:");
+        EXPECT_EQ(send(GetDlgItem(dialog, kExtensionListId), LB_GETCOUNT, 0, 0), 0);
         // The driver list was filled before the binding.
-        EXPECT_GE(send(GetDlgItem(dialog, IDC_DRIVER_LIST), LB_GETCOUNT, 0, 0), 1);
+        EXPECT_GE(send(GetDlgItem(dialog, kDriverListId), LB_GETCOUNT, 0, 0), 1);
 
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         DWORD code = 1000;

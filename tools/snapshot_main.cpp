@@ -3,7 +3,7 @@
 // and closes the program. Usage: snapshot.exe /unix/path/out.png
 #include <cstdio>
 
-#include "harness.h"
+#include "tests/wine/harness.h"
 #include "res/resource.h"
 
 using namespace harness;

@@ -1,0 +1,12 @@
+#pragma once
+#include <windows.h>
+
+// The current OpenGL context's vendor, renderer and version, as the text of `infoText`.
+void showRendererInfo(HWND infoText);
+
+// The OpenGL extension string joined with the WGL one (when asked and offered);
+// free it with std::free. Nullptr only when memory runs out.
+char* buildExtensionString(bool includeWgl);
+
+// One row per extension of `text` in `list`; `text` is split in place.
+void fillExtensionList(HWND list, char* text);
