@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "mesa_context.h"
 #include "render/cube_scene.h"
 #include "render/projection.h"
@@ -107,4 +110,39 @@ TEST_F(CubeFrame, LeavesTheMatrixAndUsesAnglesUnreduced) {
     differing = 0;
     for (size_t i = 0; i < base.size(); ++i) differing += std::abs(base[i] - other[i]) > 2 ? 1 : 0;
     EXPECT_GT(differing, 500);
+}
+
+// The shade says which way each face points and where the light is: ambient
+// 0.3 of the face's colour, plus 0.7 times the cosine between the face's eye
+// normal and the light, which starts at (1, 1, 1) and turns about Y by
+// -3 x angleX. A face turned the wrong way, a normal pointing inward or the
+// light turning the other way changes it by far more than the few levels allowed.
+TEST_F(CubeFrame, ShadesTheVisibleFacesByTheTurningLight) {
+    const double s = 1.0 / std::sqrt(3.0);
+    struct Case {
+        double angleX, angleY;
+        int x, y;            // a pixel on the face
+        int colour;          // its channel
+        double normal[3];    // its normal in eye space
+        double light[3];     // the light's direction in eye space
+    };
+    const int c = kSize / 2;
+    const Case cases[] = {
+        {0, 90, c, c, 0, {0, 0, 1}, {s, s, s}},          // the -X face
+        {0, -90, c, c, 0, {0, 0, 1}, {s, s, s}},         // the +X face
+        {90, 90, c, c, 1, {0, 0, 1}, {s, s, -s}},        // +Y, the light behind it
+        {-90, 0, c, c, 1, {0, 0, 1}, {-s, s, s}},        // -Y
+        {0, 180, c, c, 2, {0, 0, 1}, {s, s, s}},         // -Z
+        {30, 0, c, c + 8, 2, {0, -0.5, 0.8660254}, {-s, s, s}},  // +Z, tilted back
+        {30, 0, c, c - 22, 1, {0, 0.8660254, 0.5}, {-s, s, s}},  // +Y on top
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(::testing::Message() << k.angleX << ", " << k.angleY << " at " << k.x << "," << k.y);
+        const double cosine = k.normal[0] * k.light[0] + k.normal[1] * k.light[1] + k.normal[2] * k.light[2];
+        const double expected = 255.0 * (0.3 + 0.7 * std::max(0.0, cosine));
+        const Rgb got = at(draw(k.angleX, k.angleY), k.x, k.y);
+        const int channels[3] = {got.r, got.g, got.b};
+        EXPECT_EQ(dominant(got), k.colour);
+        EXPECT_NEAR(channels[k.colour], expected, 4.0);
+    }
 }
