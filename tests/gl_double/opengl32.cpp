@@ -10,7 +10,9 @@
 //                                 "<empty>" an empty string
 //   GLDOUBLE_WGL_EXTENSIONS       the WGL extension string; "<none>": no entry
 //                                 point; "<null>": the entry point answers null
-//   GLDOUBLE_LOG=path             append one line per call of interest
+//   GLDOUBLE_LOG=path             append one line per call of interest, and
+//                                 whether the dialog was still shown when the
+//                                 context was let go
 #include <windows.h>
 
 #include <cstdio>
@@ -129,6 +131,11 @@ EXPORT HGLRC WINAPI wglCreateContext(HDC) {
 
 EXPORT BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context) {
     logLine("MakeCurrent %s", context == nullptr ? "none" : "context");
+    if (context == nullptr && s_current != nullptr) {
+        // When the context is let go, relative to the dialog going away.
+        HWND root = GetAncestor(WindowFromDC(s_currentDc), GA_ROOT);
+        logLine("Released while the dialog is %s", root == nullptr ? "gone" : IsWindowVisible(root) ? "shown" : "hidden");
+    }
     if (context != nullptr && scriptedIs("GLDOUBLE_MAKECURRENT", "fail")) return FALSE;
     s_current = context;
     s_currentDc = context == nullptr ? nullptr : dc;

@@ -225,6 +225,9 @@ TEST(Dialog, EveryCloseEndsWithExitCodeZero) {
         {"Escape", [](HWND d) { PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0); }},
         {"OK button", [](HWND d) { PostMessageW(GetDlgItem(d, IDOK), BM_CLICK, 0, 0); }},
         {"command 105", [](HWND d) { PostMessageW(d, WM_COMMAND, kCloseCommandId, 0); }},
+        // As an accelerator or a control would send them: a nonzero notification code.
+        {"command 105 from an accelerator", [](HWND d) { PostMessageW(d, WM_COMMAND, MAKEWPARAM(105, 1), 0); }},
+        {"OK with a notification code", [](HWND d) { PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, 1), 0); }},
         {"caption close", [](HWND d) { PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
     };
     for (const Case& c : cases) {

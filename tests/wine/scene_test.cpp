@@ -121,6 +121,19 @@ TEST_F(Scene, DragTurnsTheCubeAndPlainMovesDoNot) {
     EXPECT_GT(differingPixels(repainted(), turned), 100);
 }
 
+// The pointer is the control's while the button is down, and no longer after.
+TEST_F(Scene, CapturesThePointerOnlyWhileTheButtonIsDown) {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    const DWORD threadId = GetWindowThreadProcessId(scene_, nullptr);
+    send(scene_, WM_LBUTTONDOWN, MK_LBUTTON, at(cx_, cy_));
+    ASSERT_TRUE(GetGUIThreadInfo(threadId, &thread));
+    EXPECT_EQ(thread.hwndCapture, scene_);
+    send(scene_, WM_LBUTTONUP, 0, at(cx_, cy_));
+    ASSERT_TRUE(GetGUIThreadInfo(threadId, &thread));
+    EXPECT_EQ(thread.hwndCapture, nullptr);
+}
+
 TEST_F(Scene, LostCaptureEndsTheDrag) {
     send(scene_, WM_LBUTTONDOWN, MK_LBUTTON, at(cx_, cy_));
     send(scene_, WM_MOUSEMOVE, MK_LBUTTON, at(cx_, cy_));

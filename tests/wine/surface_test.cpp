@@ -38,9 +38,13 @@ BOOL CALLBACK collectStatic(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// Runs the program on the double until its dialog shows, then closes it with OK
-// and returns the double's log.
-std::vector<std::string> runLogged(Env env, RECT* sceneClient = nullptr) {
+using DialogAction = void (*)(HWND dialog);
+
+// Runs the program on the double until its dialog shows and its first frame is
+// presented, does `act` to it, closes it (with OK unless `close` is given) and
+// returns the double's log.
+std::vector<std::string> runLogged(Env env, RECT* sceneClient = nullptr, DialogAction act = nullptr,
+                                   DialogAction close = nullptr) {
     PreferLocalOpenGl local;
     const std::string log = unixTempPath("gl.log");
     env.emplace_back("GLDOUBLE_LOG", dosPath(log));
@@ -53,7 +57,12 @@ std::vector<std::string> runLogged(Env env, RECT* sceneClient = nullptr) {
         const DWORD start = GetTickCount();
         while (countOf(readLines(log), "SwapBuffers") == 0 && GetTickCount() - start < 5000) Sleep(20);
         if (sceneClient != nullptr) GetClientRect(GetDlgItem(dialog, kSceneControlId), sceneClient);
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        if (act != nullptr) act(dialog);
+        if (close != nullptr) {
+            close(dialog);
+        } else {
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        }
     }
     DWORD code = 1000;
     EXPECT_TRUE(app.waitForExit(15000, &code));
@@ -90,6 +99,36 @@ TEST(Surface, AsksForTheFormatAndProjectionAndReleases) {
     EXPECT_GE(countOf(log, "MakeCurrent none"), 1);
     EXPECT_EQ(countOf(log, "DeleteContext"), 1);
     EXPECT_GE(countOf(log, "SwapBuffers"), 1);
+}
+
+TEST(Surface, RestoredSizeSetsViewportAndAspectFromWidthThenHeight) {
+    const auto log = runLogged({}, nullptr, [](HWND dialog) {
+        send(GetDlgItem(dialog, kSceneControlId), WM_SIZE, SIZE_RESTORED, MAKELPARAM(61, 37));
+    });
+    EXPECT_EQ(countOf(log, "Viewport 0 0 61 37"), 1);
+    const double f = 1.0 / std::tan(22.5 * 3.14159265358979323846 / 180.0);
+    char perspective[160];
+    snprintf(perspective, sizeof perspective, "MultMatrixd %.6f %.6f %.6f %.6f", f * 37.0 / 61.0, f, -11.0 / 9.0,
+             -20.0 / 9.0);
+    EXPECT_EQ(countOf(log, perspective), 1) << "expected " << perspective;
+}
+
+// OK, Escape and command 105 let the context go while the dialog is still up,
+// not only when the window is destroyed after it.
+TEST(Surface, ClosingReleasesTheContextBeforeTheDialogGoes) {
+    const DialogAction closes[] = {
+        [](HWND d) { PostMessageW(GetDlgItem(d, IDOK), BM_CLICK, 0, 0); },
+        [](HWND d) { PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0); },
+        [](HWND d) { PostMessageW(d, WM_COMMAND, 105, 0); },
+    };
+    for (DialogAction close : closes) {
+        const auto log = runLogged({}, nullptr, nullptr, close);
+        std::string first;
+        for (const auto& line : log) {
+            if (first.empty() && line.rfind("Released while", 0) == 0) first = line;
+        }
+        EXPECT_EQ(first, "Released while the dialog is shown");
+    }
 }
 
 TEST(Surface, FallsBackToFormatOne) {
