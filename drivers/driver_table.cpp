@@ -90,6 +90,12 @@ SwitchPlan planSwitch(const DriverTable& table, int row) {
 
 SwitchResult applySwitch(const DriverTable& table, const SwitchPlan& plan, DriverKey& key) {
     if (!plan.act) return SwitchResult::Ignored;
+    // Never write what the next start could not read back: an empty name is
+    // the key's unnamed default value, and a name past the table's capacity
+    // stops the next start's enumeration there.
+    if (plan.newName.empty() || plan.otherName.empty() || plan.newName.size() > kDriverNameMaxLength) {
+        return SwitchResult::Refused;
+    }
     if (belongsToOtherEntry(table, plan.source, plan.newName)) return SwitchResult::Refused;
 
     std::uint32_t type = 0;
@@ -107,10 +113,16 @@ SwitchResult applySwitch(const DriverTable& table, const SwitchPlan& plan, Drive
         return SwitchResult::Renamed;
     }
 
-    // The value went away since start-up: register it again from what was read then.
+    // The value went away since start-up: register it again from what was read
+    // then, as text that fits the capacity the next start reads with (data
+    // without a zero byte can fill the whole slot).
     const char* data = table.entries[plan.source].data;
-    const auto size = static_cast<std::uint32_t>(std::strlen(data) + 1);
-    if (!key.writeValue(plan.newName.c_str(), kRegSz, reinterpret_cast<const std::uint8_t*>(data), size)) {
+    std::uint8_t text[kDriverValueCapacity];
+    std::size_t length = 0;
+    while (length < kDriverValueCapacity - 1 && data[length] != '\0') ++length;
+    std::memcpy(text, data, length);
+    text[length] = 0;
+    if (!key.writeValue(plan.newName.c_str(), kRegSz, text, static_cast<std::uint32_t>(length + 1))) {
         return SwitchResult::WriteFailed;
     }
     return SwitchResult::Recreated;

@@ -6,7 +6,8 @@
 
 constexpr int kDriverEntries = 4;  // the built-in entry and up to 3 registry values
 constexpr std::size_t kDriverSlotBytes = 1024;
-constexpr std::uint32_t kDriverValueCapacity = 1023;
+constexpr std::uint32_t kDriverValueCapacity = 1023;  // bytes read per name and per data
+constexpr std::size_t kDriverNameMaxLength = kDriverValueCapacity - 1;  // characters, terminator aside
 constexpr std::uint32_t kRegSz = 1;
 constexpr std::size_t kDriverRowSize = 4096;
 
@@ -70,7 +71,8 @@ enum class SwitchResult {
     Unchanged,    // the value already has the wanted name
     Renamed,      // written under the new name, old one removed
     Recreated,    // the value was gone; written from the start-up text
-    Refused,      // the new name belongs to another value: writing would lose it
+    Refused,      // the new name belongs to another value (writing would lose it), is
+                  // empty (the unnamed default value) or too long to be read back
     WriteFailed,  // the key is as it was
 };
 

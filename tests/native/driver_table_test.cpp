@@ -141,6 +141,11 @@ TEST(DriverSwitch, RenamesOnlyTheChosenDriversValue) {
         {"the value past the table is never touched", {a, b, offA, d}, {2, 0}, {a, b, offA, d},
          SwitchResult::Refused},
         {"fourth value kept", {offA, b, c, d}, {1}, {b, c, d, a}, SwitchResult::Renamed},
+        // Nothing is written that the next start could not read back.
+        {"a value named just ~", {textValue("~", "t.dll")}, {1, 0}, {textValue("~", "t.dll")},
+         SwitchResult::Refused},
+        {"a name that \"~\" would take past the capacity", {textValue(std::string(1022, 'n'), "n.dll")}, {0},
+         {textValue(std::string(1022, 'n'), "n.dll")}, SwitchResult::Refused},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -191,6 +196,18 @@ TEST(DriverSwitch, NeverLosesData) {
     key.values.clear();
     EXPECT_EQ(applySwitch(table, planSwitch(table, 0), key), SwitchResult::Recreated);
     EXPECT_EQ(key.values, (Values{MemoryValue{"~Acme", kRegSz, {'a', 0}}}));
+
+    // ... and when its data filled the whole slot (no zero byte in it), no more
+    // is written than the next start reads: 1022 characters and the terminator.
+    key = MemoryKey();
+    key.values = {MemoryValue{"Acme", 3, std::vector<std::uint8_t>(kDriverValueCapacity, 'z')}};
+    table = loaded(key);
+    key.values.clear();
+    EXPECT_EQ(applySwitch(table, planSwitch(table, 0), key), SwitchResult::Recreated);
+    ASSERT_EQ(key.values.size(), 1u);
+    EXPECT_EQ(key.values[0].bytes.size(), kDriverValueCapacity);
+    EXPECT_EQ(key.values[0].bytes.back(), 0);
+    EXPECT_EQ(loaded(key).count, 2);
 
     // Names compare without case, as the registry's do.
     key = MemoryKey();
