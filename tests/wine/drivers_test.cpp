@@ -192,6 +192,18 @@ TEST_F(Drivers, SwitchRenamesTheFirstDriver) {
     startProgram();
     pick(0);
     EXPECT_TRUE(readKey(kNtPath).empty());
+
+    // Names a switch could not read back are left exactly as they are: "~" would
+    // become the unnamed default value, a 1022-character name one past the capacity.
+    for (const RegValue& odd : {text("~", "t.dll"), text(std::string(1022, 'n'), "n.dll")}) {
+        SCOPED_TRACE(odd.name.substr(0, 8));
+        writeKey(kNtPath, {odd});
+        startProgram();
+        pick(0);
+        pick(1);
+        pick(0);
+        EXPECT_EQ(readKey(kNtPath), Values{odd});
+    }
 }
 
 TEST_F(Drivers, SwitchNeverTouchesAnotherValue) {
