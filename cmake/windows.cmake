@@ -18,7 +18,8 @@ add_custom_command(
   DEPENDS ${CMAKE_SOURCE_DIR}/res/make_icon.cpp
   COMMENT "Drawing the program icon")
 add_custom_target(gri_icon DEPENDS ${GRI_GENERATED}/gl-renderer-info.ico)
-set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS ${GRI_GENERATED}/gl-renderer-info.ico)
+set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
+  "${GRI_GENERATED}/gl-renderer-info.ico;${CMAKE_SOURCE_DIR}/res/app.manifest")
 
 add_executable(gl-renderer-info WIN32
   ${GRI_RULE_SOURCES}

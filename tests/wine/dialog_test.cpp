@@ -2,6 +2,7 @@
 // start-up failure with the OpenGL double.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "harness.h"
@@ -249,4 +250,102 @@ TEST(Dialog, OtherCommandsDoNotClose) {
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(app.waitForExit(15000, &code));
     EXPECT_EQ(code, 0u);
+}
+
+// The manifest the system reads (type 24, id 1), accepted by the system's own
+// activation-context loader.
+TEST(Dialog, CarriesItsManifest) {
+    HMODULE program = LoadLibraryExA(programPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(found, nullptr);
+    const std::string text(static_cast<const char*>(LockResource(LoadResource(program, found))),
+                           SizeofResource(program, found));
+    FreeLibrary(program);
+    EXPECT_NE(text.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
+    EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+    // Wine draws every program at the system DPI, aware or not: only the text tells.
+    EXPECT_NE(text.find("WindowsSettings\">true</dpiAware>"), std::string::npos);
+    const std::string path = programPath();
+    ACTCTXA context = {};
+    context.cbSize = sizeof context;
+    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.lpSource = path.c_str();
+    context.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE activation = CreateActCtxA(&context);
+    EXPECT_NE(activation, INVALID_HANDLE_VALUE) << "the manifest was not accepted, error " << GetLastError();
+    if (activation != INVALID_HANDLE_VALUE) ReleaseActCtx(activation);
+}
+
+namespace {
+
+struct Measured {
+    RECT dialog = {};
+    RECT scene = {};
+    Image frame;
+};
+
+// The dialog and its first frame with the prefix set to `dpi` dots per inch.
+Measured measureAt(DWORD dpi) {
+    ScopedRegValue logPixels(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", dpi);
+    Measured m;
+    App app;
+    EXPECT_TRUE(app.start(programPath()));
+    HWND dialog = app.waitForDialog();
+    if (dialog == nullptr) {
+        ADD_FAILURE() << "no dialog at " << dpi << " dpi";
+        return m;
+    }
+    HWND scene = GetDlgItem(dialog, kSceneControlId);
+    GetClientRect(dialog, &m.dialog);
+    GetClientRect(scene, &m.scene);
+    EXPECT_TRUE(waitForFrame(scene, &m.frame)) << "no frame at " << dpi << " dpi";
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    DWORD code = 1000;
+    EXPECT_TRUE(app.waitForExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+    return m;
+}
+
+// The lit pixels' bounding box.
+RECT litBox(const Image& f) {
+    RECT box = {f.width, f.height, -1, -1};
+    for (int y = 0; y < f.height; ++y) {
+        for (int x = 0; x < f.width; ++x) {
+            const std::uint8_t* p = f.at(x, y);
+            if (p[0] + p[1] + p[2] == 0) continue;
+            box.left = std::min<LONG>(box.left, x);
+            box.top = std::min<LONG>(box.top, y);
+            box.right = std::max<LONG>(box.right, x);
+            box.bottom = std::max<LONG>(box.bottom, y);
+        }
+    }
+    return box;
+}
+
+}  // namespace
+
+// System DPI aware: at 144 dpi the dialog and the cube are drawn at full size,
+// about 1.5 times their 96-dpi size in pixels, the cube whole and centred.
+TEST(Dialog, FollowsTheSystemDpi) {
+    const Measured normal = measureAt(96);
+    const Measured large = measureAt(144);
+    const double ratios[] = {
+        double(large.dialog.right) / normal.dialog.right, double(large.dialog.bottom) / normal.dialog.bottom,
+        double(large.scene.right) / normal.scene.right, double(large.scene.bottom) / normal.scene.bottom,
+    };
+    for (double r : ratios) EXPECT_NEAR(r, 1.5, 0.15);
+
+    const Image& f = large.frame;
+    ASSERT_EQ(f.width, large.scene.right);
+    ASSERT_EQ(f.height, large.scene.bottom);
+    const RECT box = litBox(f);
+    EXPECT_GT(box.left, 0);
+    EXPECT_GT(box.top, 0);
+    EXPECT_LT(box.right, f.width - 1);
+    EXPECT_LT(box.bottom, f.height - 1);
+    EXPECT_NEAR(box.left + box.right, f.width - 1, 4) << "not centred across";
+    EXPECT_NEAR(box.top + box.bottom, f.height - 1, 4) << "not centred down";
+    const RECT small = litBox(normal.frame);
+    EXPECT_NEAR(double(box.right - box.left) / (small.right - small.left), 1.5, 0.15);
 }

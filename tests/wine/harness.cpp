@@ -299,15 +299,23 @@ bool waitForFrame(HWND control, Image* image, DWORD timeoutMs) {
 ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::string& name,
                                const std::string& value)
     : root_(root), path_(path), name_(name) {
+    set(REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
+}
+
+ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::string& name, DWORD value)
+    : root_(root), path_(path), name_(name) {
+    set(REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+void ScopedRegValue::set(DWORD type, const BYTE* data, DWORD size) {
     HKEY key = nullptr;
     if (RegCreateKeyA(root_, path_.c_str(), &key) != ERROR_SUCCESS) return;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name_.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-        old_.resize(size);
-        hadValue_ = RegQueryValueExA(key, name_.c_str(), nullptr, &type_, old_.data(), &size) == ERROR_SUCCESS;
+    DWORD oldSize = 0;
+    if (RegQueryValueExA(key, name_.c_str(), nullptr, &type_, nullptr, &oldSize) == ERROR_SUCCESS) {
+        old_.resize(oldSize);
+        hadValue_ = RegQueryValueExA(key, name_.c_str(), nullptr, &type_, old_.data(), &oldSize) == ERROR_SUCCESS;
     }
-    RegSetValueExA(key, name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+    RegSetValueExA(key, name_.c_str(), 0, type, data, size);
     RegCloseKey(key);
 }
 

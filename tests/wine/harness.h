@@ -87,11 +87,14 @@ bool waitForFrame(HWND control, Image* image, DWORD timeoutMs = 10000);
 class ScopedRegValue {
 public:
     ScopedRegValue(HKEY root, const std::string& path, const std::string& name, const std::string& value);
+    ScopedRegValue(HKEY root, const std::string& path, const std::string& name, DWORD value);
     ~ScopedRegValue();
     ScopedRegValue(const ScopedRegValue&) = delete;
     ScopedRegValue& operator=(const ScopedRegValue&) = delete;
 
 private:
+    void set(DWORD type, const BYTE* data, DWORD size);
+
     HKEY root_;
     std::string path_;
     std::string name_;
