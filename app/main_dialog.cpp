@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "app/app_state.h"
+#include "app/copy_report.h"
 #include "drivers/driver_list.h"
 #include "info/renderer_info.h"
 #include "render/scene_control.h"
@@ -41,6 +42,7 @@ INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM, LPARAM) {
     char* extensions = buildExtensionString(true);
     fillExtensionList(g_mainDialog.extensionList, extensions);
     std::free(extensions);
+    installCopyShortcuts(dialog);
     return FALSE;
 }
 
@@ -70,6 +72,7 @@ LRESULT setCursor(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_DESTROY:
+        removeCopyShortcuts();
         g_surface.release();
         PostQuitMessage(0);
         break;
@@ -77,12 +80,19 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         return eraseBackground(window, message, wparam, lparam);
     case WM_SETCURSOR:
         return setCursor(window, message, wparam, lparam);
+    case WM_CONTEXTMENU:
+        showCopyMenu(window, lparam);
+        return 0;
     case WM_COMMAND: {
         const WORD id = LOWORD(wparam);
         if (id == IDOK || id == IDCANCEL || id == IDC_CLOSE_COMMAND) {
             g_surface.release();
             EndDialog(window, id);
             return TRUE;
+        }
+        if (id == IDM_COPY_REPORT) {
+            copyReport();
+            return 0;
         }
         if (id == IDC_DRIVER_LIST && HIWORD(wparam) == LBN_SELCHANGE) {
             const LRESULT row = SendMessageA(g_mainDialog.driverList, LB_GETCURSEL, 0, 0);

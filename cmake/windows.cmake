@@ -25,6 +25,7 @@ add_executable(gl-renderer-info WIN32
   ${GRI_RULE_SOURCES}
   app/main.cpp
   app/main_dialog.cpp
+  app/copy_report.cpp
   render/gl_surface.cpp
   render/scene_control.cpp
   drivers/driver_registry.cpp
@@ -32,7 +33,7 @@ add_executable(gl-renderer-info WIN32
   res/app.rc)
 add_dependencies(gl-renderer-info gri_icon)
 target_include_directories(gl-renderer-info PRIVATE ${CMAKE_SOURCE_DIR} ${GRI_GENERATED})
-target_link_libraries(gl-renderer-info PRIVATE opengl32 glu32)
+target_link_libraries(gl-renderer-info PRIVATE opengl32 glu32 version)
 gri_warnings(gl-renderer-info)
 
 add_subdirectory(tools)

@@ -77,3 +77,10 @@ int GlSurface::release() {
     deviceContext_ = nullptr;
     return 1;
 }
+
+int GlSurface::describePixelFormat(PIXELFORMATDESCRIPTOR* description) const {
+    if (deviceContext_ == nullptr) return 0;
+    const int index = GetPixelFormat(deviceContext_);
+    if (index <= 0 || DescribePixelFormat(deviceContext_, index, sizeof *description, description) == 0) return 0;
+    return index;
+}

@@ -17,6 +17,10 @@ public:
     int setupProjection(int width, int height, double aspect);
     int release();
 
+    // The format in use on the bound window, as the system describes it;
+    // 0 when nothing is bound or it cannot be described, else its index.
+    int describePixelFormat(PIXELFORMATDESCRIPTOR* description) const;
+
 private:
     void choosePixelFormat(HDC dc);
     int createContext(HDC dc);

@@ -160,3 +160,146 @@ TEST(Info, NullStringsShowEmpty) {
     const Shown scripted = runAndRead(doubleProgramPath(), {{"GLDOUBLE_VENDOR", "V"}, {"GLDOUBLE_RENDERER", "R"}});
     EXPECT_EQ(scripted.info, "Vendor: V\nRenderer: R\nVersion: 1.1 Double");
 }
+
+namespace {
+
+// The clipboard's 8-bit text ("<none>" without any, "<busy>" when it cannot be opened).
+std::string clipboardText() {
+    if (!OpenClipboard(nullptr)) return "<busy>";
+    std::string text = "<none>";
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* bytes = data != nullptr ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    if (bytes != nullptr) {
+        text = bytes;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void setClipboardText(const std::string& text) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, memory);
+    CloseClipboard();
+}
+
+std::string clipboardOnceChangedFrom(const std::string& before) {
+    const DWORD start = GetTickCount();
+    std::string now = clipboardText();
+    while ((now == before || now == "<busy>") && GetTickCount() - start < 5000) {
+        Sleep(20);
+        now = clipboardText();
+    }
+    return now;
+}
+
+// Keys pressed in order and released in reverse, as a keyboard delivers a chord.
+void press(std::vector<WORD> keys) {
+    std::vector<INPUT> input;
+    for (WORD k : keys) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        input.push_back(i);
+    }
+    for (auto k = keys.rbegin(); k != keys.rend(); ++k) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = *k;
+        i.ki.dwFlags = KEYEVENTF_KEYUP;
+        input.push_back(i);
+    }
+    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+std::string labelled(const std::string& report, const std::string& label) {
+    const size_t at = report.find("\r\n" + label + ": ");
+    if (at == std::string::npos) return "<missing>";
+    const size_t from = at + label.size() + 4;
+    return report.substr(from, report.find("\r\n", from) - from);
+}
+
+std::vector<std::string> extensionLines(const std::string& report) {
+    std::vector<std::string> lines;
+    size_t at = report.find("\r\nExtensions: ");
+    if (at == std::string::npos) return lines;
+    at = report.find("\r\n", at + 2) + 2;
+    while (report.compare(at, 2, "  ") == 0) {
+        const size_t end = report.find("\r\n", at);
+        lines.push_back(report.substr(at + 2, end - at - 2));
+        at = end + 2;
+    }
+    return lines;
+}
+
+class Report : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(app_.start(programPath()));
+        dialog_ = app_.waitForDialog();
+        ASSERT_NE(dialog_, nullptr);
+        // Keys go where a user's would: to the active dialog's focused control.
+        SetForegroundWindow(dialog_);
+        const DWORD start = GetTickCount();
+        while (GetForegroundWindow() != dialog_ && GetTickCount() - start < 5000) Sleep(20);
+    }
+    void TearDown() override {
+        if (dialog_ != nullptr) PostMessageW(dialog_, WM_COMMAND, IDOK, 0);
+        DWORD code = 1000;
+        EXPECT_TRUE(app_.waitForExit(15000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+    App app_;
+    HWND dialog_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Report, CopiedByKeysAndByTheContextMenu) {
+    const OwnContext own;
+    ASSERT_TRUE(own.ok);
+    const std::vector<std::string> rows = listRows(GetDlgItem(dialog_, kExtensionListId));
+
+    setClipboardText("before");
+    press({VK_CONTROL, 'C'});
+    const std::string report = clipboardOnceChangedFrom("before");
+    EXPECT_EQ(labelled(report, "Vendor"), own.vendor);
+    EXPECT_EQ(labelled(report, "Renderer"), own.renderer);
+    EXPECT_EQ(labelled(report, "Version"), own.version);
+    EXPECT_EQ(labelled(report, "Extensions"), std::to_string(rows.size()));
+    EXPECT_EQ(extensionLines(report), rows);
+    EXPECT_EQ(report.rfind("Program: OpenGL Renderer infos 1.0.0.11\r\n", 0), 0u) << report.substr(0, 200);
+    EXPECT_NE(labelled(report, "Pixel format"), "none");
+    EXPECT_NE(labelled(report, "Implementation"), "unknown");
+
+    setClipboardText("before");
+    press({VK_CONTROL, VK_INSERT});
+    EXPECT_EQ(clipboardOnceChangedFrom("before"), report);
+
+    // The keyboard's context-menu chord opens the menu; its one item copies.
+    setClipboardText("before");
+    press({VK_SHIFT, VK_F10});
+    HWND menu = nullptr;
+    for (DWORD start = GetTickCount(); menu == nullptr && GetTickCount() - start < 5000; Sleep(20)) {
+        HWND popup = FindWindowA("#32768", nullptr);
+        if (popup != nullptr && IsWindowVisible(popup)) menu = popup;
+    }
+    ASSERT_NE(menu, nullptr) << "no context menu";
+    press({VK_DOWN});
+    press({VK_RETURN});
+    EXPECT_EQ(clipboardOnceChangedFrom("before"), report);
+}
+
+TEST_F(Report, ABusyClipboardIsLeftAlone) {
+    setClipboardText("held");
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    press({VK_CONTROL, 'C'});
+    Sleep(300);
+    send(dialog_, WM_NULL);
+    CloseClipboard();
+    EXPECT_EQ(clipboardText(), "held");
+}

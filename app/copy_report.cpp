@@ -1,0 +1,149 @@
+#include "app/copy_report.h"
+
+#include <cstring>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/report.h"
+#include "info/renderer_info.h"
+#include "res/resource.h"
+
+namespace {
+
+HHOOK s_filter = nullptr;
+HACCEL s_accelerators = nullptr;
+HWND s_dialog = nullptr;
+
+LRESULT CALLBACK dialogLoopFilter(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == MSGF_DIALOGBOX) {
+        MSG* message = reinterpret_cast<MSG*>(lparam);
+        const bool ours = message->hwnd == s_dialog || IsChild(s_dialog, message->hwnd);
+        if (ours && TranslateAcceleratorA(s_dialog, s_accelerators, message)) return 1;
+    }
+    return CallNextHookEx(s_filter, code, wparam, lparam);
+}
+
+// Name and version from the program's own version resource.
+void readProgramVersion(ReportFacts& facts) {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    if (size == 0) return;
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoA(path, 0, size, block.data())) return;
+    char* text = nullptr;
+    UINT textLength = 0;
+    if (VerQueryValueA(block.data(), "\\StringFileInfo\\040c04b0\\ProductName", reinterpret_cast<void**>(&text),
+                       &textLength) && textLength > 0) {
+        facts.programName = text;
+    }
+    if (VerQueryValueA(block.data(), "\\StringFileInfo\\040c04b0\\FileVersion", reinterpret_cast<void**>(&text),
+                       &textLength) && textLength > 0) {
+        facts.programVersion = text;
+    }
+}
+
+std::vector<std::string> listRows(HWND list) {
+    std::vector<std::string> rows;
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    std::vector<char> text;
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
+        if (length < 0) continue;
+        text.assign(static_cast<size_t>(length) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        rows.emplace_back(text.data());
+    }
+    return rows;
+}
+
+ReportFacts collectFacts() {
+    ReportFacts facts;
+    readProgramVersion(facts);
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (GetVersionExA(&version)) {
+        facts.windowsMajor = version.dwMajorVersion;
+        facts.windowsMinor = version.dwMinorVersion;
+        facts.windowsBuild = version.dwBuildNumber & 0xFFFF;
+        facts.platformId = version.dwPlatformId;
+    }
+    const RendererStrings strings = readRendererStrings();
+    facts.vendor = strings.vendor;
+    facts.renderer = strings.renderer;
+    facts.version = strings.version;
+    PIXELFORMATDESCRIPTOR pfd = {};
+    facts.pixelFormat.index = g_surface.describePixelFormat(&pfd);
+    if (facts.pixelFormat.index > 0) {
+        facts.pixelFormat.colourBits = pfd.cColorBits;
+        facts.pixelFormat.alphaBits = pfd.cAlphaBits;
+        facts.pixelFormat.depthBits = pfd.cDepthBits;
+        facts.pixelFormat.stencilBits = pfd.cStencilBits;
+        facts.pixelFormat.flags = pfd.dwFlags;
+    }
+    facts.extensions = listRows(g_mainDialog.extensionList);
+    char row[kDriverRowSize];
+    for (int k = 0; k < g_driverTable.count; ++k) {
+        formatDriverRow(g_driverTable.entries[k], row);
+        facts.driverRows.emplace_back(row);
+    }
+    facts.selectedDriverRow = static_cast<int>(SendMessageA(g_mainDialog.driverList, LB_GETCURSEL, 0, 0));
+    return facts;
+}
+
+// 8-bit text; the system derives the Unicode form.
+bool putOnClipboard(HWND owner, const std::string& text) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (memory == nullptr) return false;
+    void* bytes = GlobalLock(memory);
+    if (bytes == nullptr) {
+        GlobalFree(memory);
+        return false;
+    }
+    std::memcpy(bytes, text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    // Another program may hold the clipboard: then nothing is changed.
+    if (!OpenClipboard(owner)) {
+        GlobalFree(memory);
+        return false;
+    }
+    const bool placed = EmptyClipboard() && SetClipboardData(CF_TEXT, memory) != nullptr;
+    CloseClipboard();
+    if (!placed) GlobalFree(memory);  // the clipboard took it only on success
+    return placed;
+}
+
+}  // namespace
+
+void installCopyShortcuts(HWND dialog) {
+    s_dialog = dialog;
+    s_accelerators = LoadAcceleratorsA(g_instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    if (s_filter == nullptr) s_filter = SetWindowsHookExA(WH_MSGFILTER, dialogLoopFilter, nullptr, GetCurrentThreadId());
+}
+
+void removeCopyShortcuts() {
+    if (s_filter != nullptr) UnhookWindowsHookEx(s_filter);
+    s_filter = nullptr;
+}
+
+void showCopyMenu(HWND dialog, LPARAM at) {
+    POINT where = {static_cast<SHORT>(LOWORD(at)), static_cast<SHORT>(HIWORD(at))};
+    if (where.x == -1 && where.y == -1) {
+        // From the keyboard: at the control that has the focus.
+        HWND focus = GetFocus();
+        RECT area;
+        GetWindowRect(focus != nullptr && IsChild(dialog, focus) ? focus : dialog, &area);
+        where = {area.left + 8, area.top + 8};
+    }
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return;
+    AppendMenuA(menu, MF_STRING, IDM_COPY_REPORT, "Copy report");
+    const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, where.x, where.y, 0,
+                                       dialog, nullptr);
+    DestroyMenu(menu);
+    if (chosen == IDM_COPY_REPORT) copyReport();
+}
+
+bool copyReport() { return putOnClipboard(g_mainDialog.dialog, formatReport(collectFacts())); }

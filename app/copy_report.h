@@ -1,0 +1,18 @@
+#pragma once
+#include <windows.h>
+
+// "Copy report": Ctrl+C / Ctrl+Insert anywhere in the dialog and a context menu
+// with that one item put a plain-text report on the clipboard.
+
+// The shortcuts work through a message filter on the dialog's modal loop (a
+// modal dialog has no accelerators of its own): installed once the dialog
+// runs, removed when it is destroyed.
+void installCopyShortcuts(HWND dialog);
+void removeCopyShortcuts();
+
+// WM_CONTEXTMENU: `at` in screen coordinates, or -1, -1 from the keyboard.
+void showCopyMenu(HWND dialog, LPARAM at);
+
+// Collects the report and puts it on the clipboard. If the clipboard cannot
+// be opened or memory runs out, nothing changes and false is returned.
+bool copyReport();
