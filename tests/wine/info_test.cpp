@@ -187,14 +187,17 @@ void setClipboardText(const std::string& text) {
     CloseClipboard();
 }
 
-std::string clipboardOnceChangedFrom(const std::string& before) {
+// The clipboard's text once its content changed after `sequence`. Waiting
+// does not open the clipboard: that would make the program's copy fail.
+std::string clipboardChangedSince(DWORD sequence) {
     const DWORD start = GetTickCount();
-    std::string now = clipboardText();
-    while ((now == before || now == "<busy>") && GetTickCount() - start < 5000) {
+    while (GetClipboardSequenceNumber() == sequence && GetTickCount() - start < 5000) Sleep(20);
+    std::string text = clipboardText();
+    while (text == "<busy>" && GetTickCount() - start < 5000) {  // the program is still writing
         Sleep(20);
-        now = clipboardText();
+        text = clipboardText();
     }
-    return now;
+    return text;
 }
 
 // Keys pressed in order and released in reverse, as a keyboard delivers a chord.
@@ -265,8 +268,9 @@ TEST_F(Report, CopiedByKeysAndByTheContextMenu) {
     const std::vector<std::string> rows = listRows(GetDlgItem(dialog_, kExtensionListId));
 
     setClipboardText("before");
+    DWORD sequence = GetClipboardSequenceNumber();
     press({VK_CONTROL, 'C'});
-    const std::string report = clipboardOnceChangedFrom("before");
+    const std::string report = clipboardChangedSince(sequence);
     EXPECT_EQ(labelled(report, "Vendor"), own.vendor);
     EXPECT_EQ(labelled(report, "Renderer"), own.renderer);
     EXPECT_EQ(labelled(report, "Version"), own.version);
@@ -277,11 +281,13 @@ TEST_F(Report, CopiedByKeysAndByTheContextMenu) {
     EXPECT_NE(labelled(report, "Implementation"), "unknown");
 
     setClipboardText("before");
+    sequence = GetClipboardSequenceNumber();
     press({VK_CONTROL, VK_INSERT});
-    EXPECT_EQ(clipboardOnceChangedFrom("before"), report);
+    EXPECT_EQ(clipboardChangedSince(sequence), report);
 
     // The keyboard's context-menu chord opens the menu; its one item copies.
     setClipboardText("before");
+    sequence = GetClipboardSequenceNumber();
     press({VK_SHIFT, VK_F10});
     HWND menu = nullptr;
     for (DWORD start = GetTickCount(); menu == nullptr && GetTickCount() - start < 5000; Sleep(20)) {
@@ -291,7 +297,7 @@ TEST_F(Report, CopiedByKeysAndByTheContextMenu) {
     ASSERT_NE(menu, nullptr) << "no context menu";
     press({VK_DOWN});
     press({VK_RETURN});
-    EXPECT_EQ(clipboardOnceChangedFrom("before"), report);
+    EXPECT_EQ(clipboardChangedSince(sequence), report);
 }
 
 TEST_F(Report, ABusyClipboardIsLeftAlone) {
