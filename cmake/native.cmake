@@ -2,7 +2,7 @@
 # the Windows builds, cross-compiled as projects of their own.
 include(ExternalProject)
 
-# The sanitizer build of the native tests: a project of its own in
+# Set for the sanitizer build of the native tests, a project of its own in
 # build/native-sanitized, out of the way of the normal one.
 option(GRI_SANITIZE "build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(GRI_SANITIZE)
@@ -17,6 +17,24 @@ gri_warnings(gri_rules)
 if(GRI_WITH_TESTS)
   enable_testing()
   add_subdirectory(tests/native)
+  if(NOT GRI_SANITIZE)
+    # The same tests again, built with the sanitizers in a project of their own.
+    ExternalProject_Add(native-sanitized
+      SOURCE_DIR ${CMAKE_SOURCE_DIR}
+      BINARY_DIR ${CMAKE_BINARY_DIR}/native-sanitized
+      CMAKE_ARGS
+        -DCMAKE_BUILD_TYPE=Debug
+        -DGRI_SANITIZE=ON
+        -DGRI_CROSS=OFF
+        -DGRI_WITH_BENCH=OFF
+        -DGOOGLETEST_SOURCE_DIR=${GOOGLETEST_SOURCE_DIR}
+      BUILD_ALWAYS ON
+      INSTALL_COMMAND ""
+      USES_TERMINAL_BUILD ON)
+    add_test(NAME sanitized.native_tests COMMAND ${CMAKE_BINARY_DIR}/native-sanitized/tests/native/native_tests)
+    set_tests_properties(sanitized.native_tests PROPERTIES ENVIRONMENT
+      "ASAN_OPTIONS=detect_leaks=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/native/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  endif()
 endif()
 if(GRI_WITH_BENCH)
   add_subdirectory(bench)
@@ -43,21 +61,6 @@ if(GRI_CROSS)
       USES_TERMINAL_BUILD ON)
   endforeach()
   if(GRI_WITH_TESTS)
-    ExternalProject_Add(native-sanitized
-      SOURCE_DIR ${CMAKE_SOURCE_DIR}
-      BINARY_DIR ${CMAKE_BINARY_DIR}/native-sanitized
-      CMAKE_ARGS
-        -DCMAKE_BUILD_TYPE=Debug
-        -DGRI_SANITIZE=ON
-        -DGRI_CROSS=OFF
-        -DGRI_WITH_BENCH=OFF
-        -DGOOGLETEST_SOURCE_DIR=${GOOGLETEST_SOURCE_DIR}
-      BUILD_ALWAYS ON
-      INSTALL_COMMAND ""
-      USES_TERMINAL_BUILD ON)
-    add_test(NAME sanitized.native_tests COMMAND ${CMAKE_BINARY_DIR}/native-sanitized/tests/native/native_tests)
-    set_tests_properties(sanitized.native_tests PROPERTIES ENVIRONMENT
-      "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/native/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
     include(${CMAKE_SOURCE_DIR}/tests/wine/suites.cmake)
     if(GRI_WITH_BENCH)
       # Short runs, so that a benchmark that no longer measures fails CI

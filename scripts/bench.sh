@@ -9,7 +9,6 @@ build="${BUILD_DIR:-$root/build}"
 
 "$root/scripts/install-deps.sh" >&2
 arch=$(gri_wine_archs one)
-arch=${arch%% *}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >&2
 cmake --build "$build" -j"$(nproc)" --target rules_bench "windows-$arch" >&2
 

@@ -12,7 +12,6 @@ build="${BUILD_DIR:-$root/build}"
 
 "$root/scripts/install-deps.sh"
 arch=$(gri_wine_archs one)
-arch=${arch%% *}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j"$(nproc)" --target "windows-$arch"
 bin="$build/windows-$arch/bin"

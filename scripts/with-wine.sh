@@ -5,7 +5,7 @@
 # GRI_WINE_ARCHS: the architectures to prepare (default: what wine-arch.sh
 # decides for the tests). GRI_WINE_PREFIXES: a folder whose prefixes are kept
 # and reused; without it they are throw-away ones, removed at the end. The
-# command finds prefix of each architecture in GRI_WINE_PREFIX_<arch> and runs
+# command finds the prefix of each architecture in GRI_WINE_PREFIX_<arch> and runs
 # programs with scripts/wine-exec.sh. With $DISPLAY set, that display is used;
 # otherwise Xvfb starts on a free one.
 set -euo pipefail
