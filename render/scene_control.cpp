@@ -36,7 +36,10 @@ LRESULT CALLBACK sceneControlProc(HWND window, UINT message, WPARAM wparam, LPAR
     }
     case WM_ERASEBKGND:
         return 1;  // the scene covers the whole control
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
+    // The control's class takes double-clicks: a quick second press arrives
+    // as this, and must begin a drag all the same.
+    case WM_LBUTTONDBLCLK: {
         SetCapture(window);
         const PointerPos at = pointerFromLParam(static_cast<std::uint32_t>(lparam));
         beginDrag(s_scene, at.x, at.y);

@@ -8,6 +8,10 @@ struct SceneState {
     int dragging = 0;
     int lastX = 0;
     int lastY = 0;
+    // The odd pixel of horizontal and of vertical travel not yet turned (0 or
+    // 1), carried to the next move so that slow drags turn as far as fast ones.
+    int carryDx = 0;
+    int carryDy = 0;
 };
 
 struct PointerPos {

@@ -143,3 +143,19 @@ TEST_F(Scene, LostCaptureEndsTheDrag) {
     send(scene_, WM_MOUSEMOVE, 0, at(cx_ - 90, cy_ - 90));
     EXPECT_LT(differingPixels(repainted(), start_), 10);
 }
+
+// However the drag comes: a slow one of one-pixel steps turns as far as a fast
+// one, and a drag begun by a quick second press (a double-click) turns too.
+TEST_F(Scene, SlowDragsAndDoubleClickDragsTurnTheCube) {
+    dragToZero();
+    send(scene_, WM_LBUTTONDOWN, MK_LBUTTON, at(cx_, cy_));
+    for (int i = 1; i <= 180; ++i) send(scene_, WM_MOUSEMOVE, MK_LBUTTON, at(cx_ - i, cy_));
+    send(scene_, WM_LBUTTONUP, 0, at(cx_ - 180, cy_));
+    const Image quarter = frameNow();
+    EXPECT_EQ(dominant(quarter.at(quarter.width / 2, quarter.height / 2)), kRed) << "no red face in front";
+
+    send(scene_, WM_LBUTTONDBLCLK, MK_LBUTTON, at(cx_, cy_));
+    send(scene_, WM_MOUSEMOVE, MK_LBUTTON, at(cx_ + 180, cy_));
+    send(scene_, WM_LBUTTONUP, 0, at(cx_ + 180, cy_));
+    expectSquareOn(frameNow());
+}
