@@ -80,6 +80,10 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         return eraseBackground(window, message, wparam, lparam);
     case WM_SETCURSOR:
         return setCursor(window, message, wparam, lparam);
+    case WM_NEXTDLGCTL:
+        // Tab and Shift+Tab: the modal loop asks the dialog to move the focus,
+        // which only the dialog manager's own default knows how to do.
+        return DefDlgProcA(window, message, wparam, lparam);
     case WM_CONTEXTMENU:
         showCopyMenu(window, lparam);
         return 0;

@@ -296,6 +296,113 @@ bool waitForFrame(HWND control, Image* image, DWORD timeoutMs) {
     return false;
 }
 
+void press(std::vector<WORD> keys) {
+    std::vector<INPUT> input;
+    for (WORD k : keys) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        input.push_back(i);
+    }
+    for (auto k = keys.rbegin(); k != keys.rend(); ++k) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = *k;
+        i.ki.dwFlags = KEYEVENTF_KEYUP;
+        input.push_back(i);
+    }
+    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+void clickAt(POINT screen, bool right) {
+    SetCursorPos(screen.x, screen.y);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+}
+
+bool bringToFront(HWND window) {
+    SetForegroundWindow(window);
+    const DWORD start = GetTickCount();
+    while (GetForegroundWindow() != window && GetTickCount() - start < 5000) Sleep(20);
+    return GetForegroundWindow() == window;
+}
+
+HWND focusOf(HWND window) {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    send(window, WM_NULL);  // what was queued before has been handled
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread)) return nullptr;
+    return thread.hwndFocus;
+}
+
+std::string clipboardText() {
+    if (!OpenClipboard(nullptr)) return "<busy>";
+    std::string text = "<none>";
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* bytes = data != nullptr ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    if (bytes != nullptr) {
+        text = bytes;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+std::wstring clipboardUnicode() {
+    if (!OpenClipboard(nullptr)) return L"<busy>";
+    std::wstring text = L"<none>";
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const wchar_t* chars = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (chars != nullptr) {
+        text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+namespace {
+
+HGLOBAL globalCopy(const void* bytes, size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(memory), bytes, size);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+}  // namespace
+
+void setClipboardText(const std::string& text) {
+    const std::wstring wide(text.begin(), text.end());
+    for (int attempt = 0; attempt < 250 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, globalCopy(text.c_str(), text.size() + 1));
+    SetClipboardData(CF_UNICODETEXT, globalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)));
+    CloseClipboard();
+}
+
+std::string clipboardChangedSince(DWORD sequence) {
+    const DWORD start = GetTickCount();
+    while (GetClipboardSequenceNumber() == sequence && GetTickCount() - start < 5000) Sleep(20);
+    std::string text = clipboardText();
+    while (text == "<busy>" && GetTickCount() - start < 5000) {  // the program is still writing
+        Sleep(20);
+        text = clipboardText();
+    }
+    return text;
+}
+
+std::wstring widen(const std::string& text) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring out(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &out[0], n);
+    out.resize(out.size() - 1);
+    return out;
+}
+
 ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::string& name,
                                const std::string& value)
     : root_(root), path_(path), name_(name) {

@@ -83,6 +83,30 @@ std::string findFrameWindow(HWND control);
 // Waits until the control's frame shows something other than black.
 bool waitForFrame(HWND control, Image* image, DWORD timeoutMs = 10000);
 
+// Input as a user gives it, to whatever window is in front.
+// Keys pressed in order and released in reverse, as a keyboard delivers a chord.
+void press(std::vector<WORD> keys);
+// A click of the left (or right) button at a point on the screen.
+void clickAt(POINT screen, bool right = false);
+// Brings the window to the front, where keys go; false when it did not get there.
+bool bringToFront(HWND window);
+// The window that has the keyboard focus in the thread that owns `window`.
+HWND focusOf(HWND window);
+
+// The clipboard as another program reads it: the 8-bit text, or "<none>"
+// without any, "<busy>" when it cannot be opened.
+std::string clipboardText();
+// Its Unicode text as UTF-16, or "<none>" / "<busy>" spelled in UTF-16.
+std::wstring clipboardUnicode();
+// Puts this text on it as both 8-bit and Unicode text, as another owner would.
+void setClipboardText(const std::string& text);
+// The 8-bit text once the clipboard changed after `sequence`; waiting does not
+// open it, which would make the program's copy fail.
+std::string clipboardChangedSince(DWORD sequence);
+
+// 8-bit text in the system's code page as UTF-16.
+std::wstring widen(const std::string& text);
+
 // Sets a registry value for the test's lifetime and puts back what was there.
 class ScopedRegValue {
 public:

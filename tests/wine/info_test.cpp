@@ -164,62 +164,6 @@ TEST(Info, NullStringsShowEmpty) {
 
 namespace {
 
-// The clipboard's 8-bit text ("<none>" without any, "<busy>" when it cannot be opened).
-std::string clipboardText() {
-    if (!OpenClipboard(nullptr)) return "<busy>";
-    std::string text = "<none>";
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char* bytes = data != nullptr ? static_cast<const char*>(GlobalLock(data)) : nullptr;
-    if (bytes != nullptr) {
-        text = bytes;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
-void setClipboardText(const std::string& text) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
-    GlobalUnlock(memory);
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    SetClipboardData(CF_TEXT, memory);
-    CloseClipboard();
-}
-
-// The clipboard's text once its content changed after `sequence`. Waiting
-// does not open the clipboard: that would make the program's copy fail.
-std::string clipboardChangedSince(DWORD sequence) {
-    const DWORD start = GetTickCount();
-    while (GetClipboardSequenceNumber() == sequence && GetTickCount() - start < 5000) Sleep(20);
-    std::string text = clipboardText();
-    while (text == "<busy>" && GetTickCount() - start < 5000) {  // the program is still writing
-        Sleep(20);
-        text = clipboardText();
-    }
-    return text;
-}
-
-// Keys pressed in order and released in reverse, as a keyboard delivers a chord.
-void press(std::vector<WORD> keys) {
-    std::vector<INPUT> input;
-    for (WORD k : keys) {
-        INPUT i = {};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = k;
-        input.push_back(i);
-    }
-    for (auto k = keys.rbegin(); k != keys.rend(); ++k) {
-        INPUT i = {};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = *k;
-        i.ki.dwFlags = KEYEVENTF_KEYUP;
-        input.push_back(i);
-    }
-    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
-}
-
 std::string labelled(const std::string& report, const std::string& label) {
     const size_t at = report.find("\r\n" + label + ": ");
     if (at == std::string::npos) return "<missing>";
@@ -247,9 +191,7 @@ protected:
         dialog_ = app_.waitForDialog();
         ASSERT_NE(dialog_, nullptr);
         // Keys go where a user's would: to the active dialog's focused control.
-        SetForegroundWindow(dialog_);
-        const DWORD start = GetTickCount();
-        while (GetForegroundWindow() != dialog_ && GetTickCount() - start < 5000) Sleep(20);
+        bringToFront(dialog_);
     }
     void TearDown() override {
         if (dialog_ != nullptr) PostMessageW(dialog_, WM_COMMAND, IDOK, 0);
@@ -280,6 +222,8 @@ TEST_F(Report, CopiedByKeysAndByTheContextMenu) {
     EXPECT_EQ(report.rfind("Program: OpenGL Renderer infos 1.0.0.11\r\n", 0), 0u) << report.substr(0, 200);
     EXPECT_NE(labelled(report, "Pixel format"), "none");
     EXPECT_NE(labelled(report, "Implementation"), "unknown");
+    // A Unicode program pastes the same report, not the previous owner's text.
+    EXPECT_TRUE(clipboardUnicode() == widen(report)) << "the clipboard's Unicode text is not the report";
 
     setClipboardText("before");
     sequence = GetClipboardSequenceNumber();
@@ -290,14 +234,7 @@ TEST_F(Report, CopiedByKeysAndByTheContextMenu) {
     // open the menu; its one item copies.
     RECT list;
     GetWindowRect(GetDlgItem(dialog_, kExtensionListId), &list);
-    const auto rightClick = [&list]() {
-        SetCursorPos((list.left + list.right) / 2, (list.top + list.bottom) / 2);
-        INPUT click[2] = {};
-        click[0].type = click[1].type = INPUT_MOUSE;
-        click[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-        click[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-        SendInput(2, click, sizeof(INPUT));
-    };
+    const auto rightClick = [&list]() { clickAt(POINT{(list.left + list.right) / 2, (list.top + list.bottom) / 2}, true); };
     const std::function<void()> openers[] = {[] { press({VK_SHIFT, VK_F10}); }, rightClick};
     for (const auto& open : openers) {
         setClipboardText("before");
