@@ -93,26 +93,43 @@ ReportFacts collectFacts() {
     return facts;
 }
 
-// 8-bit text; the system derives the Unicode form.
-bool putOnClipboard(HWND owner, const std::string& text) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (memory == nullptr) return false;
-    void* bytes = GlobalLock(memory);
-    if (bytes == nullptr) {
+HGLOBAL globalCopy(const void* bytes, size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (memory == nullptr) return nullptr;
+    void* target = GlobalLock(memory);
+    if (target == nullptr) {
         GlobalFree(memory);
-        return false;
+        return nullptr;
     }
-    std::memcpy(bytes, text.c_str(), text.size() + 1);
+    std::memcpy(target, bytes, size);
     GlobalUnlock(memory);
-    // Another program may hold the clipboard: then nothing is changed.
-    if (!OpenClipboard(owner)) {
-        GlobalFree(memory);
+    return memory;
+}
+
+// Both forms from the same text, converted with the program's own code page:
+// left to itself the system would derive the Unicode form with the code page
+// of whatever keyboard layout is active.
+bool putOnClipboard(HWND owner, const std::string& text) {
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (wideLength <= 0) return false;
+    std::vector<wchar_t> wide(static_cast<size_t>(wideLength));
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), wideLength);
+    HGLOBAL unicode = globalCopy(wide.data(), wide.size() * sizeof(wchar_t));
+    HGLOBAL ansi = globalCopy(text.c_str(), text.size() + 1);
+    // Another program may hold the clipboard, or memory ran out: then nothing is changed.
+    if (unicode == nullptr || ansi == nullptr || !OpenClipboard(owner)) {
+        if (unicode != nullptr) GlobalFree(unicode);
+        if (ansi != nullptr) GlobalFree(ansi);
         return false;
     }
-    const bool placed = EmptyClipboard() && SetClipboardData(CF_TEXT, memory) != nullptr;
+    const bool placed = EmptyClipboard() != FALSE;
+    // The clipboard owns what it took; what it refused is still ours.
+    const bool unicodePlaced = placed && SetClipboardData(CF_UNICODETEXT, unicode) != nullptr;
+    if (!unicodePlaced) GlobalFree(unicode);
+    const bool ansiPlaced = placed && SetClipboardData(CF_TEXT, ansi) != nullptr;
+    if (!ansiPlaced) GlobalFree(ansi);
     CloseClipboard();
-    if (!placed) GlobalFree(memory);  // the clipboard took it only on success
-    return placed;
+    return unicodePlaced && ansiPlaced;
 }
 
 }  // namespace
