@@ -1,6 +1,28 @@
 #include "drivers/driver_list.h"
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
 namespace {
+
+// True when the system's code page carries this text there and back unchanged.
+bool survivesCodePage(const wchar_t* text, int length, std::string* narrow) {
+    narrow->clear();
+    if (length == 0) return true;
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return false;
+    narrow->resize(static_cast<size_t>(bytes));
+    WideCharToMultiByte(CP_ACP, 0, text, length, &(*narrow)[0], bytes, nullptr, nullptr);
+    const int back = MultiByteToWideChar(CP_ACP, 0, narrow->data(), bytes, nullptr, 0);
+    if (back != length) return false;
+    std::vector<wchar_t> wide(static_cast<size_t>(back));
+    MultiByteToWideChar(CP_ACP, 0, narrow->data(), bytes, wide.data(), back);
+    return std::equal(wide.begin(), wide.end(), text);
+}
+
+bool isText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 const char* s_keyPath = nullptr;
 
@@ -55,6 +77,36 @@ public:
     }
 
     bool deleteValue(const char* name) override { return RegDeleteValueA(key_, name) == ERROR_SUCCESS; }
+
+    // The key's own names and text are UTF-16; the 8-bit functions that the
+    // table is read and written with see them through the code page, where a
+    // Greek capital omega may read as "O". Such a value is found by its 8-bit
+    // name among all of them.
+    bool carriesExactly(const char* name) override {
+        std::vector<wchar_t> valueName(16384);  // the longest value name the registry allows, and its end
+        std::string narrow;
+        for (DWORD index = 0;; ++index) {
+            DWORD chars = static_cast<DWORD>(valueName.size());
+            DWORD type = 0;
+            DWORD size = 0;
+            const LONG status = RegEnumValueW(key_, index, valueName.data(), &chars, nullptr, &type, nullptr, &size);
+            if (status == ERROR_NO_MORE_ITEMS) return true;
+            if (status != ERROR_SUCCESS) return false;
+            const bool nameSurvives = survivesCodePage(valueName.data(), static_cast<int>(chars), &narrow);
+            if (!sameValueName(narrow.c_str(), name)) continue;
+            if (!nameSurvives) return false;
+            if (!isText(type)) continue;
+            std::vector<BYTE> data(size + sizeof(wchar_t));
+            DWORD got = size;
+            if (RegQueryValueExW(key_, valueName.data(), nullptr, &type, data.data(), &got) != ERROR_SUCCESS) {
+                return false;
+            }
+            const int length = static_cast<int>(got / sizeof(wchar_t));
+            std::vector<wchar_t> text(static_cast<size_t>(length));
+            std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+            if (!survivesCodePage(text.data(), length, &narrow)) return false;
+        }
+    }
 
 private:
     HKEY key_ = nullptr;

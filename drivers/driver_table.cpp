@@ -97,6 +97,9 @@ SwitchResult applySwitch(const DriverTable& table, const SwitchPlan& plan, Drive
         return SwitchResult::Refused;
     }
     if (belongsToOtherEntry(table, plan.source, plan.newName)) return SwitchResult::Refused;
+    if (!key.carriesExactly(plan.newName.c_str()) || !key.carriesExactly(plan.otherName.c_str())) {
+        return SwitchResult::Refused;
+    }
 
     std::uint32_t type = 0;
     std::vector<std::uint8_t> bytes;

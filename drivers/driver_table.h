@@ -42,6 +42,10 @@ public:
     virtual bool writeValue(const char* name, std::uint32_t type, const std::uint8_t* bytes,
                             std::uint32_t size) = 0;
     virtual bool deleteValue(const char* name) = 0;
+    // False when a value that the 8-bit text of this key shows under `name` is
+    // really named otherwise, or holds text that 8-bit text cannot carry:
+    // rewriting it through that text would corrupt it.
+    virtual bool carriesExactly(const char* name) { return name != nullptr; }
 };
 
 // Fills the table: the built-in entry first, then the key's values in order
@@ -72,7 +76,8 @@ enum class SwitchResult {
     Renamed,      // written under the new name, old one removed
     Recreated,    // the value was gone; written from the start-up text
     Refused,      // the new name belongs to another value (writing would lose it), is
-                  // empty (the unnamed default value) or too long to be read back
+                  // empty (the unnamed default value) or too long to be read back, or the
+                  // value's name or text do not survive the system's code page
     WriteFailed,  // the key is as it was
 };
 

@@ -209,6 +209,20 @@ TEST(DriverSwitch, NeverLosesData) {
     EXPECT_EQ(key.values[0].bytes.back(), 0);
     EXPECT_EQ(loaded(key).count, 2);
 
+    // A value whose name or text the code page cannot carry is left alone,
+    // off or on, rather than written again corrupted beside the original.
+    for (int row : {0, 1}) {
+        key = MemoryKey();
+        key.values = {textValue("Odrv", "C:\\Omega\\icd.dll")};
+        key.notInCodePage = {row == 0 ? "Odrv" : "~Odrv"};
+        if (row == 1) key.values[0].name = "~Odrv";
+        table = loaded(key);
+        const Values before = key.values;
+        EXPECT_EQ(applySwitch(table, planSwitch(table, row), key), SwitchResult::Refused);
+        EXPECT_EQ(key.values, before);
+        EXPECT_EQ(key.writes + key.deletes, 0);
+    }
+
     // Names compare without case, as the registry's do.
     key = MemoryKey();
     key.values = {textValue("Acme", "a")};

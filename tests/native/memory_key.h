@@ -26,6 +26,7 @@ class MemoryKey : public DriverKey {
 public:
     std::vector<MemoryValue> values;
     bool failWrites = false;
+    std::vector<std::string> notInCodePage;  // names whose value 8-bit text cannot carry
     int writes = 0;
     int deletes = 0;
 
@@ -66,6 +67,11 @@ public:
         ++deletes;
         values.erase(it);
         return true;
+    }
+
+    bool carriesExactly(const char* name) override {
+        return std::none_of(notInCodePage.begin(), notInCodePage.end(),
+                            [name](const std::string& n) { return sameValueName(n.c_str(), name); });
     }
 
 private:

@@ -242,3 +242,50 @@ TEST_F(Drivers, Windows95FamilyUsesItsOwnKey) {
     EXPECT_EQ(readKey(k95Path), Values{text("~Acme", "acme.dll")});
     EXPECT_EQ(readKey(kNtPath), Values{text("NtDriver", "nt.dll")});
 }
+
+namespace {
+
+struct WideValue {
+    std::wstring name;
+    DWORD type;
+    std::vector<BYTE> data;
+    bool operator==(const WideValue& o) const { return name == o.name && type == o.type && data == o.data; }
+};
+
+std::vector<WideValue> readKeyWide(const char* path) {
+    std::vector<WideValue> values;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[16384];
+        std::vector<BYTE> data(65536);
+        DWORD nameLength = 16384, size = static_cast<DWORD>(data.size()), type = 0;
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+        data.resize(size);
+        values.push_back(WideValue{std::wstring(name, nameLength), type, data});
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+}  // namespace
+
+// A driver whose name and path the system's code page cannot carry is never
+// written back through it: no second value, no changed path.
+TEST_F(Drivers, SwitchKeepsNamesOutsideTheCodePageExactly) {
+    writeKey(kNtPath, {});
+    const std::wstring name = L"\u03a9drv", path = L"C:\\\u03a9mega\\icd.dll";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, kNtPath, &key), ERROR_SUCCESS);
+    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                   static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    const std::vector<WideValue> before = readKeyWide(kNtPath);
+    ASSERT_EQ(before.size(), 1u);
+    startProgram();
+    ASSERT_EQ(listRows(list_).size(), 2u);
+    for (int row : {0, 1, 0, 1}) {
+        pick(row);
+        EXPECT_TRUE(readKeyWide(kNtPath) == before) << "after picking row " << row;
+    }
+}
