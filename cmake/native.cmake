@@ -47,11 +47,27 @@ if(GRI_CROSS)
   # Wine on hosts that cannot execute 32-bit code.
   set(GRI_WINDOWS_ARCHS i686 x86_64)
   foreach(arch ${GRI_WINDOWS_ARCHS})
+    # The program alone, with the win32 thread model: no thread library, so it
+    # imports nothing that Windows XP lacks.
+    ExternalProject_Add(program-${arch}
+      SOURCE_DIR ${CMAKE_SOURCE_DIR}
+      BINARY_DIR ${CMAKE_BINARY_DIR}/program-${arch}
+      CMAKE_ARGS
+        -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-${arch}-mingw.cmake
+        -DGRI_THREAD_MODEL=win32
+        -DGRI_PROGRAM_ONLY=ON
+        -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+      BUILD_ALWAYS ON
+      INSTALL_COMMAND ""
+      USES_TERMINAL_BUILD ON)
+    # Everything else that runs under Wine: tests, OpenGL double, benchmarks, tools.
     ExternalProject_Add(windows-${arch}
+      DEPENDS program-${arch}
       SOURCE_DIR ${CMAKE_SOURCE_DIR}
       BINARY_DIR ${CMAKE_BINARY_DIR}/windows-${arch}
       CMAKE_ARGS
         -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-${arch}-mingw.cmake
+        -DGRI_PROGRAM_EXE=${CMAKE_BINARY_DIR}/program-${arch}/bin/gl-renderer-info.exe
         -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
         -DGRI_WITH_TESTS=${GRI_WITH_TESTS}
         -DGRI_WITH_BENCH=${GRI_WITH_BENCH}
@@ -61,6 +77,10 @@ if(GRI_CROSS)
       USES_TERMINAL_BUILD ON)
   endforeach()
   if(GRI_WITH_TESTS)
+    foreach(arch ${GRI_WINDOWS_ARCHS})
+      add_test(NAME program.${arch}.imports
+        COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_BINARY_DIR}/program-${arch}/bin/gl-renderer-info.exe)
+    endforeach()
     include(${CMAKE_SOURCE_DIR}/tests/wine/suites.cmake)
     if(GRI_WITH_BENCH)
       # Short runs, so that a benchmark that no longer measures fails CI

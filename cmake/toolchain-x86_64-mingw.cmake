@@ -1,7 +1,13 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+# posix (the tests: GoogleTest needs std::mutex) or win32 (the program: no
+# thread library, so nothing that Windows XP lacks).
+if(NOT GRI_THREAD_MODEL)
+  set(GRI_THREAD_MODEL posix)
+endif()
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES GRI_THREAD_MODEL)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-${GRI_THREAD_MODEL})
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-${GRI_THREAD_MODEL})
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

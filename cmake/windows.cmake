@@ -5,6 +5,10 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 string(APPEND CMAKE_EXE_LINKER_FLAGS " -static -static-libgcc -static-libstdc++")
 string(APPEND CMAKE_EXE_LINKER_FLAGS_RELEASE " -s")
 string(APPEND CMAKE_SHARED_LINKER_FLAGS " -static -static-libgcc -static-libstdc++")
+# The same sources give the same bytes, wherever and whenever they are built:
+# no link time stamp, no build or source folder in the output.
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=src -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+add_link_options(-Wl,--no-insert-timestamp)
 
 # The icon is drawn by a small generator, built for the machine doing the build.
 find_program(GRI_HOST_CXX NAMES c++ g++ REQUIRED)
@@ -21,20 +25,34 @@ add_custom_target(gri_icon DEPENDS ${GRI_GENERATED}/gl-renderer-info.ico)
 set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
   "${GRI_GENERATED}/gl-renderer-info.ico;${CMAKE_SOURCE_DIR}/res/app.manifest")
 
-add_executable(gl-renderer-info WIN32
-  ${GRI_RULE_SOURCES}
-  app/main.cpp
-  app/main_dialog.cpp
-  app/copy_report.cpp
-  render/gl_surface.cpp
-  render/scene_control.cpp
-  drivers/driver_registry.cpp
-  info/renderer_info.cpp
-  res/app.rc)
-add_dependencies(gl-renderer-info gri_icon)
-target_include_directories(gl-renderer-info PRIVATE ${CMAKE_SOURCE_DIR} ${GRI_GENERATED})
-target_link_libraries(gl-renderer-info PRIVATE opengl32 glu32 version)
-gri_warnings(gl-renderer-info)
+if(GRI_PROGRAM_EXE)
+  # The tests' build: the program comes from its own build (another thread
+  # model), copied here where the tests and benchmarks look for it.
+  set(program_copy ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/gl-renderer-info.exe)
+  add_custom_command(OUTPUT ${program_copy}
+    COMMAND ${CMAKE_COMMAND} -E copy ${GRI_PROGRAM_EXE} ${program_copy}
+    DEPENDS ${GRI_PROGRAM_EXE}
+    COMMENT "Taking the program from its own build")
+  add_custom_target(gl-renderer-info ALL DEPENDS ${program_copy})
+else()
+  add_executable(gl-renderer-info WIN32
+    ${GRI_RULE_SOURCES}
+    app/main.cpp
+    app/main_dialog.cpp
+    app/copy_report.cpp
+    render/gl_surface.cpp
+    render/scene_control.cpp
+    drivers/driver_registry.cpp
+    info/renderer_info.cpp
+    res/app.rc)
+  add_dependencies(gl-renderer-info gri_icon)
+  target_include_directories(gl-renderer-info PRIVATE ${CMAKE_SOURCE_DIR} ${GRI_GENERATED})
+  target_link_libraries(gl-renderer-info PRIVATE opengl32 glu32 version)
+  gri_warnings(gl-renderer-info)
+endif()
+if(GRI_PROGRAM_ONLY)
+  return()
+endif()
 
 add_subdirectory(tools)
 if(GRI_WITH_TESTS)
