@@ -1,14 +1,22 @@
 #pragma once
-// OpenGL and GLU declarations without <windows.h>, so that the drawing rules
-// also build natively. mingw's gl.h only needs these two macros.
-#if defined(_WIN32) && !defined(APIENTRY)
+// OpenGL declarations for the drawing rules, without <windows.h>, so that they
+// also build natively. On Windows the program links to no opengl32 library:
+// the declarations must not be the dllimport ones that <windows.h> sets up,
+// and the calls land on the program's own forwarders (render/gl_library.cpp),
+// which call the entry points taken from the OpenGL library it loaded.
+#if defined(_WIN32)
+#ifndef APIENTRY
 #define APIENTRY __stdcall
 #endif
-#if defined(_WIN32) && !defined(WINGDIAPI)
-#define WINGDIAPI __declspec(dllimport)
-#endif
-#if defined(_WIN32) && !defined(CALLBACK)
+#ifndef CALLBACK
 #define CALLBACK __stdcall
 #endif
+#undef WINGDIAPI
+#define WINGDIAPI
 #include <GL/gl.h>
-#include <GL/glu.h>
+// As <wingdi.h> has it, so that including <windows.h> after this redefines nothing.
+#undef WINGDIAPI
+#define WINGDIAPI DECLSPEC_IMPORT
+#else
+#include <GL/gl.h>
+#endif

@@ -1,5 +1,7 @@
 #include "render/projection.h"
 
+#include <cmath>
+
 #include "render/gl_api.h"
 
 Projection resolveProjection(int width, int height, double aspect, int storedWidth, int storedHeight) {
@@ -11,11 +13,20 @@ Projection resolveProjection(int width, int height, double aspect, int storedWid
     return p;
 }
 
+PerspectiveFrustum perspectiveFrustum(double fovyDegrees, double aspect, double nearPlane, double farPlane) {
+    const double top = nearPlane * std::tan(fovyDegrees * 3.14159265358979323846 / 360.0);
+    const double right = top * aspect;
+    return PerspectiveFrustum{-right, right, -top, top, nearPlane, farPlane};
+}
+
 void applyProjection(const Projection& p) {
     glViewport(0, 0, p.width, p.height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, p.aspect, 1.0, 10.0);
+    // A 45-degree vertical field of view from 1 to 10, as a frustum: the
+    // perspective needs no library beyond OpenGL 1.0.
+    const PerspectiveFrustum f = perspectiveFrustum(45.0, p.aspect, 1.0, 10.0);
+    glFrustum(f.left, f.right, f.bottom, f.top, f.nearPlane, f.farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDrawBuffer(GL_BACK);

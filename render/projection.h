@@ -11,6 +11,13 @@ struct Projection {
 // width / height, or width alone when the height is 0.
 Projection resolveProjection(int width, int height, double aspect, int storedWidth, int storedHeight);
 
+// The frustum whose matrix is that of a perspective with this vertical field of
+// view and width-to-height aspect.
+struct PerspectiveFrustum {
+    double left, right, bottom, top, nearPlane, farPlane;
+};
+PerspectiveFrustum perspectiveFrustum(double fovyDegrees, double aspect, double nearPlane, double farPlane);
+
 // Viewport, 45-degree perspective from 1 to 10, identity model-view, back buffer,
 // lighting and depth test. Needs a current context.
 void applyProjection(const Projection& projection);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <GL/glu.h>
+
+#include <algorithm>
 #include <cmath>
 
 #include "mesa_context.h"
@@ -64,5 +67,25 @@ TEST(Projection, SetsViewportPerspectiveAndDrawingState) {
     GLint drawBuffer = 0;
     glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
     EXPECT_EQ(drawBuffer, GL_BACK);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The frustum is the matrix GLU's perspective makes, within float rounding.
+TEST(Projection, FrustumIsGlusPerspective) {
+    MesaContext gl(4, 4);
+    ASSERT_TRUE(gl.current());
+    glMatrixMode(GL_PROJECTION);
+    for (double aspect : {2.0, 0.5, 1.0, 75.0 / 71.0, 0.01, 120.0}) {
+        SCOPED_TRACE(aspect);
+        GLdouble expected[16], actual[16];
+        glLoadIdentity();
+        gluPerspective(45.0, aspect, 1.0, 10.0);
+        glGetDoublev(GL_PROJECTION_MATRIX, expected);
+        glLoadIdentity();
+        const PerspectiveFrustum f = perspectiveFrustum(45.0, aspect, 1.0, 10.0);
+        glFrustum(f.left, f.right, f.bottom, f.top, f.nearPlane, f.farPlane);
+        glGetDoublev(GL_PROJECTION_MATRIX, actual);
+        for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], 1e-6 * std::max(1.0, std::fabs(expected[i]))) << i;
+    }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
