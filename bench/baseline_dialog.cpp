@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "render/gl_api.h"
+#include "render/gl_library.h"
 #include "render/gl_surface.h"
 #include "res/resource.h"
 
@@ -57,14 +58,14 @@ void drawCube() {
         double normal[3] = {0, 0, 0};
         normal[a] = side;
         glBegin(GL_POLYGON);
-        glNormal3dv(normal);
+        glNormal3d(normal[0], normal[1], normal[2]);
         for (int v = 0; v < 4; ++v) {
             const int i = side > 0 ? v : 3 - v;
             double vertex[3];
             vertex[a] = side;
             vertex[b] = corners[i][0];
             vertex[c] = corners[i][1];
-            glVertex3dv(vertex);
+            glVertex3d(vertex[0], vertex[1], vertex[2]);
         }
         glEnd();
     }
@@ -152,5 +153,7 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     g_drawCube = std::strstr(commandLine, "cube") != nullptr;
+    // OpenGL is loaded the way the program loads it.
+    loadSystemOpenGl();
     return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogProc, 0));
 }

@@ -2,6 +2,7 @@
 
 #include "info/extensions.h"
 #include "render/gl_api.h"
+#include "render/gl_library.h"
 
 namespace {
 
@@ -27,15 +28,15 @@ void showRendererInfo(HWND infoText) {
 }
 
 char* buildExtensionString(bool includeWgl) {
-    const char* wgl = nullptr;
+    const char* wglText = nullptr;
     if (includeWgl) {
         using GetExtensionsString = const char*(WINAPI*)(HDC);
         // Through a plain function type: GCC warns about casts between unrelated ones.
         auto entry = reinterpret_cast<GetExtensionsString>(
-            reinterpret_cast<void (*)()>(wglGetProcAddress("wglGetExtensionsStringARB")));
-        if (entry != nullptr) wgl = entry(wglGetCurrentDC());
+            reinterpret_cast<void (*)()>(wgl().getProcAddress("wglGetExtensionsStringARB")));
+        if (entry != nullptr) wglText = entry(wgl().getCurrentDC());
     }
-    return joinExtensionText(glText(GL_EXTENSIONS), wgl);
+    return joinExtensionText(glText(GL_EXTENSIONS), wglText);
 }
 
 void fillExtensionList(HWND list, char* text) {

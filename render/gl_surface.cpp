@@ -1,5 +1,6 @@
 #include "render/gl_surface.h"
 
+#include "render/gl_library.h"
 #include "render/projection.h"
 
 namespace {
@@ -31,6 +32,8 @@ PIXELFORMATDESCRIPTOR pixelFormatRequest() {
 
 int GlSurface::attach(HWND window) {
     window_ = window;
+    // Without an OpenGL library there is no context to make: the same failure.
+    if (!openGlLoaded()) return 0;
     RECT client = {};
     GetClientRect(window, &client);
     width_ = client.right;
@@ -53,12 +56,12 @@ void GlSurface::choosePixelFormat(HDC dc) {
 }
 
 int GlSurface::createContext(HDC dc) {
-    renderingContext_ = wglCreateContext(dc);
+    renderingContext_ = wgl().createContext(dc);
     if (renderingContext_ == nullptr) {
         GetLastError();
         return 0;
     }
-    return wglMakeCurrent(dc, renderingContext_);
+    return wgl().makeCurrent(dc, renderingContext_);
 }
 
 int GlSurface::setupProjection(int width, int height, double aspect) {
@@ -67,9 +70,9 @@ int GlSurface::setupProjection(int width, int height, double aspect) {
 }
 
 int GlSurface::release() {
-    if (wglGetCurrentContext() != nullptr) wglMakeCurrent(nullptr, nullptr);
+    if (openGlLoaded() && wgl().getCurrentContext() != nullptr) wgl().makeCurrent(nullptr, nullptr);
     if (renderingContext_ != nullptr) {
-        wglDeleteContext(renderingContext_);
+        wgl().deleteContext(renderingContext_);
         renderingContext_ = nullptr;
     }
     // Harmless when nothing is held: ReleaseDC simply fails.

@@ -1,0 +1,144 @@
+#include "render/gl_library.h"
+
+#include <vector>
+
+#include "render/gl_api.h"
+
+namespace {
+
+// Every GL function the program calls, the drawing rules' and the queries'.
+#define GRI_GL_FUNCTIONS(X) \
+    X(glBegin)              \
+    X(glClear)              \
+    X(glClearColor)         \
+    X(glDrawBuffer)         \
+    X(glEnable)             \
+    X(glEnd)                \
+    X(glFrustum)            \
+    X(glGetString)          \
+    X(glLightfv)            \
+    X(glLoadIdentity)       \
+    X(glMaterialfv)         \
+    X(glMatrixMode)         \
+    X(glNormal3d)           \
+    X(glPopMatrix)          \
+    X(glPushMatrix)         \
+    X(glRotated)            \
+    X(glTranslated)         \
+    X(glVertex3d)           \
+    X(glViewport)
+
+struct GlFunctions {
+#define GRI_MEMBER(name) decltype(&::name) name;
+    GRI_GL_FUNCTIONS(GRI_MEMBER)
+#undef GRI_MEMBER
+};
+
+HMODULE s_module = nullptr;
+GlFunctions s_gl = {};
+WglEntryPoints s_wgl = {};
+
+// GetProcAddress hands back one function type for all; go through a plain
+// function pointer type, as GCC warns about casts between unrelated ones.
+template <typename Function>
+bool take(HMODULE module, const char* name, Function* out) {
+    *out = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    return *out != nullptr;
+}
+
+const char* resolve(HMODULE module, GlFunctions* gl, WglEntryPoints* w) {
+#define GRI_TAKE(name) \
+    if (!take(module, #name, &gl->name)) return #name;
+    GRI_GL_FUNCTIONS(GRI_TAKE)
+#undef GRI_TAKE
+    if (!take(module, "wglCreateContext", &w->createContext)) return "wglCreateContext";
+    if (!take(module, "wglMakeCurrent", &w->makeCurrent)) return "wglMakeCurrent";
+    if (!take(module, "wglDeleteContext", &w->deleteContext)) return "wglDeleteContext";
+    if (!take(module, "wglGetCurrentContext", &w->getCurrentContext)) return "wglGetCurrentContext";
+    if (!take(module, "wglGetCurrentDC", &w->getCurrentDC)) return "wglGetCurrentDC";
+    if (!take(module, "wglGetProcAddress", &w->getProcAddress)) return "wglGetProcAddress";
+    return nullptr;
+}
+
+GlLoadResult adopt(HMODULE module) {
+    GlLoadResult result;
+    if (module == nullptr) {
+        result.error = GetLastError();
+        return result;
+    }
+    GlFunctions gl = {};
+    WglEntryPoints w = {};
+    result.missing = resolve(module, &gl, &w);
+    if (result.missing != nullptr) {
+        FreeLibrary(module);
+        return result;
+    }
+    s_module = module;
+    s_gl = gl;
+    s_wgl = w;
+    result.loaded = true;
+    return result;
+}
+
+}  // namespace
+
+GlLoadResult loadSystemOpenGl() {
+    if (s_module != nullptr) return GlLoadResult{true, 0, nullptr};
+    // Only the system folder is searched. Systems without the search flags
+    // (before KB2533623) refuse it; they get the full path instead.
+    HMODULE module = LoadLibraryExW(L"opengl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module == nullptr) {
+        std::vector<wchar_t> folder(MAX_PATH);
+        const UINT length = GetSystemDirectoryW(folder.data(), MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return GlLoadResult{false, GetLastError(), nullptr};
+        const std::wstring path = std::wstring(folder.data(), length) + L"\\opengl32.dll";
+        module = LoadLibraryW(path.c_str());
+    }
+    return adopt(module);
+}
+
+GlLoadResult loadOpenGlFrom(const std::wstring& fullPath) {
+    if (s_module != nullptr) return GlLoadResult{true, 0, nullptr};
+    return adopt(LoadLibraryExW(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+
+bool openGlLoaded() { return s_module != nullptr; }
+
+const WglEntryPoints& wgl() { return s_wgl; }
+
+std::wstring openGlLibraryPath() {
+    if (s_module == nullptr) return std::wstring();
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(s_module, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::wstring();
+        if (length < path.size()) return std::wstring(path.data(), length);
+        path.resize(path.size() * 2);
+    }
+}
+
+// The program's own definitions of the GL functions that the drawing rules
+// and queries call by name: each forwards to the entry point loaded above.
+extern "C" {
+void APIENTRY glBegin(GLenum mode) { s_gl.glBegin(mode); }
+void APIENTRY glClear(GLbitfield mask) { s_gl.glClear(mask); }
+void APIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { s_gl.glClearColor(r, g, b, a); }
+void APIENTRY glDrawBuffer(GLenum mode) { s_gl.glDrawBuffer(mode); }
+void APIENTRY glEnable(GLenum cap) { s_gl.glEnable(cap); }
+void APIENTRY glEnd() { s_gl.glEnd(); }
+void APIENTRY glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
+    s_gl.glFrustum(l, r, b, t, n, f);
+}
+const GLubyte* APIENTRY glGetString(GLenum name) { return s_gl.glGetString(name); }
+void APIENTRY glLightfv(GLenum light, GLenum name, const GLfloat* params) { s_gl.glLightfv(light, name, params); }
+void APIENTRY glLoadIdentity() { s_gl.glLoadIdentity(); }
+void APIENTRY glMaterialfv(GLenum face, GLenum name, const GLfloat* params) { s_gl.glMaterialfv(face, name, params); }
+void APIENTRY glMatrixMode(GLenum mode) { s_gl.glMatrixMode(mode); }
+void APIENTRY glNormal3d(GLdouble x, GLdouble y, GLdouble z) { s_gl.glNormal3d(x, y, z); }
+void APIENTRY glPopMatrix() { s_gl.glPopMatrix(); }
+void APIENTRY glPushMatrix() { s_gl.glPushMatrix(); }
+void APIENTRY glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) { s_gl.glRotated(angle, x, y, z); }
+void APIENTRY glTranslated(GLdouble x, GLdouble y, GLdouble z) { s_gl.glTranslated(x, y, z); }
+void APIENTRY glVertex3d(GLdouble x, GLdouble y, GLdouble z) { s_gl.glVertex3d(x, y, z); }
+void APIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) { s_gl.glViewport(x, y, width, height); }
+}
