@@ -6,7 +6,9 @@
 #include "app/app_state.h"
 #include "app/report.h"
 #include "info/renderer_info.h"
+#include "render/gl_library.h"
 #include "res/resource.h"
+#include "res/version.h"
 
 namespace {
 
@@ -23,26 +25,15 @@ LRESULT CALLBACK dialogLoopFilter(int code, WPARAM wparam, LPARAM lparam) {
     return CallNextHookEx(s_filter, code, wparam, lparam);
 }
 
-// Name and version from the program's own version resource.
-void readProgramVersion(ReportFacts& facts) {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    if (size == 0) return;
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoA(path, 0, size, block.data())) return;
-    char* text = nullptr;
-    UINT textLength = 0;
-    if (VerQueryValueA(block.data(), "\\StringFileInfo\\040c04b0\\ProductName", reinterpret_cast<void**>(&text),
-                       &textLength) && textLength > 0) {
-        facts.programName = text;
-    }
-    if (VerQueryValueA(block.data(), "\\StringFileInfo\\040c04b0\\FileVersion", reinterpret_cast<void**>(&text),
-                       &textLength) && textLength > 0) {
-        facts.programVersion = text;
-    }
+// 8-bit text in the system's code page, as the rest of the report.
+std::string narrow(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    if (n <= 0) return std::string();
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+    return out;
 }
 
 std::vector<std::string> listRows(HWND list) {
@@ -61,7 +52,8 @@ std::vector<std::string> listRows(HWND list) {
 
 ReportFacts collectFacts() {
     ReportFacts facts;
-    readProgramVersion(facts);
+    facts.programName = GRI_PRODUCT_NAME;
+    facts.programVersion = GRI_VERSION_TEXT;
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     if (GetVersionExA(&version)) {
@@ -74,6 +66,7 @@ ReportFacts collectFacts() {
     facts.vendor = strings.vendor;
     facts.renderer = strings.renderer;
     facts.version = strings.version;
+    facts.openGlLibrary = narrow(openGlLibraryPath());
     PIXELFORMATDESCRIPTOR pfd = {};
     facts.pixelFormat.index = g_surface.describePixelFormat(&pfd);
     if (facts.pixelFormat.index > 0) {

@@ -1,5 +1,10 @@
+#include <string>
+#include <vector>
+
 #include "app/app_state.h"
+#include "app/command_line.h"
 #include "drivers/driver_list.h"
+#include "render/gl_library.h"
 #include "res/resource.h"
 
 MainDialog g_mainDialog;
@@ -10,7 +15,84 @@ GlSurface g_surface;
 DriverTable g_driverTable;
 bool g_startupFailed = false;
 
+namespace {
+
+// From here on a DLL loaded by bare name, by the program or by a system DLL on
+// its behalf, comes from the system folder only, never from the folder the
+// program was downloaded to. Looked up: Windows 7 without KB2533623 and older
+// systems lack it.
+void searchSystemFolderOnly() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (kernel == nullptr) return;
+    auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (set != nullptr) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+std::wstring widen(const char* text) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
+    out.resize(static_cast<size_t>(n - 1));
+    return out;
+}
+
+std::wstring systemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = n > 0 && text != nullptr ? std::wstring(text, n) : std::wstring();
+    if (text != nullptr) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
+    return message + L" (error " + std::to_wstring(error) + L")";
+}
+
+std::wstring fullPath(const std::wstring& path) {
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::vector<wchar_t> full(n);
+    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    return written > 0 && written < n ? std::wstring(full.data(), written) : path;
+}
+
+// The library the user named, or the system's. A named one that cannot be
+// used is reported and ends the program; without one, a missing system
+// library shows as the usual failure to make a context.
+bool loadOpenGl(const Options& options) {
+    if (options.opengl32.empty()) {
+        loadSystemOpenGl();
+        return true;
+    }
+    const std::wstring path = fullPath(options.opengl32);
+    const GlLoadResult result = loadOpenGlFrom(path);
+    if (result.loaded) return true;
+    const std::wstring reason = result.missing != nullptr
+                                    ? L"It does not export " + widen(result.missing) + L", which this program needs."
+                                    : systemMessage(result.error);
+    const std::wstring text = L"The OpenGL library could not be used:\n" + path + L"\n\n" + reason;
+    MessageBoxW(nullptr, text.c_str(), L"OpenGL Error", MB_OK | MB_ICONERROR);
+    return false;
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    searchSystemFolderOnly();
+    const Options options = parseOptions(splitCommandLine(GetCommandLineW()));
+    if (!options.error.empty()) {
+        const std::string text = options.error + "\n\n" + kUsage;
+        MessageBoxA(nullptr, text.c_str(), "Usage", MB_OK | MB_ICONERROR);
+        return 2;
+    }
+    if (options.help) {
+        MessageBoxA(nullptr, kUsage, "Usage", MB_OK | MB_ICONINFORMATION);
+        return 0;
+    }
+    if (!loadOpenGl(options)) return 1;
+
     loadDriverTable(g_driverTable);
     g_instance = instance;
     g_sizeAllCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32646));  // IDC_SIZEALL

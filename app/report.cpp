@@ -49,6 +49,7 @@ std::string formatReport(const ReportFacts& f) {
     line(out, "Vendor: " + f.vendor);
     line(out, "Renderer: " + f.renderer);
     line(out, "Version: " + f.version);
+    line(out, "OpenGL library: " + f.openGlLibrary);
     const PixelFormatFacts& p = f.pixelFormat;
     if (p.index > 0) {
         line(out, printed("Pixel format: %d, colour %d bits, alpha %d, depth %d, stencil %d, %s", p.index,

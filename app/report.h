@@ -30,6 +30,7 @@ struct ReportFacts {
     std::string vendor;
     std::string renderer;
     std::string version;
+    std::string openGlLibrary;  // full path of the opengl32.dll in use
     PixelFormatFacts pixelFormat;
     std::vector<std::string> extensions;  // in the list's order
     std::vector<std::string> driverRows;

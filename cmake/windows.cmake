@@ -40,6 +40,7 @@ else()
     app/main.cpp
     app/main_dialog.cpp
     app/copy_report.cpp
+    render/gl_library.cpp
     render/gl_surface.cpp
     render/scene_control.cpp
     drivers/driver_registry.cpp
@@ -47,7 +48,6 @@ else()
     res/app.rc)
   add_dependencies(gl-renderer-info gri_icon)
   target_include_directories(gl-renderer-info PRIVATE ${CMAKE_SOURCE_DIR} ${GRI_GENERATED})
-  target_link_libraries(gl-renderer-info PRIVATE opengl32 glu32 version)
   gri_warnings(gl-renderer-info)
 endif()
 if(GRI_PROGRAM_ONLY)

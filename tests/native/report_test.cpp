@@ -13,6 +13,7 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     f.vendor = "V";
     f.renderer = std::string(1500, 'r');  // longer than the information text shows
     f.version = "1.1";
+    f.openGlLibrary = "C:\\Windows\\system32\\opengl32.dll";
     f.pixelFormat = PixelFormatFacts{9, 32, 8, 24, 8, 0x25};
     f.extensions = {"GL_b", "GL_a"};
     f.driverRows = {"Software (MICROSOFT): OpenGL32.dll", "Acme: a.dll"};
@@ -23,6 +24,7 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
               "Vendor: V\r\n"
               "Renderer: " + std::string(1500, 'r') + "\r\n"
               "Version: 1.1\r\n"
+              "OpenGL library: C:\\Windows\\system32\\opengl32.dll\r\n"
               "Pixel format: 9, colour 32 bits, alpha 8, depth 24, stencil 8, double-buffered\r\n"
               "Implementation: hardware (an OpenGL driver's own format)\r\n"
               "Extensions: 2\r\n"
