@@ -57,6 +57,11 @@ prepare_prefix() {
     # the debugger has printed a backtrace, instead of waiting on a crash dialog.
     "$loader" reg.exe add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
       </dev/null >/dev/null 2>&1
+    # Windows loads a DLL named by its full path from that path; Wine prefers
+    # its built-in opengl32 unless told otherwise for the program. So that
+    # --opengl32 loads the library it names, as on Windows.
+    "$loader" reg.exe add 'HKCU\Software\Wine\AppDefaults\gl-renderer-info.exe\DllOverrides' \
+      /v opengl32 /d native,builtin /f </dev/null >/dev/null 2>&1
   fi
   # One server for the whole run saves its start-up on every program. Its first
   # program also starts Wine's background processes, which live as long as the

@@ -1,6 +1,6 @@
-// A stand-in for the system's opengl32.dll that the Wine tests put beside the
-// program. Its answers are scripted through environment variables, and it can
-// log what the program asks of it:
+// A stand-in for the system's opengl32.dll that the Wine tests hand to the
+// program with --opengl32. Its answers are scripted through environment
+// variables, and it can log what the program asks of it:
 //   GLDOUBLE_CREATE=fail          wglCreateContext fails
 //   GLDOUBLE_MAKECURRENT=fail     wglMakeCurrent fails
 //   GLDOUBLE_CHOOSE=fail          no pixel format matches
@@ -178,9 +178,11 @@ EXPORT void WINAPI glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     logLine("Viewport %d %d %d %d", x, y, width, height);
 }
 
-EXPORT void WINAPI glMultMatrixd(const GLdouble* m) {
-    // gluPerspective arrives here: m[0] is f / aspect, m[5] is f.
-    logLine("MultMatrixd %.6f %.6f %.6f %.6f", m[0], m[5], m[10], m[14]);
+EXPORT void WINAPI glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
+                             GLdouble zFar) {
+    // The matrix's scale and depth terms: for a perspective, m[0] is f / aspect and m[5] is f.
+    logLine("Projection %.6f %.6f %.6f %.6f", 2 * zNear / (right - left), 2 * zNear / (top - bottom),
+            -(zFar + zNear) / (zFar - zNear), -2 * zFar * zNear / (zFar - zNear));
 }
 
 // Drawing: accepted and dropped.
@@ -189,6 +191,7 @@ EXPORT void WINAPI glLoadIdentity() {}
 EXPORT void WINAPI glDrawBuffer(GLenum) {}
 EXPORT void WINAPI glEnable(GLenum) {}
 EXPORT void WINAPI glClear(GLbitfield) {}
+EXPORT void WINAPI glClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}
 EXPORT void WINAPI glLightfv(GLenum, GLenum, const GLfloat*) {}
 EXPORT void WINAPI glPushMatrix() {}
 EXPORT void WINAPI glPopMatrix() {}
@@ -199,18 +202,3 @@ EXPORT void WINAPI glBegin(GLenum) {}
 EXPORT void WINAPI glEnd() {}
 EXPORT void WINAPI glNormal3d(GLdouble, GLdouble, GLdouble) {}
 EXPORT void WINAPI glVertex3d(GLdouble, GLdouble, GLdouble) {}
-
-// What the system's glu32.dll imports besides the above.
-EXPORT void WINAPI glGetTexLevelParameteriv(GLenum, GLint, GLenum, GLint* params) {
-    if (params != nullptr) *params = 0;
-}
-EXPORT void WINAPI glMultMatrixf(const GLfloat*) {}
-EXPORT void WINAPI glNormal3f(GLfloat, GLfloat, GLfloat) {}
-EXPORT void WINAPI glOrtho(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble) {}
-EXPORT void WINAPI glPixelStorei(GLenum, GLint) {}
-EXPORT void WINAPI glScalef(GLfloat, GLfloat, GLfloat) {}
-EXPORT void WINAPI glTexCoord2f(GLfloat, GLfloat) {}
-EXPORT void WINAPI glTexImage1D(GLenum, GLint, GLint, GLsizei, GLint, GLenum, GLenum, const GLvoid*) {}
-EXPORT void WINAPI glTexImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const GLvoid*) {}
-EXPORT void WINAPI glTranslatef(GLfloat, GLfloat, GLfloat) {}
-EXPORT void WINAPI glVertex3f(GLfloat, GLfloat, GLfloat) {}

@@ -74,7 +74,8 @@ std::string binDir() {
 }
 
 std::string programPath() { return binDir() + "\\gl-renderer-info.exe"; }
-std::string doubleProgramPath() { return binDir() + "\\double\\gl-renderer-info.exe"; }
+std::string doublePath() { return binDir() + "\\double\\opengl32.dll"; }
+std::string withDouble() { return "--opengl32 \"" + doublePath() + "\""; }
 
 std::string unixTempPath(const std::string& name) {
     static int counter = 0;
@@ -196,6 +197,24 @@ std::vector<std::string> listRows(HWND list) {
         rows.push_back(narrow(text.data()));
     }
     return rows;
+}
+
+namespace {
+
+BOOL CALLBACK collectStatic(HWND window, LPARAM param) {
+    if (_stricmp(windowClass(window).c_str(), "Static") == 0) {
+        const std::string text = windowText(window);
+        if (!text.empty()) *reinterpret_cast<std::string*>(param) = text;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::string boxText(HWND box) {
+    std::string text;
+    EnumChildWindows(box, collectStatic, reinterpret_cast<LPARAM>(&text));
+    return text;
 }
 
 int listSelection(HWND list) { return static_cast<int>(send(list, LB_GETCURSEL, 0, 0)); }
@@ -436,9 +455,5 @@ ScopedRegValue::~ScopedRegValue() {
     }
     RegCloseKey(key);
 }
-
-PreferLocalOpenGl::PreferLocalOpenGl()
-    : value_(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\gl-renderer-info.exe\\DllOverrides", "opengl32",
-             "native,builtin") {}
 
 }  // namespace harness

@@ -24,7 +24,8 @@ using Env = std::vector<std::pair<std::string, std::string>>;
 
 std::string binDir();           // the folder of the test executable
 std::string programPath();      // the program as built
-std::string doubleProgramPath();  // the copy beside the OpenGL double
+std::string doublePath();       // the OpenGL double, in a folder of its own
+std::string withDouble();       // the program's arguments that make it use the double
 std::string unixTempPath(const std::string& name);  // a fresh file under /tmp, as a Unix path
 std::string dosPath(const std::string& unixPath);   // the same file through drive Z:
 
@@ -62,6 +63,8 @@ HWND findTopWindow(DWORD pid, const char* caption);
 std::string windowText(HWND window);
 std::string windowClass(HWND window);
 std::vector<std::string> listRows(HWND list);
+// The message of a message box: the text of its non-empty static control.
+std::string boxText(HWND box);
 int listSelection(HWND list);
 
 // Runs a Unix shell command line and returns what it printed; *status gets its
@@ -127,13 +130,5 @@ private:
     std::vector<BYTE> old_;
 };
 
-// Makes the program prefer an opengl32.dll in its own folder, as Windows does.
-class PreferLocalOpenGl {
-public:
-    PreferLocalOpenGl();
-
-private:
-    ScopedRegValue value_;
-};
 
 }  // namespace harness

@@ -6,75 +6,12 @@
 #include <functional>
 #include <set>
 
-#include <GL/gl.h>
-
 #include "harness.h"
+#include "own_context.h"
 
 using namespace harness;
 
 namespace {
-
-// The pieces between single spaces, the way a list of names separated by one
-// space reads: an empty piece where spaces are doubled or lead, none for a
-// trailing space.
-std::vector<std::string> pieces(const char* text) {
-    std::vector<std::string> out;
-    std::string piece;
-    bool open = false;
-    for (const char* p = text != nullptr ? text : ""; *p != '\0'; ++p) {
-        if (*p == ' ') {
-            out.push_back(piece);
-            piece.clear();
-            open = false;
-        } else {
-            piece += *p;
-            open = true;
-        }
-    }
-    if (open) out.push_back(piece);
-    return out;
-}
-
-// What this process's own context on the same display says.
-struct OwnContext {
-    std::string vendor, renderer, version;
-    std::vector<std::string> extensions;
-    bool ok = false;
-
-    OwnContext() {
-        HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-        HDC dc = GetDC(window);
-        PIXELFORMATDESCRIPTOR pfd = {};
-        pfd.nSize = sizeof pfd;
-        pfd.nVersion = 1;
-        pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-        pfd.cColorBits = 32;
-        pfd.cDepthBits = 24;
-        SetPixelFormat(dc, ChoosePixelFormat(dc, &pfd), &pfd);
-        HGLRC context = wglCreateContext(dc);
-        if (context != nullptr && wglMakeCurrent(dc, context)) {
-            auto text = [](GLenum name) {
-                const char* s = reinterpret_cast<const char*>(glGetString(name));
-                return std::string(s != nullptr ? s : "");
-            };
-            vendor = text(GL_VENDOR);
-            renderer = text(GL_RENDERER);
-            version = text(GL_VERSION);
-            extensions = pieces(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)));
-            using GetString = const char*(WINAPI*)(HDC);
-            auto wgl = reinterpret_cast<GetString>(
-                reinterpret_cast<void (*)()>(wglGetProcAddress("wglGetExtensionsStringARB")));
-            if (wgl != nullptr) {
-                for (auto& w : pieces(wgl(dc))) extensions.push_back(w);
-            }
-            ok = true;
-            wglMakeCurrent(nullptr, nullptr);
-            wglDeleteContext(context);
-        }
-        ReleaseDC(window, dc);
-        DestroyWindow(window);
-    }
-};
 
 struct Shown {
     std::string info;
@@ -82,10 +19,10 @@ struct Shown {
     bool ran = false;
 };
 
-Shown runAndRead(const std::string& exe, const Env& env = {}) {
+Shown runAndRead(const std::string& exe, const std::string& arguments = std::string(), const Env& env = {}) {
     App app;
     Shown shown;
-    if (!app.start(exe, env)) return shown;
+    if (!app.start(exe, env, arguments)) return shown;
     HWND dialog = app.waitForDialog();
     if (dialog == nullptr) return shown;
     shown.info = windowText(GetDlgItem(dialog, kInfoTextId));
@@ -119,7 +56,6 @@ TEST(Info, ShowsWhatTheImplementationSays) {
 }
 
 TEST(Info, ListsScriptedExtensionStrings) {
-    PreferLocalOpenGl local;
     using Rows = std::multiset<std::string>;
     struct Case {
         const char* what;
@@ -141,7 +77,7 @@ TEST(Info, ListsScriptedExtensionStrings) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Shown shown = runAndRead(doubleProgramPath(), c.env);
+        const Shown shown = runAndRead(programPath(), withDouble(), c.env);
         EXPECT_TRUE(shown.ran);
         EXPECT_EQ(Rows(shown.rows.begin(), shown.rows.end()), c.rows);
         // The list keeps its own sorted order.
@@ -152,13 +88,12 @@ TEST(Info, ListsScriptedExtensionStrings) {
 }
 
 TEST(Info, NullStringsShowEmpty) {
-    PreferLocalOpenGl local;
-    const Shown shown = runAndRead(doubleProgramPath(), {{"GLDOUBLE_VENDOR", "<null>"},
+    const Shown shown = runAndRead(programPath(), withDouble(), {{"GLDOUBLE_VENDOR", "<null>"},
                                                          {"GLDOUBLE_RENDERER", "<null>"},
                                                          {"GLDOUBLE_VERSION", "<null>"}});
     EXPECT_TRUE(shown.ran);
     EXPECT_EQ(shown.info, "Vendor: \nRenderer: \nVersion: ");
-    const Shown scripted = runAndRead(doubleProgramPath(), {{"GLDOUBLE_VENDOR", "V"}, {"GLDOUBLE_RENDERER", "R"}});
+    const Shown scripted = runAndRead(programPath(), withDouble(), {{"GLDOUBLE_VENDOR", "V"}, {"GLDOUBLE_RENDERER", "R"}});
     EXPECT_EQ(scripted.info, "Vendor: V\nRenderer: R\nVersion: 1.1 Double");
 }
 

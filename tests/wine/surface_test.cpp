@@ -25,19 +25,6 @@ int countOf(const std::vector<std::string>& lines, const std::string& line) {
     return n;
 }
 
-struct StaticText {
-    std::string text;
-};
-
-BOOL CALLBACK collectStatic(HWND window, LPARAM param) {
-    if (_stricmp(windowClass(window).c_str(), "Static") == 0) {
-        std::string& out = reinterpret_cast<StaticText*>(param)->text;
-        const std::string text = windowText(window);
-        if (!text.empty()) out = text;
-    }
-    return TRUE;
-}
-
 using DialogAction = void (*)(HWND dialog);
 
 // Runs the program on the double until its dialog shows and its first frame is
@@ -45,11 +32,10 @@ using DialogAction = void (*)(HWND dialog);
 // returns the double's log.
 std::vector<std::string> runLogged(Env env, RECT* sceneClient = nullptr, DialogAction act = nullptr,
                                    DialogAction close = nullptr) {
-    PreferLocalOpenGl local;
     const std::string log = unixTempPath("gl.log");
     env.emplace_back("GLDOUBLE_LOG", dosPath(log));
     App app;
-    EXPECT_TRUE(app.start(doubleProgramPath(), env));
+    EXPECT_TRUE(app.start(programPath(), env, withDouble()));
     HWND dialog = app.waitForDialog();
     EXPECT_NE(dialog, nullptr);
     if (dialog != nullptr) {
@@ -84,14 +70,14 @@ TEST(Surface, AsksForTheFormatAndProjectionAndReleases) {
     EXPECT_EQ(countOf(log, "SetPixelFormat 7 color=32"), 1);
     EXPECT_EQ(countOf(log, "CreateContext"), 1);
 
-    // The viewport covers the control's client area; gluPerspective(45, w / h, 1, 10).
+    // The viewport covers the control's client area; the perspective is 45 degrees, w / h, 1 to 10.
     std::ostringstream viewport;
     viewport << "Viewport 0 0 " << client.right << " " << client.bottom;
     EXPECT_GE(countOf(log, viewport.str()), 1);
     const double f = 1.0 / std::tan(22.5 * 3.14159265358979323846 / 180.0);
     const double aspect = static_cast<double>(client.right) / client.bottom;
     char perspective[160];
-    snprintf(perspective, sizeof perspective, "MultMatrixd %.6f %.6f %.6f %.6f", f / aspect, f, -11.0 / 9.0,
+    snprintf(perspective, sizeof perspective, "Projection %.6f %.6f %.6f %.6f", f / aspect, f, -11.0 / 9.0,
              -20.0 / 9.0);
     EXPECT_GE(countOf(log, perspective), 1) << "expected " << perspective;
 
@@ -108,7 +94,7 @@ TEST(Surface, RestoredSizeSetsViewportAndAspectFromWidthThenHeight) {
     EXPECT_EQ(countOf(log, "Viewport 0 0 61 37"), 1);
     const double f = 1.0 / std::tan(22.5 * 3.14159265358979323846 / 180.0);
     char perspective[160];
-    snprintf(perspective, sizeof perspective, "MultMatrixd %.6f %.6f %.6f %.6f", f * 37.0 / 61.0, f, -11.0 / 9.0,
+    snprintf(perspective, sizeof perspective, "Projection %.6f %.6f %.6f %.6f", f * 37.0 / 61.0, f, -11.0 / 9.0,
              -20.0 / 9.0);
     EXPECT_EQ(countOf(log, perspective), 1) << "expected " << perspective;
 }
@@ -149,14 +135,11 @@ TEST(Surface, FallsBackToFormatOne) {
 TEST(Surface, FailedStartShowsTheErrorAndExitsWithOne) {
     for (const char* failing : {"GLDOUBLE_CREATE", "GLDOUBLE_MAKECURRENT"}) {
         SCOPED_TRACE(failing);
-        PreferLocalOpenGl local;
-        App app;
-        ASSERT_TRUE(app.start(doubleProgramPath(), {{failing, "fail"}}));
+            App app;
+        ASSERT_TRUE(app.start(programPath(), {{failing, "fail"}}, withDouble()));
         HWND box = app.waitForWindow("OpenGL Error");
         ASSERT_NE(box, nullptr) << "no error box";
-        StaticText text;
-        EnumChildWindows(box, collectStatic, reinterpret_cast<LPARAM>(&text));
-        EXPECT_EQ(text.text, "OpenGL Error : Initialization Failed");
+        EXPECT_EQ(boxText(box), "OpenGL Error : Initialization Failed");
         EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
 
         // The dialog exists but was never shown, and nothing after the binding ran.
