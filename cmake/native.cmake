@@ -81,6 +81,9 @@ if(GRI_CROSS)
       add_test(NAME program.${arch}.imports
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_BINARY_DIR}/program-${arch}/bin/gl-renderer-info.exe)
     endforeach()
+    add_test(NAME program.reproducible
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-reproducible.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${CMAKE_BUILD_TYPE})
+    set_tests_properties(program.reproducible PROPERTIES TIMEOUT 300)
     include(${CMAKE_SOURCE_DIR}/tests/wine/suites.cmake)
     if(GRI_WITH_BENCH)
       # Short runs, so that a benchmark that no longer measures fails CI

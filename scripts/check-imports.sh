@@ -11,7 +11,7 @@ case "$(file -b "$exe")" in
   *x86-64*) objdump=x86_64-w64-mingw32-objdump ;;
   *) objdump=i686-w64-mingw32-objdump ;;
 esac
-allowed_dlls="kernel32.dll user32.dll gdi32.dll advapi32.dll msvcrt.dll opengl32.dll glu32.dll version.dll"
+allowed_dlls="kernel32.dll user32.dll gdi32.dll advapi32.dll msvcrt.dll"
 vista_and_later="GetTickCount64
 InitializeConditionVariable SleepConditionVariableCS SleepConditionVariableSRW WakeConditionVariable WakeAllConditionVariable
 InitializeSRWLock AcquireSRWLockExclusive AcquireSRWLockShared ReleaseSRWLockExclusive ReleaseSRWLockShared TryAcquireSRWLockExclusive TryAcquireSRWLockShared
