@@ -81,6 +81,7 @@ if(GRI_CROSS)
       add_test(NAME program.${arch}.imports
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_BINARY_DIR}/program-${arch}/bin/gl-renderer-info.exe)
     endforeach()
+    add_test(NAME scripts.wine_arch COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-wine-arch.sh)
     add_test(NAME program.reproducible
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-reproducible.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${CMAKE_BUILD_TYPE})
     set_tests_properties(program.reproducible PROPERTIES TIMEOUT 300)

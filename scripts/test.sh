@@ -18,7 +18,5 @@ echo "SHA-256 of the programs built (compare a copy you were given):"
 for arch in i686 x86_64; do
   echo "  $(sha256sum <"$build/program-$arch/bin/gl-renderer-info.exe" | cut -d' ' -f1)  $arch  build/program-$arch/bin/gl-renderer-info.exe"
 done
-if ! gri_host_runs_i686; then
-  echo "Note: the 32-bit program was built but could not be run on this host (it cannot execute 32-bit code); its Wine tests were skipped and the 64-bit build's ran."
-fi
+gri_i686_notice
 exit "$status"

@@ -5,7 +5,9 @@
 # build of the same sources, under 64-bit Wine, is how the program is checked.
 # GRI_WINE_ARCH=i686, x86_64 or both overrides the choice.
 # GRI_HOST_WITHOUT_I686=1 treats this host as one that cannot execute 32-bit
-# code, to rehearse that path on one that can.
+# code, to rehearse that path on one that can. GRI_I686_PROBE names the program
+# run to find out instead of the 32-bit loader (the tests point it at ones that
+# fail or succeed).
 
 gri_wine_loader() {
   case "$1" in
@@ -21,10 +23,27 @@ gri_winearch() {
   esac
 }
 
+# What is run to find out whether this host executes 32-bit code. The loader
+# is run, not merely looked for: where it cannot run, the file is there all the
+# same and fails with "Exec format error". The rehearsal runs a program that fails.
+gri_i686_probe() {
+  if [ "${GRI_HOST_WITHOUT_I686:-0}" = 1 ]; then
+    echo false
+  else
+    echo "${GRI_I686_PROBE:-$(gri_wine_loader i686)}"
+  fi
+}
+
 # True when this host can execute 32-bit code (and so the 32-bit Wine).
 gri_host_runs_i686() {
-  [ "${GRI_HOST_WITHOUT_I686:-0}" = 1 ] && return 1
-  "$(gri_wine_loader i686)" --version >/dev/null 2>&1
+  "$(gri_i686_probe)" --version >/dev/null 2>&1
+}
+
+# The line that says the 32-bit program's Wine tests were skipped here.
+gri_i686_notice() {
+  if ! gri_host_runs_i686; then
+    echo "Note: the 32-bit program was built but could not be run on this host (it cannot execute 32-bit code); its Wine tests were skipped and the 64-bit build's ran."
+  fi
 }
 
 # Prints the architectures to run, best first. "all" (the tests) means every

@@ -13,6 +13,9 @@
 //   GLDOUBLE_LOG=path             append one line per call of interest, and
 //                                 whether the dialog was still shown when the
 //                                 context was let go
+//   GLDOUBLE_OBSERVE=1            at each buffer swap, also log what only the
+//                                 program's own process can see: its cursor and
+//                                 how many GDI and USER objects it holds
 #include <windows.h>
 
 #include <cstdio>
@@ -113,8 +116,63 @@ EXPORT BOOL WINAPI wglSetPixelFormat(HDC, int format, const PIXELFORMATDESCRIPTO
     return TRUE;
 }
 
+namespace {
+
+// The system cursor the thread shows, by name. Shared cursor handles are the
+// same within one process only, which is why this is looked at from inside.
+const char* cursorName() {
+    struct Known {
+        const char* name;
+        int id;
+    };
+    const Known known[] = {{"arrow", 32512}, {"ibeam", 32513}, {"wait", 32514}, {"cross", 32515},
+                           {"sizenwse", 32642}, {"sizenesw", 32643}, {"sizewe", 32644}, {"sizens", 32645},
+                           {"sizeall", 32646}, {"no", 32648}, {"hand", 32649}};
+    HCURSOR current = GetCursor();
+    for (const Known& k : known) {
+        if (current == LoadCursorA(nullptr, MAKEINTRESOURCEA(k.id))) return k.name;
+    }
+    return current == nullptr ? "none" : "other";
+}
+
+BOOL CALLBACK countOwnWindow(HWND window, LPARAM count) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == GetCurrentProcessId()) {
+        ++*reinterpret_cast<int*>(count);
+        EnumChildWindows(window, countOwnWindow, count);
+    }
+    return TRUE;
+}
+
+// GetGuiResources where the system has it. Wine's answers 0; there the
+// process's own handle tables are walked: a GDI handle's low word picks its
+// slot, and a USER handle's low word (from 0x20, two per slot) its entry.
+void countObjects(unsigned* gdi, unsigned* user) {
+    *gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    *user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    if (*gdi != 0) return;
+    for (UINT_PTR slot = 1; slot < 0x10000; ++slot) {
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++*gdi;
+    }
+    int windows = 0;
+    EnumWindows(countOwnWindow, reinterpret_cast<LPARAM>(&windows));
+    unsigned menus = 0;
+    for (UINT_PTR handle = 0x20; handle < 0x10000; handle += 2) {
+        if (IsMenu(reinterpret_cast<HMENU>(handle))) ++menus;
+    }
+    *user = static_cast<unsigned>(windows) + menus;
+}
+
+}  // namespace
+
 EXPORT BOOL WINAPI wglSwapBuffers(HDC) {
     logLine("SwapBuffers");
+    if (scriptedIs("GLDOUBLE_OBSERVE", "1")) {
+        unsigned gdi = 0, user = 0;
+        countObjects(&gdi, &user);
+        logLine("Observed cursor=%s gdi=%u user=%u", cursorName(), gdi, user);
+    }
     return TRUE;
 }
 

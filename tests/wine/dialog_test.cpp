@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "harness.h"
 
@@ -266,6 +267,20 @@ TEST(Dialog, CarriesItsManifest) {
     EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
     // Wine draws every program at the system DPI, aware or not: only the text tells.
     EXPECT_NE(text.find("WindowsSettings\">true</dpiAware>"), std::string::npos);
+    // Wine ignores supportedOS; Windows reports itself as 6.2 to a program that
+    // does not name it exactly. The five published ones, and nothing else.
+    std::set<std::string> supported;
+    for (size_t at = text.find("<supportedOS Id=\""); at != std::string::npos;
+         at = text.find("<supportedOS Id=\"", at + 1)) {
+        supported.insert(text.substr(at + 17, 38));
+    }
+    EXPECT_EQ(supported, (std::set<std::string>{
+                             "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+                             "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+                             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+                             "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+                             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+                         }));
     const std::string path = programPath();
     ACTCTXA context = {};
     context.cbSize = sizeof context;

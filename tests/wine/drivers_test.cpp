@@ -289,3 +289,36 @@ TEST_F(Drivers, SwitchKeepsNamesOutsideTheCodePageExactly) {
         EXPECT_TRUE(readKeyWide(kNtPath) == before) << "after picking row " << row;
     }
 }
+
+// The report marks the row that says which implementation is in effect, and
+// carries a name outside ASCII to Unicode programs unchanged.
+TEST_F(Drivers, TheReportStarsTheSelectedRow) {
+    const std::string pilote = "Pilote \xe9t\xe9";  // in the system's code page
+    struct Case {
+        std::string name;
+        Rows lines;
+    };
+    const Case cases[] = {
+        {pilote, {"  " + std::string(kBuiltInRow), "* " + pilote + ": p.dll"}},
+        {"~" + pilote, {"* " + std::string(kBuiltInRow), "  ~" + pilote + ": p.dll"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeKey(kNtPath, {text(c.name, "p.dll")});
+        startProgram();
+        const DWORD sequence = GetClipboardSequenceNumber();
+        PostMessageW(dialog_, WM_COMMAND, 40001, 0);  // Copy report
+        const std::string report = clipboardChangedSince(sequence);
+        const size_t at = report.find("Drivers (* selected):\r\n");
+        ASSERT_NE(at, std::string::npos) << report;
+        Rows lines;
+        for (size_t from = report.find("\r\n", at) + 2; from < report.size();) {
+            const size_t end = report.find("\r\n", from);
+            lines.push_back(report.substr(from, end - from));
+            from = end + 2;
+        }
+        EXPECT_EQ(lines, c.lines);
+        EXPECT_TRUE(clipboardUnicode() == widen(report));
+        EXPECT_NE(clipboardUnicode().find(L"Pilote \u00e9t\u00e9"), std::wstring::npos);
+    }
+}

@@ -279,15 +279,9 @@ std::string findFrameWindow(HWND control) {
     return id;
 }
 
-bool grabControlFrame(HWND control, Image* image) {
-    const std::string id = findFrameWindow(control);
-    if (id.empty()) return false;
-    const std::string ppm = unixTempPath("frame.ppm");
-    int status = -1;
-    runUnix("import -silent -window " + id + " -depth 8 ppm:" + ppm, &status);
-    const std::string data = readFile(dosPath(ppm));
-    DeleteFileA(dosPath(ppm).c_str());
-    if (status != 0) return false;
+namespace {
+
+bool readPpm(const std::string& data, Image* image) {
     std::istringstream in(data);
     std::string magic;
     int maxValue = 0;
@@ -300,6 +294,29 @@ bool grabControlFrame(HWND control, Image* image) {
     image->rgb.assign(data.begin() + static_cast<std::ptrdiff_t>(offset),
                       data.begin() + static_cast<std::ptrdiff_t>(offset + bytes));
     return true;
+}
+
+bool importPpm(const std::string& what, Image* image) {
+    const std::string ppm = unixTempPath("grab.ppm");
+    int status = -1;
+    runUnix("import -silent " + what + " -depth 8 ppm:" + ppm, &status);
+    const std::string data = readFile(dosPath(ppm));
+    DeleteFileA(dosPath(ppm).c_str());
+    return status == 0 && readPpm(data, image);
+}
+
+}  // namespace
+
+bool grabControlFrame(HWND control, Image* image) {
+    const std::string id = findFrameWindow(control);
+    return !id.empty() && importPpm("-window " + id, image);
+}
+
+bool grabScreen(RECT area, Image* image) {
+    char crop[96];
+    std::snprintf(crop, sizeof crop, "-window root -crop %ldx%ld+%ld+%ld +repage", area.right - area.left,
+                  area.bottom - area.top, area.left, area.top);
+    return importPpm(crop, image);
 }
 
 bool waitForFrame(HWND control, Image* image, DWORD timeoutMs) {

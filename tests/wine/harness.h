@@ -83,6 +83,8 @@ struct Image {
 bool grabControlFrame(HWND control, Image* image);
 // The X window id ("0x...") of that off-screen window, or empty.
 std::string findFrameWindow(HWND control);
+// A rectangle of the screen (the X root window), as a person sees it.
+bool grabScreen(RECT area, Image* image);
 // Waits until the control's frame shows something other than black.
 bool waitForFrame(HWND control, Image* image, DWORD timeoutMs = 10000);
 

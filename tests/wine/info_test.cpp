@@ -97,6 +97,27 @@ TEST(Info, NullStringsShowEmpty) {
     EXPECT_EQ(scripted.info, "Vendor: V\nRenderer: R\nVersion: 1.1 Double");
 }
 
+// A copy made while the implementation answers no strings at all still works,
+// with the labelled lines left empty.
+TEST(Info, CopyingWithNullStringsLeavesTheirLinesEmpty) {
+    App app;
+    ASSERT_TRUE(app.start(programPath(),
+                          {{"GLDOUBLE_VENDOR", "<null>"}, {"GLDOUBLE_RENDERER", "<null>"}, {"GLDOUBLE_VERSION", "<null>"},
+                           {"GLDOUBLE_EXTENSIONS", "<null>"}, {"GLDOUBLE_WGL_EXTENSIONS", "<null>"}},
+                          withDouble()));
+    HWND dialog = app.waitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    const DWORD sequence = GetClipboardSequenceNumber();
+    PostMessageW(dialog, WM_COMMAND, 40001, 0);  // Copy report
+    const std::string report = clipboardChangedSince(sequence);
+    EXPECT_NE(report.find("\r\nVendor: \r\nRenderer: \r\nVersion: \r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("\r\nExtensions: 0\r\nDrivers (* selected):\r\n"), std::string::npos) << report;
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    DWORD code = 1000;
+    EXPECT_TRUE(app.waitForExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
 namespace {
 
 std::string labelled(const std::string& report, const std::string& label) {
