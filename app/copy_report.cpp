@@ -4,11 +4,9 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/report.h"
-#include "info/renderer_info.h"
-#include "render/gl_library.h"
+#include "report/collect.h"
+#include "report/report.h"
 #include "res/resource.h"
-#include "res/version.h"
 
 namespace {
 
@@ -23,67 +21,6 @@ LRESULT CALLBACK dialogLoopFilter(int code, WPARAM wparam, LPARAM lparam) {
         if (ours && TranslateAcceleratorA(s_dialog, s_accelerators, message)) return 1;
     }
     return CallNextHookEx(s_filter, code, wparam, lparam);
-}
-
-// 8-bit text in the system's code page, as the rest of the report.
-std::string narrow(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    if (n <= 0) return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-    return out;
-}
-
-std::vector<std::string> listRows(HWND list) {
-    std::vector<std::string> rows;
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    std::vector<char> text;
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
-        if (length < 0) continue;
-        text.assign(static_cast<size_t>(length) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        rows.emplace_back(text.data());
-    }
-    return rows;
-}
-
-ReportFacts collectFacts() {
-    ReportFacts facts;
-    facts.programName = GRI_PRODUCT_NAME;
-    facts.programVersion = GRI_VERSION_TEXT;
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version)) {
-        facts.windowsMajor = version.dwMajorVersion;
-        facts.windowsMinor = version.dwMinorVersion;
-        facts.windowsBuild = version.dwBuildNumber & 0xFFFF;
-        facts.platformId = version.dwPlatformId;
-    }
-    const RendererStrings strings = readRendererStrings();
-    facts.vendor = strings.vendor;
-    facts.renderer = strings.renderer;
-    facts.version = strings.version;
-    facts.openGlLibrary = narrow(openGlLibraryPath());
-    PIXELFORMATDESCRIPTOR pfd = {};
-    facts.pixelFormat.index = g_surface.describePixelFormat(&pfd);
-    if (facts.pixelFormat.index > 0) {
-        facts.pixelFormat.colourBits = pfd.cColorBits;
-        facts.pixelFormat.alphaBits = pfd.cAlphaBits;
-        facts.pixelFormat.depthBits = pfd.cDepthBits;
-        facts.pixelFormat.stencilBits = pfd.cStencilBits;
-        facts.pixelFormat.flags = pfd.dwFlags;
-    }
-    facts.extensions = listRows(g_mainDialog.extensionList);
-    char row[kDriverRowSize];
-    for (int k = 0; k < g_driverTable.count; ++k) {
-        formatDriverRow(g_driverTable.entries[k], row);
-        facts.driverRows.emplace_back(row);
-    }
-    facts.selectedDriverRow = static_cast<int>(SendMessageA(g_mainDialog.driverList, LB_GETCURSEL, 0, 0));
-    return facts;
 }
 
 HGLOBAL globalCopy(const void* bytes, size_t size) {
@@ -156,4 +93,7 @@ void showCopyMenu(HWND dialog, LPARAM at) {
     if (chosen == IDM_COPY_REPORT) copyReport();
 }
 
-bool copyReport() { return putOnClipboard(g_mainDialog.dialog, formatReport(collectFacts())); }
+bool copyReport() {
+    const ReportSources sources{g_mainDialog.extensionList, g_mainDialog.driverList, &g_driverTable, &g_surface};
+    return putOnClipboard(g_mainDialog.dialog, formatReport(collectFacts(sources)));
+}

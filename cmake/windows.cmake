@@ -40,6 +40,7 @@ else()
     app/main.cpp
     app/main_dialog.cpp
     app/copy_report.cpp
+    report/collect.cpp
     render/gl_library.cpp
     render/gl_surface.cpp
     render/scene_control.cpp

@@ -15,6 +15,9 @@ namespace {
     X(glEnable)             \
     X(glEnd)                \
     X(glFrustum)            \
+    X(glGetError)           \
+    X(glGetFloatv)          \
+    X(glGetIntegerv)        \
     X(glGetString)          \
     X(glLightfv)            \
     X(glLoadIdentity)       \
@@ -129,6 +132,9 @@ void APIENTRY glEnd() { s_gl.glEnd(); }
 void APIENTRY glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
     s_gl.glFrustum(l, r, b, t, n, f);
 }
+GLenum APIENTRY glGetError() { return s_gl.glGetError(); }
+void APIENTRY glGetFloatv(GLenum name, GLfloat* params) { s_gl.glGetFloatv(name, params); }
+void APIENTRY glGetIntegerv(GLenum name, GLint* params) { s_gl.glGetIntegerv(name, params); }
 const GLubyte* APIENTRY glGetString(GLenum name) { return s_gl.glGetString(name); }
 void APIENTRY glLightfv(GLenum light, GLenum name, const GLfloat* params) { s_gl.glLightfv(light, name, params); }
 void APIENTRY glLoadIdentity() { s_gl.glLoadIdentity(); }

@@ -21,6 +21,11 @@ public:
     // 0 when nothing is bound or it cannot be described, else its index.
     int describePixelFormat(PIXELFORMATDESCRIPTOR* description) const;
 
+    // Lent for queries that need the window's device context or the surface's
+    // own context (to make it current again); the surface keeps owning both.
+    HDC deviceContext() const { return deviceContext_; }
+    HGLRC renderingContext() const { return renderingContext_; }
+
 private:
     void choosePixelFormat(HDC dc);
     int createContext(HDC dc);

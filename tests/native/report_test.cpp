@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/report.h"
+#include "report/report.h"
 
 TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     ReportFacts f;
@@ -32,7 +32,22 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
               "  GL_a\r\n"
               "Drivers (* selected):\r\n"
               "  Software (MICROSOFT): OpenGL32.dll\r\n"
-              "* Acme: a.dll\r\n");
+              "* Acme: a.dll\r\n"
+              "OpenGL driver: none: opengl32 serves the context itself\r\n"
+              "Shading language: not offered\r\n"
+              "Core profile: not offered\r\n"
+              "Limits:\r\n"
+              "  Max texture size: n/a\r\n"
+              "  Max 3D texture size: n/a\r\n"
+              "  Max cube map texture size: n/a\r\n"
+              "  Max viewport dims: n/a\r\n"
+              "  Max renderbuffer size: n/a\r\n"
+              "  Max samples: n/a\r\n"
+              "  Max texture image units: n/a\r\n"
+              "  Max vertex attribs: n/a\r\n"
+              "  Max anisotropy: n/a\r\n"
+              "Video memory: not reported\r\n"
+              "Pixel formats: none\r\n");
 
     // No format in use, the 95 family, nothing listed, nothing selected.
     ReportFacts bare;
@@ -62,4 +77,108 @@ TEST(Report, NamesThePixelFormatsKindByItsFlags) {
     ReportFacts single;
     single.pixelFormat = PixelFormatFacts{1, 24, 0, 16, 0, 0x24 | 0x40};
     EXPECT_NE(formatReport(single).find(", single-buffered\r\nImplementation: software"), std::string::npos);
+}
+
+namespace {
+
+std::string lineOf(const std::string& report, const std::string& label) {
+    const size_t at = report.find("\r\n" + label);
+    if (at == std::string::npos) return "<missing " + label + ">";
+    return report.substr(at + 2, report.find("\r\n", at + 2) - at - 2);
+}
+
+LimitReading reading(double a, double b = 0) {
+    LimitReading r;
+    r.applies = r.reported = true;
+    r.values[0] = a;
+    r.values[1] = b;
+    return r;
+}
+
+}  // namespace
+
+// The support desk's lines: what the implementation gave, and plain words
+// where it gave nothing.
+TEST(Report, SaysWhatTheImplementationGaveAndNothingMore) {
+    ReportFacts full;
+    full.bitness = Bitness::Wow64;
+    full.version = "4.6.0 NVIDIA 551.23";
+    full.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\nvoglv32.dll", "31.0.15.5123", "NVIDIA Corporation"};
+    full.shadingLanguage = Answer{true, "4.60 NVIDIA"};
+    full.coreProfile = CoreProfileFacts{CoreProfileFacts::State::Made, Answer{true, "4.6.0 NVIDIA 551.23"}, Answer{true, "4.60 NVIDIA"}};
+    const double values[kLimitCount][2] = {{32768}, {16384}, {32768}, {32768, 32768}, {32768}, {32}, {32}, {16}, {16}};
+    for (int i = 0; i < kLimitCount; ++i) full.limits[i] = reading(values[i][0], values[i][1]);
+    full.videoMemory.source = VideoMemoryFacts::Source::Nvx;
+    full.videoMemory.dedicated = reading(8388608);
+    full.videoMemory.totalAvailable = reading(8388608);
+    full.videoMemory.currentAvailable = reading(7340032);
+    full.pixelFormats = PixelFormatCounts{540, 130, 118};
+
+    ReportFacts hostile;
+    hostile.bitness = Bitness::Windows32;
+    hostile.version = "3.0 Hostile";  // shading language due, but answered null
+    hostile.driverModule = DriverModuleFacts{true, "D:\\icd.dll", "", ""};
+    hostile.coreProfile.state = CoreProfileFacts::State::None;
+    hostile.limits[0].applies = true;  // asked, never written
+    hostile.limits[3] = reading(8192, 4096);
+    hostile.limits[8].applies = true;
+    hostile.videoMemory.source = VideoMemoryFacts::Source::Ati;
+
+    struct Case {
+        const ReportFacts& facts;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {full,
+         {"Windows: 0.0 build 0, Win32s, 32-bit program on 64-bit Windows",
+          "OpenGL driver: C:\\Windows\\System32\\nvoglv32.dll, version 31.0.15.5123, NVIDIA Corporation",
+          "Shading language: 4.60 NVIDIA", "Core profile: 4.6.0 NVIDIA 551.23, shading language 4.60 NVIDIA",
+          "  Max texture size: 32768", "  Max viewport dims: 32768 x 32768", "  Max samples: 32", "  Max anisotropy: 16",
+          "Video memory: dedicated 8192 MiB, total available 8192 MiB, currently available 7168 MiB (GL_NVX_gpu_memory_info)",
+          "Pixel formats: 540 in all, 130 draw to a window with OpenGL, 118 of those a driver's own"}},
+        {hostile,
+         {"Windows: 0.0 build 0, Win32s, 32-bit Windows", "OpenGL driver: D:\\icd.dll, version not reported, company not reported",
+          "Shading language: not reported", "Core profile: none", "  Max texture size: not reported",
+          "  Max 3D texture size: n/a", "  Max viewport dims: 8192 x 4096", "  Max anisotropy: not reported",
+          "Video memory: free texture memory not reported (GL_ATI_meminfo)", "Pixel formats: none"}},
+    };
+    for (const Case& c : cases) {
+        const std::string report = formatReport(c.facts);
+        for (const std::string& expected : c.lines) {
+            EXPECT_EQ(lineOf(report, expected.substr(0, expected.find(':') + 1)), expected);
+        }
+    }
+}
+
+TEST(Report, KnowsWhichLimitsAVersionOrExtensionProvides) {
+    EXPECT_EQ(parseGlVersion("4.5 (Core Profile) Mesa 22.3.6").major, 4);
+    EXPECT_EQ(parseGlVersion("4.5 (Core Profile) Mesa 22.3.6").minor, 5);
+    EXPECT_EQ(parseGlVersion("1.1 Double").minor, 1);
+    for (const char* odd : {"", "OpenGL ES 3.2", "4", "x.y"}) EXPECT_EQ(parseGlVersion(odd).major, 0) << odd;
+
+    struct Case {
+        const char* version;
+        std::vector<std::string> extensions;
+        const char* label;
+        bool applies;
+    };
+    const Case cases[] = {
+        {"1.1", {}, "Max texture size", true},
+        {"", {}, "Max viewport dims", true},
+        {"1.1", {}, "Max 3D texture size", false},
+        {"1.1", {"GL_EXT_texture3D"}, "Max 3D texture size", true},
+        {"1.2", {}, "Max 3D texture size", true},
+        {"2.1", {}, "Max samples", false},
+        {"2.1", {"GL_EXT_framebuffer_multisample"}, "Max samples", true},
+        {"3.0", {}, "Max renderbuffer size", true},
+        {"4.5", {}, "Max anisotropy", false},
+        {"4.6", {}, "Max anisotropy", true},
+        {"1.4", {"GL_EXT_texture_filter_anisotropic"}, "Max anisotropy", true},
+    };
+    for (const Case& c : cases) {
+        for (const LimitSpec& spec : kLimits) {
+            if (std::string(spec.label) != c.label) continue;
+            EXPECT_EQ(limitApplies(spec, parseGlVersion(c.version), c.extensions), c.applies) << c.version << " " << c.label;
+        }
+    }
 }

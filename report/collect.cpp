@@ -1,0 +1,290 @@
+#include "report/collect.h"
+
+#include <tlhelp32.h>
+
+#include <cfloat>
+#include <climits>
+#include <cstdio>
+#include <vector>
+
+#include "info/renderer_info.h"
+#include "render/gl_api.h"
+#include "render/gl_library.h"
+#include "res/version.h"
+
+namespace {
+
+constexpr GLenum kShadingLanguageVersion = 0x8B8C;
+
+// 8-bit text in the system's code page, as the rest of the report.
+std::string narrow(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int length = static_cast<int>(text.size());
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), length, &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+Answer answer(GLenum name) {
+    const char* text = reinterpret_cast<const char*>(glGetString(name));
+    return text != nullptr ? Answer{true, text} : Answer{};
+}
+
+template <typename Function>
+Function lookUp(HMODULE module, const char* name) {
+    // Through a plain function type: GCC warns about casts between unrelated ones.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+std::vector<std::string> listRows(HWND list) {
+    std::vector<std::string> rows;
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    std::vector<char> text;
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
+        if (length < 0) continue;
+        text.assign(static_cast<size_t>(length) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        rows.emplace_back(text.data());
+    }
+    return rows;
+}
+
+Bitness bitness() {
+    if (sizeof(void*) == 8) return Bitness::Windows64;
+    // Looked up: Windows before XP SP2 lacks it, and is never 64-bit.
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
+    auto isWow64 = lookUp<IsWow64ProcessFn>(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process");
+    BOOL wow64 = FALSE;
+    if (isWow64 == nullptr) return Bitness::Windows32;
+    if (!isWow64(GetCurrentProcess(), &wow64)) return Bitness::Unknown;
+    return wow64 ? Bitness::Wow64 : Bitness::Windows32;
+}
+
+// version.dll from the system folder, for the time of one report.
+class VersionLibrary {
+public:
+    VersionLibrary() {
+        module_ = LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (module_ == nullptr) {
+            wchar_t folder[MAX_PATH];
+            const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+            if (n > 0 && n < MAX_PATH) module_ = LoadLibraryW((std::wstring(folder, n) + L"\\version.dll").c_str());
+        }
+        if (module_ == nullptr) return;
+        size_ = lookUp<decltype(size_)>(module_, "GetFileVersionInfoSizeW");
+        info_ = lookUp<decltype(info_)>(module_, "GetFileVersionInfoW");
+        query_ = lookUp<decltype(query_)>(module_, "VerQueryValueW");
+    }
+    ~VersionLibrary() {
+        if (module_ != nullptr) FreeLibrary(module_);
+    }
+    VersionLibrary(const VersionLibrary&) = delete;
+    VersionLibrary& operator=(const VersionLibrary&) = delete;
+
+    // The file version and company name of a module's version resource.
+    void describe(const std::wstring& path, DriverModuleFacts* facts) const {
+        if (size_ == nullptr || info_ == nullptr || query_ == nullptr) return;
+        DWORD ignored = 0;
+        const DWORD size = size_(path.c_str(), &ignored);
+        if (size == 0) return;
+        std::vector<BYTE> block(size);
+        if (!info_(path.c_str(), 0, size, block.data())) return;
+        void* value = nullptr;
+        UINT length = 0;
+        if (query_(block.data(), L"\\", &value, &length) && length >= sizeof(VS_FIXEDFILEINFO)) {
+            const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+            char text[64];
+            std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", fixed->dwFileVersionMS >> 16,
+                          fixed->dwFileVersionMS & 0xFFFF, fixed->dwFileVersionLS >> 16, fixed->dwFileVersionLS & 0xFFFF);
+            facts->version = text;
+        }
+        // The company name in the resource's first language.
+        if (query_(block.data(), L"\\VarFileInfo\\Translation", &value, &length) && length >= 4) {
+            const WORD* pair = static_cast<const WORD*>(value);
+            wchar_t key[64];
+            _snwprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\CompanyName", pair[0], pair[1]);
+            key[63] = L'\0';
+            if (query_(block.data(), key, &value, &length) && length > 0) {
+                facts->company = narrow(std::wstring(static_cast<const wchar_t*>(value), length - 1));
+            }
+        }
+    }
+
+private:
+    HMODULE module_ = nullptr;
+    DWORD(WINAPI* size_)(LPCWSTR, LPDWORD) = nullptr;
+    BOOL(WINAPI* info_)(LPCWSTR, DWORD, DWORD, LPVOID) = nullptr;
+    BOOL(WINAPI* query_)(LPCVOID, LPCWSTR, LPVOID*, PUINT) = nullptr;
+};
+
+// The loaded module that exports the driver interface: an installable
+// client driver serves the context. None: opengl32 serves it itself.
+DriverModuleFacts driverModule() {
+    DriverModuleFacts facts;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return facts;
+    MODULEENTRY32W module = {};
+    module.dwSize = sizeof module;
+    std::wstring path;
+    for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module)) {
+        if (GetProcAddress(module.hModule, "DrvSetContext") != nullptr ||
+            GetProcAddress(module.hModule, "DrvCreateContext") != nullptr) {
+            path = module.szExePath;
+            break;
+        }
+    }
+    CloseHandle(snapshot);
+    if (path.empty()) return facts;
+    facts.found = true;
+    facts.path = narrow(path);
+    VersionLibrary().describe(path, &facts);
+    return facts;
+}
+
+// A value the implementation never wrote keeps its mark and is not reported.
+void readLimit(const LimitSpec& spec, LimitReading* reading) {
+    if (spec.isFloat) {
+        GLfloat values[2] = {-FLT_MAX, -FLT_MAX};
+        glGetFloatv(spec.name, values);
+        reading->reported = values[0] != -FLT_MAX && (spec.count == 1 || values[1] != -FLT_MAX);
+        reading->values[0] = values[0];
+        reading->values[1] = values[1];
+    } else {
+        GLint values[2] = {INT_MIN, INT_MIN};
+        glGetIntegerv(spec.name, values);
+        reading->reported = values[0] != INT_MIN && (spec.count == 1 || values[1] != INT_MIN);
+        reading->values[0] = values[0];
+        reading->values[1] = values[1];
+    }
+}
+
+LimitReading readKib(GLenum name) {
+    static const LimitSpec kib = {"", 0, 1, false, 0, 0, {nullptr}};
+    LimitSpec spec = kib;
+    spec.name = name;
+    LimitReading reading;
+    reading.applies = true;
+    readLimit(spec, &reading);
+    return reading;
+}
+
+VideoMemoryFacts videoMemory(const std::vector<std::string>& extensions) {
+    VideoMemoryFacts facts;
+    if (hasExtension(extensions, "GL_NVX_gpu_memory_info")) {
+        facts.source = VideoMemoryFacts::Source::Nvx;
+        facts.dedicated = readKib(0x9047);         // GL_GPU_MEMORY_INFO_DEDICATED_VIDMEM_NVX
+        facts.totalAvailable = readKib(0x9048);    // ..._TOTAL_AVAILABLE_MEMORY_NVX
+        facts.currentAvailable = readKib(0x9049);  // ..._CURRENT_AVAILABLE_VIDMEM_NVX
+    } else if (hasExtension(extensions, "GL_ATI_meminfo")) {
+        facts.source = VideoMemoryFacts::Source::Ati;
+        GLint free[4] = {INT_MIN, INT_MIN, INT_MIN, INT_MIN};
+        glGetIntegerv(0x87FC, free);  // GL_TEXTURE_FREE_MEMORY_ATI: total free first
+        facts.atiFreeTexture.applies = true;
+        facts.atiFreeTexture.reported = free[0] != INT_MIN;
+        facts.atiFreeTexture.values[0] = free[0];
+    }
+    return facts;
+}
+
+// The highest core profile the implementation makes, on the surface's window;
+// the surface's own context is current again afterwards.
+CoreProfileFacts coreProfile(HDC dc, HGLRC own, const std::vector<std::string>& extensions) {
+    CoreProfileFacts facts;
+    using CreateContextAttribs = HGLRC(WINAPI*)(HDC, HGLRC, const int*);
+    auto create = reinterpret_cast<CreateContextAttribs>(
+        reinterpret_cast<void (*)()>(wgl().getProcAddress("wglCreateContextAttribsARB")));
+    if (!hasExtension(extensions, "WGL_ARB_create_context_profile") || create == nullptr) return facts;
+    facts.state = CoreProfileFacts::State::None;
+    const int versions[][2] = {{4, 6}, {4, 5}, {4, 4}, {4, 3}, {4, 2}, {4, 1}, {4, 0}, {3, 3}, {3, 2}};
+    for (const auto& v : versions) {
+        const int attributes[] = {0x2091, v[0],  // WGL_CONTEXT_MAJOR_VERSION_ARB
+                                  0x2092, v[1],  // WGL_CONTEXT_MINOR_VERSION_ARB
+                                  0x9126, 0x1,   // WGL_CONTEXT_PROFILE_MASK_ARB: core
+                                  0};
+        HGLRC core = create(dc, nullptr, attributes);
+        if (core == nullptr) continue;
+        if (wgl().makeCurrent(dc, core)) {
+            facts.state = CoreProfileFacts::State::Made;
+            facts.version = answer(GL_VERSION);
+            facts.shadingLanguage = answer(kShadingLanguageVersion);
+        }
+        wgl().makeCurrent(dc, own);
+        wgl().deleteContext(core);
+        if (facts.state == CoreProfileFacts::State::Made) break;
+    }
+    return facts;
+}
+
+PixelFormatCounts pixelFormats(HDC dc) {
+    PixelFormatCounts counts;
+    PIXELFORMATDESCRIPTOR pfd = {};
+    counts.all = DescribePixelFormat(dc, 1, sizeof pfd, &pfd);
+    for (int i = 1; i <= counts.all; ++i) {
+        if (DescribePixelFormat(dc, i, sizeof pfd, &pfd) == 0) continue;
+        if ((pfd.dwFlags & PFD_DRAW_TO_WINDOW) == 0 || (pfd.dwFlags & PFD_SUPPORT_OPENGL) == 0) continue;
+        ++counts.windowOpenGl;
+        if ((pfd.dwFlags & PFD_GENERIC_FORMAT) == 0) ++counts.driversOwn;
+    }
+    return counts;
+}
+
+}  // namespace
+
+ReportFacts collectFacts(const ReportSources& sources) {
+    ReportFacts facts;
+    facts.programName = GRI_PRODUCT_NAME;
+    facts.programVersion = GRI_VERSION_TEXT;
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (GetVersionExA(&version)) {
+        facts.windowsMajor = version.dwMajorVersion;
+        facts.windowsMinor = version.dwMinorVersion;
+        facts.windowsBuild = version.dwBuildNumber & 0xFFFF;
+        facts.platformId = version.dwPlatformId;
+    }
+    facts.bitness = bitness();
+    facts.openGlLibrary = narrow(openGlLibraryPath());
+    facts.extensions = listRows(sources.extensionList);
+    char row[kDriverRowSize];
+    for (int k = 0; k < sources.drivers->count; ++k) {
+        formatDriverRow(sources.drivers->entries[k], row);
+        facts.driverRows.emplace_back(row);
+    }
+    facts.selectedDriverRow = static_cast<int>(SendMessageA(sources.driverList, LB_GETCURSEL, 0, 0));
+
+    const HDC dc = sources.surface->deviceContext();
+    const HGLRC own = sources.surface->renderingContext();
+    if (!openGlLoaded() || own == nullptr || wgl().getCurrentContext() != own) return facts;
+    const RendererStrings strings = readRendererStrings();
+    facts.vendor = strings.vendor;
+    facts.renderer = strings.renderer;
+    facts.version = strings.version;
+    PIXELFORMATDESCRIPTOR pfd = {};
+    facts.pixelFormat.index = sources.surface->describePixelFormat(&pfd);
+    if (facts.pixelFormat.index > 0) {
+        facts.pixelFormat.colourBits = pfd.cColorBits;
+        facts.pixelFormat.alphaBits = pfd.cAlphaBits;
+        facts.pixelFormat.depthBits = pfd.cDepthBits;
+        facts.pixelFormat.stencilBits = pfd.cStencilBits;
+        facts.pixelFormat.flags = pfd.dwFlags;
+    }
+
+    facts.driverModule = driverModule();
+    const GlVersion gl = parseGlVersion(facts.version);
+    if (atLeast(gl, 2, 0)) facts.shadingLanguage = answer(kShadingLanguageVersion);
+    for (int i = 0; i < kLimitCount; ++i) {
+        facts.limits[i].applies = limitApplies(kLimits[i], gl, facts.extensions);
+        if (facts.limits[i].applies) readLimit(kLimits[i], &facts.limits[i]);
+    }
+    facts.videoMemory = videoMemory(facts.extensions);
+    // Queries an implementation refuses leave errors behind: clear them, but
+    // never wait on one that reports errors for ever.
+    for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+    facts.coreProfile = coreProfile(dc, own, facts.extensions);
+    facts.pixelFormats = pixelFormats(dc);
+    return facts;
+}

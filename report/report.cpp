@@ -1,0 +1,182 @@
+#include "report/report.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+
+constexpr std::uint32_t kDoubleBuffer = 0x00000001;        // PFD_DOUBLEBUFFER
+constexpr std::uint32_t kGenericFormat = 0x00000040;       // PFD_GENERIC_FORMAT
+constexpr std::uint32_t kGenericAccelerated = 0x00001000;  // PFD_GENERIC_ACCELERATED
+
+const char* platformFamily(unsigned long platformId) {
+    switch (platformId) {
+    case 0: return "Win32s";
+    case 1: return "95 family";
+    case 2: return "NT family";
+    default: return "unknown family";
+    }
+}
+
+void line(std::string& out, const std::string& text) {
+    out += text;
+    out += "\r\n";
+}
+
+std::string printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string printed(const char* format, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+const char* bitnessWords(Bitness bitness) {
+    switch (bitness) {
+    case Bitness::Windows32: return ", 32-bit Windows";
+    case Bitness::Wow64: return ", 32-bit program on 64-bit Windows";
+    case Bitness::Windows64: return ", 64-bit Windows";
+    default: return "";
+    }
+}
+
+std::string answered(const Answer& answer) { return answer.reported ? answer.text : "not reported"; }
+
+std::string number(const LimitSpec& spec, double value) {
+    return spec.isFloat ? printed("%g", value) : printed("%.0f", value);
+}
+
+std::string limitText(const LimitSpec& spec, const LimitReading& reading) {
+    if (!reading.applies) return "n/a";
+    if (!reading.reported) return "not reported";
+    std::string text = number(spec, reading.values[0]);
+    if (spec.count == 2) text += " x " + number(spec, reading.values[1]);
+    return text;
+}
+
+std::string mebibytes(const char* what, const LimitReading& kib) {
+    return std::string(what) + " " + (kib.reported ? printed("%.0f MiB", kib.values[0] / 1024.0) : "not reported");
+}
+
+std::string videoMemoryText(const VideoMemoryFacts& v) {
+    switch (v.source) {
+    case VideoMemoryFacts::Source::Nvx:
+        return mebibytes("dedicated", v.dedicated) + ", " + mebibytes("total available", v.totalAvailable) + ", " +
+               mebibytes("currently available", v.currentAvailable) + " (GL_NVX_gpu_memory_info)";
+    case VideoMemoryFacts::Source::Ati:
+        return mebibytes("free texture memory", v.atiFreeTexture) + " (GL_ATI_meminfo)";
+    default:
+        return "not reported";
+    }
+}
+
+std::string driverText(const DriverModuleFacts& d) {
+    if (!d.found) return "none: opengl32 serves the context itself";
+    return d.path + ", version " + (d.version.empty() ? "not reported" : d.version) + ", " +
+           (d.company.empty() ? "company not reported" : d.company);
+}
+
+std::string coreProfileText(const CoreProfileFacts& c) {
+    switch (c.state) {
+    case CoreProfileFacts::State::Made:
+        return answered(c.version) + ", shading language " + answered(c.shadingLanguage);
+    case CoreProfileFacts::State::None:
+        return "none";
+    default:
+        return "not offered";
+    }
+}
+
+}  // namespace
+
+const LimitSpec kLimits[kLimitCount] = {
+    {"Max texture size", 0x0D33, 1, false, 0, 0, {nullptr}},
+    {"Max 3D texture size", 0x8073, 1, false, 1, 2, {"GL_EXT_texture3D", nullptr}},
+    {"Max cube map texture size", 0x851C, 1, false, 1, 3,
+     {"GL_ARB_texture_cube_map", "GL_EXT_texture_cube_map", nullptr}},
+    {"Max viewport dims", 0x0D3A, 2, false, 0, 0, {nullptr}},
+    {"Max renderbuffer size", 0x84E8, 1, false, 3, 0,
+     {"GL_ARB_framebuffer_object", "GL_EXT_framebuffer_object", nullptr}},
+    {"Max samples", 0x8D57, 1, false, 3, 0, {"GL_ARB_framebuffer_object", "GL_EXT_framebuffer_multisample", nullptr}},
+    {"Max texture image units", 0x8872, 1, false, 2, 0, {"GL_ARB_fragment_program", "GL_ARB_fragment_shader", nullptr}},
+    {"Max vertex attribs", 0x8869, 1, false, 2, 0, {"GL_ARB_vertex_program", "GL_ARB_vertex_shader", nullptr}},
+    {"Max anisotropy", 0x84FF, 1, true, 4, 6,
+     {"GL_EXT_texture_filter_anisotropic", "GL_ARB_texture_filter_anisotropic", nullptr}},
+};
+
+GlVersion parseGlVersion(const std::string& text) {
+    GlVersion v;
+    int major = 0, minor = 0;
+    char dot = 0;
+    if (std::sscanf(text.c_str(), "%d%c%d", &major, &dot, &minor) == 3 && dot == '.' && major > 0 && minor >= 0) {
+        v.major = major;
+        v.minor = minor;
+    }
+    return v;
+}
+
+bool atLeast(GlVersion version, int major, int minor) {
+    return version.major > major || (version.major == major && version.minor >= minor);
+}
+
+bool hasExtension(const std::vector<std::string>& extensions, const char* name) {
+    for (const std::string& e : extensions) {
+        if (e == name) return true;
+    }
+    return false;
+}
+
+bool limitApplies(const LimitSpec& limit, GlVersion version, const std::vector<std::string>& extensions) {
+    if (limit.major == 0 || atLeast(version, limit.major, limit.minor)) return true;
+    for (const char* const* e = limit.extensions; *e != nullptr; ++e) {
+        if (hasExtension(extensions, *e)) return true;
+    }
+    return false;
+}
+
+std::string pixelFormatKind(std::uint32_t flags) {
+    if ((flags & kGenericFormat) == 0) return "hardware (an OpenGL driver's own format)";
+    if ((flags & kGenericAccelerated) != 0) return "accelerated (generic format, accelerated by a driver)";
+    return "software (the generic format, not accelerated)";
+}
+
+std::string formatReport(const ReportFacts& f) {
+    std::string out;
+    line(out, "Program: " + f.programName + " " + f.programVersion);
+    line(out, printed("Windows: %lu.%lu build %lu, %s%s", f.windowsMajor, f.windowsMinor, f.windowsBuild,
+                      platformFamily(f.platformId), bitnessWords(f.bitness)));
+    line(out, "Vendor: " + f.vendor);
+    line(out, "Renderer: " + f.renderer);
+    line(out, "Version: " + f.version);
+    line(out, "OpenGL library: " + f.openGlLibrary);
+    const PixelFormatFacts& p = f.pixelFormat;
+    if (p.index > 0) {
+        line(out, printed("Pixel format: %d, colour %d bits, alpha %d, depth %d, stencil %d, %s", p.index,
+                          p.colourBits, p.alphaBits, p.depthBits, p.stencilBits,
+                          (p.flags & kDoubleBuffer) != 0 ? "double-buffered" : "single-buffered"));
+        line(out, "Implementation: " + pixelFormatKind(p.flags));
+    } else {
+        line(out, "Pixel format: none");
+        line(out, "Implementation: unknown");
+    }
+    line(out, printed("Extensions: %lu", static_cast<unsigned long>(f.extensions.size())));
+    for (const std::string& name : f.extensions) line(out, "  " + name);
+    line(out, "Drivers (* selected):");
+    for (std::size_t k = 0; k < f.driverRows.size(); ++k) {
+        line(out, (static_cast<int>(k) == f.selectedDriverRow ? "* " : "  ") + f.driverRows[k]);
+    }
+    line(out, "OpenGL driver: " + driverText(f.driverModule));
+    line(out, "Shading language: " +
+                  (atLeast(parseGlVersion(f.version), 2, 0) ? answered(f.shadingLanguage) : std::string("not offered")));
+    line(out, "Core profile: " + coreProfileText(f.coreProfile));
+    line(out, "Limits:");
+    for (int i = 0; i < kLimitCount; ++i) line(out, std::string("  ") + kLimits[i].label + ": " + limitText(kLimits[i], f.limits[i]));
+    line(out, "Video memory: " + videoMemoryText(f.videoMemory));
+    const PixelFormatCounts& c = f.pixelFormats;
+    line(out, c.all == 0 ? std::string("Pixel formats: none")
+                         : printed("Pixel formats: %d in all, %d draw to a window with OpenGL, %d of those a driver's own",
+                                   c.all, c.windowOpenGl, c.driversOwn));
+    return out;
+}
