@@ -13,11 +13,20 @@
 //   GLDOUBLE_LOG=path             append one line per call of interest, and
 //                                 whether the dialog was still shown when the
 //                                 context was let go
+//   GLDOUBLE_SHADING              GL_SHADING_LANGUAGE_VERSION, as the strings above
+//   GLDOUBLE_INTEGERS             what glGetIntegerv and glGetFloatv answer:
+//                                 "0x0D33=4096,0x0D3A=8192/4096,..." (others 0),
+//                                 or "untouched": they write nothing at all
+//   GLDOUBLE_CREATE_ATTRIBS       "missing": no wglCreateContextAttribsARB;
+//                                 "fail": it makes no context
+//   GLDOUBLE_DRIVER=path          load this DLL when a context is made, as
+//                                 opengl32 loads an installable client driver
 //   GLDOUBLE_OBSERVE=1            at each buffer swap, also log what only the
 //                                 program's own process can see: its cursor and
 //                                 how many GDI and USER objects it holds
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -176,8 +185,42 @@ EXPORT BOOL WINAPI wglSwapBuffers(HDC) {
     return TRUE;
 }
 
+namespace {
+
+// The scripted answer for one GL enum: false when none is scripted.
+bool scriptedValues(GLenum name, double out[2]) {
+    std::string list;
+    if (!scripted("GLDOUBLE_INTEGERS", &list)) return false;
+    for (size_t at = 0; at < list.size();) {
+        const size_t end = std::min(list.find(',', at), list.size());
+        const std::string item = list.substr(at, end - at);
+        at = end + 1;
+        unsigned long key = 0;
+        double a = 0, b = 0;
+        const int got = std::sscanf(item.c_str(), "%lx=%lf/%lf", &key, &a, &b);
+        if (got >= 2 && key == name) {
+            out[0] = a;
+            out[1] = got == 3 ? b : 0;
+            return true;
+        }
+    }
+    return false;
+}
+
+HGLRC const kCoreContext = reinterpret_cast<HGLRC>(static_cast<INT_PTR>(0x6C4));
+
+HGLRC WINAPI createContextAttribs(HDC, HGLRC, const int*) {
+    if (scriptedIs("GLDOUBLE_CREATE_ATTRIBS", "fail")) return nullptr;
+    logLine("CreateContextAttribs");
+    return kCoreContext;
+}
+
+}  // namespace
+
 // Contexts.
 EXPORT HGLRC WINAPI wglCreateContext(HDC) {
+    std::string driver;
+    if (scripted("GLDOUBLE_DRIVER", &driver)) LoadLibraryA(driver.c_str());
     if (scriptedIs("GLDOUBLE_CREATE", "fail")) {
         logLine("CreateContext failed");
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
@@ -201,15 +244,19 @@ EXPORT BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context) {
 }
 
 EXPORT BOOL WINAPI wglDeleteContext(HGLRC context) {
-    logLine("DeleteContext");
+    logLine(context == kCoreContext ? "DeleteContext core" : "DeleteContext");
     if (s_current == context) s_current = nullptr;
-    return context == kContext;
+    return context == kContext || context == kCoreContext;
 }
 
 EXPORT HGLRC WINAPI wglGetCurrentContext() { return s_current; }
 EXPORT HDC WINAPI wglGetCurrentDC() { return s_currentDc; }
 
 EXPORT PROC WINAPI wglGetProcAddress(LPCSTR name) {
+    if (std::strcmp(name, "wglCreateContextAttribsARB") == 0) {
+        if (scriptedIs("GLDOUBLE_CREATE_ATTRIBS", "missing")) return nullptr;
+        return reinterpret_cast<PROC>(reinterpret_cast<void (*)()>(createContextAttribs));
+    }
     if (std::strcmp(name, "wglGetExtensionsStringARB") != 0) return nullptr;
     if (scriptedIs("GLDOUBLE_WGL_EXTENSIONS", "<none>")) return nullptr;
     return reinterpret_cast<PROC>(reinterpret_cast<void (*)()>(getExtensionsStringArb));
@@ -223,14 +270,28 @@ EXPORT const GLubyte* WINAPI glGetString(GLenum name) {
     case GL_RENDERER: text = scriptedString("GLDOUBLE_RENDERER", "Double Renderer"); break;
     case GL_VERSION: text = scriptedString("GLDOUBLE_VERSION", "1.1 Double"); break;
     case GL_EXTENSIONS: text = scriptedString("GLDOUBLE_EXTENSIONS", "GL_double_one GL_double_two"); break;
+    case 0x8B8C: text = scriptedString("GLDOUBLE_SHADING", "1.10 Double"); break;  // GL_SHADING_LANGUAGE_VERSION
     default: break;
     }
     return reinterpret_cast<const GLubyte*>(text);
 }
 
-EXPORT void WINAPI glGetIntegerv(GLenum, GLint* params) {
-    if (params != nullptr) *params = 0;
+EXPORT void WINAPI glGetIntegerv(GLenum name, GLint* params) {
+    if (params == nullptr || scriptedIs("GLDOUBLE_INTEGERS", "untouched")) return;
+    double values[2] = {0, 0};
+    scriptedValues(name, values);
+    params[0] = static_cast<GLint>(values[0]);
+    if (name == GL_MAX_VIEWPORT_DIMS) params[1] = static_cast<GLint>(values[1]);
 }
+
+EXPORT void WINAPI glGetFloatv(GLenum name, GLfloat* params) {
+    if (params == nullptr || scriptedIs("GLDOUBLE_INTEGERS", "untouched")) return;
+    double values[2] = {0, 0};
+    scriptedValues(name, values);
+    params[0] = static_cast<GLfloat>(values[0]);
+}
+
+EXPORT GLenum WINAPI glGetError() { return GL_NO_ERROR; }
 
 EXPORT void WINAPI glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     logLine("Viewport %d %d %d %d", x, y, width, height);

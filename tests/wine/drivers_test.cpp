@@ -312,9 +312,12 @@ TEST_F(Drivers, TheReportStarsTheSelectedRow) {
         const size_t at = report.find("Drivers (* selected):\r\n");
         ASSERT_NE(at, std::string::npos) << report;
         Rows lines;
+        // The rows, up to the next labelled line.
         for (size_t from = report.find("\r\n", at) + 2; from < report.size();) {
             const size_t end = report.find("\r\n", from);
-            lines.push_back(report.substr(from, end - from));
+            const std::string line = report.substr(from, end - from);
+            if (line.rfind("  ", 0) != 0 && line.rfind("* ", 0) != 0) break;
+            lines.push_back(line);
             from = end + 2;
         }
         EXPECT_EQ(lines, c.lines);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <set>
 
@@ -216,4 +217,126 @@ TEST_F(Report, ABusyClipboardIsLeftAlone) {
     send(dialog_, WM_NULL);
     CloseClipboard();
     EXPECT_EQ(clipboardText(), "held");
+}
+
+// The support desk's questions, answered as the system's own OpenGL answers
+// them; and the cube still drawn after the report made its other context.
+TEST_F(Report, AnswersTheSupportDesksQuestions) {
+    const OwnContext own;
+    ASSERT_TRUE(own.ok);
+    ASSERT_FALSE(own.coreVersion.empty()) << "no core profile in the test itself";
+    HWND scene = GetDlgItem(dialog_, kSceneControlId);
+    Image before;
+    ASSERT_TRUE(waitForFrame(scene, &before));
+
+    const DWORD sequence = GetClipboardSequenceNumber();
+    const DWORD start = GetTickCount();
+    PostMessageW(dialog_, WM_COMMAND, 40001, 0);  // Copy report
+    const std::string report = clipboardChangedSince(sequence);
+    std::printf("the report took %lu ms from the command to the clipboard\n", GetTickCount() - start);
+
+    EXPECT_EQ(labelled(report, "Shading language"), own.shadingLanguage);
+    EXPECT_EQ(labelled(report, "Core profile"), own.coreVersion + ", shading language " + own.coreShadingLanguage);
+    EXPECT_EQ(labelled(report, "  Max texture size"), std::to_string(own.maxTextureSize));
+    EXPECT_EQ(labelled(report, "  Max viewport dims"),
+              std::to_string(own.maxViewport[0]) + " x " + std::to_string(own.maxViewport[1]));
+    EXPECT_EQ(labelled(report, "Pixel formats"),
+              std::to_string(own.formats) + " in all, " + std::to_string(own.windowFormats) +
+                  " draw to a window with OpenGL, " + std::to_string(own.ownFormats) + " of those a driver's own");
+    EXPECT_EQ(labelled(report, "OpenGL driver"), "none: opengl32 serves the context itself");  // Wine's own
+    const std::string windows = labelled(report, "Windows");
+    const std::string bits = sizeof(void*) == 8 ? ", 64-bit Windows" : ", 32-bit Windows";
+    EXPECT_EQ(windows.substr(windows.size() - std::min(windows.size(), bits.size())), bits);
+
+    // A drag after the report turns the cube square-on: drawn anew, on the
+    // dialog's own context.
+    RECT client;
+    GetClientRect(scene, &client);
+    const int cx = client.right / 2, cy = client.bottom / 2;
+    send(scene, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cx, cy));
+    send(scene, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(cx, cy - 90));  // 45 degrees about X
+    send(scene, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(cx - 90, cy - 90));  // and about Y: 0, 0
+    send(scene, WM_LBUTTONUP, 0, MAKELPARAM(cx - 90, cy - 90));
+    Image after;
+    ASSERT_TRUE(grabControlFrame(scene, &after));
+    const std::uint8_t* centre = after.at(after.width / 2, after.height / 2);
+    EXPECT_TRUE(centre[2] > 40 && centre[0] < 15 && centre[1] < 15) << "the cube is not drawn after the report";
+    const std::uint8_t* corner = after.at(0, 0);
+    EXPECT_EQ(corner[0] + corner[1] + corner[2], 0);
+}
+
+namespace {
+
+// The report of the program on the double, scripted by `env`; the dialog must
+// go on working after it and close normally.
+std::string reportOnDouble(const Env& env) {
+    App app;
+    if (!app.start(programPath(), env, withDouble())) return "<not started>";
+    HWND dialog = app.waitForDialog();
+    if (dialog == nullptr) return "<no dialog>";
+    DWORD sequence = GetClipboardSequenceNumber();
+    PostMessageW(dialog, WM_COMMAND, 40001, 0);
+    const std::string report = clipboardChangedSince(sequence);
+    sequence = GetClipboardSequenceNumber();
+    PostMessageW(dialog, WM_COMMAND, 40001, 0);
+    EXPECT_EQ(clipboardChangedSince(sequence), report) << "a second report differs";
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    DWORD code = 1000;
+    EXPECT_TRUE(app.waitForExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+    return report;
+}
+
+std::string lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+TEST(Info, ReportsWhatAScriptedImplementationGives) {
+    const std::string driver = binDir() + "\\double\\doubleicd.dll";
+    const std::string attribs = "WGL_ARB_extensions_string WGL_ARB_create_context WGL_ARB_create_context_profile";
+    struct Case {
+        const char* what;
+        Env env;
+        std::vector<std::pair<std::string, std::string>> lines;
+    };
+    const Case cases[] = {
+        {"a driver DLL serves the context",
+         {{"GLDOUBLE_DRIVER", driver}},
+         {{"OpenGL driver", lowered(driver) + ", version 9.8.7.6, double graphics"}}},
+        {"video memory from GL_NVX_gpu_memory_info",
+         {{"GLDOUBLE_EXTENSIONS", "GL_NVX_gpu_memory_info"},
+          {"GLDOUBLE_INTEGERS", "0x9047=2097152,0x9048=1048576,0x9049=524288"}},
+         {{"Video memory",
+           "dedicated 2048 MiB, total available 1024 MiB, currently available 512 MiB (GL_NVX_gpu_memory_info)"}}},
+        {"no wglCreateContextAttribsARB",
+         {{"GLDOUBLE_WGL_EXTENSIONS", attribs}, {"GLDOUBLE_CREATE_ATTRIBS", "missing"}},
+         {{"Core profile", "not offered"}}},
+        {"every core profile refused",
+         {{"GLDOUBLE_WGL_EXTENSIONS", attribs}, {"GLDOUBLE_CREATE_ATTRIBS", "fail"}},
+         {{"Core profile", "none"}}},
+        {"a core profile made",
+         {{"GLDOUBLE_WGL_EXTENSIONS", attribs}, {"GLDOUBLE_VERSION", "4.1 Double"}},
+         {{"Core profile", "4.1 Double, shading language 1.10 Double"}, {"Shading language", "1.10 Double"}}},
+        {"null strings and queries that write nothing",
+         {{"GLDOUBLE_VERSION", "3.3 Double"}, {"GLDOUBLE_SHADING", "<null>"}, {"GLDOUBLE_INTEGERS", "untouched"}},
+         {{"Shading language", "not reported"},
+          {"  Max texture size", "not reported"},
+          {"  Max samples", "not reported"},
+          {"  Max anisotropy", "n/a"},
+          {"OpenGL driver", "none: opengl32 serves the context itself"}}},
+        {"no strings at all",
+         {{"GLDOUBLE_VERSION", "<null>"}, {"GLDOUBLE_VENDOR", "<null>"}, {"GLDOUBLE_RENDERER", "<null>"}},
+         {{"Shading language", "not offered"}, {"Core profile", "not offered"}, {"  Max viewport dims", "0 x 0"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string report = reportOnDouble(c.env);
+        for (const auto& l : c.lines) {
+            const std::string got = labelled(report, l.first);
+            EXPECT_EQ(l.first == "OpenGL driver" ? lowered(got) : got, l.second) << report.substr(0, 300);
+        }
+    }
 }

@@ -35,6 +35,11 @@ inline std::vector<std::string> pieces(const char* text) {
 struct OwnContext {
     std::string vendor, renderer, version;
     std::vector<std::string> extensions;
+    std::string shadingLanguage;
+    std::string coreVersion, coreShadingLanguage;  // the highest core profile made
+    GLint maxTextureSize = 0;
+    GLint maxViewport[2] = {0, 0};
+    int formats = 0, windowFormats = 0, ownFormats = 0;  // all; to a window with OpenGL; of those not generic
     bool ok = false;
 
     OwnContext() {
@@ -63,9 +68,35 @@ struct OwnContext {
             if (wgl != nullptr) {
                 for (auto& w : pieces(wgl(dc))) extensions.push_back(w);
             }
+            shadingLanguage = text(0x8B8C);
+            glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+            glGetIntegerv(GL_MAX_VIEWPORT_DIMS, maxViewport);
+            using CreateAttribs = HGLRC(WINAPI*)(HDC, HGLRC, const int*);
+            auto create = reinterpret_cast<CreateAttribs>(
+                reinterpret_cast<void (*)()>(wglGetProcAddress("wglCreateContextAttribsARB")));
+            const int versions[][2] = {{4, 6}, {4, 5}, {4, 4}, {4, 3}, {4, 2}, {4, 1}, {4, 0}, {3, 3}, {3, 2}};
+            for (const auto& v : versions) {
+                if (create == nullptr || !coreVersion.empty()) break;
+                const int attributes[] = {0x2091, v[0], 0x2092, v[1], 0x9126, 1, 0};
+                HGLRC core = create(dc, nullptr, attributes);
+                if (core == nullptr) continue;
+                if (wglMakeCurrent(dc, core)) {
+                    coreVersion = text(GL_VERSION);
+                    coreShadingLanguage = text(0x8B8C);
+                }
+                wglMakeCurrent(dc, context);
+                wglDeleteContext(core);
+            }
             ok = true;
             wglMakeCurrent(nullptr, nullptr);
             wglDeleteContext(context);
+        }
+        formats = DescribePixelFormat(dc, 1, sizeof pfd, &pfd);
+        for (int i = 1; i <= formats; ++i) {
+            DescribePixelFormat(dc, i, sizeof pfd, &pfd);
+            if ((pfd.dwFlags & PFD_DRAW_TO_WINDOW) == 0 || (pfd.dwFlags & PFD_SUPPORT_OPENGL) == 0) continue;
+            ++windowFormats;
+            ownFormats += (pfd.dwFlags & PFD_GENERIC_FORMAT) == 0 ? 1 : 0;
         }
         ReleaseDC(window, dc);
         DestroyWindow(window);
