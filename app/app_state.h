@@ -24,6 +24,8 @@ extern HCURSOR g_sizeAllCursor;
 extern GlSurface g_surface;
 extern DriverTable g_driverTable;
 extern bool g_startupFailed;
+// --report or --json: the dialog is never shown and no box may appear.
+extern bool g_scriptMode;
 
 INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

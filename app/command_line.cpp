@@ -1,12 +1,17 @@
 #include "app/command_line.h"
 
 const char kUsage[] =
-    "gl-renderer-info [--opengl32 PATH]\n"
+    "gl-renderer-info [--opengl32 PATH] [--report [FILE] | --json [FILE]]\n"
     "\n"
     "  --opengl32 PATH   use this opengl32.dll instead of the system's,\n"
     "                    for example a software renderer's build\n"
+    "  --report [FILE]   write the plain-text report to FILE, or with - or no\n"
+    "                    FILE to standard output, and exit; no window appears\n"
+    "  --json [FILE]     the same as JSON\n"
     "  --help, /?        show this text\n"
     "\n"
+    "Exit codes: 0 done; 1 OpenGL could not be initialised (the report is\n"
+    "still written); 2 bad command line; 3 FILE could not be written.\n"
     "Other arguments are ignored.";
 
 namespace {
@@ -62,10 +67,22 @@ std::vector<std::wstring> splitCommandLine(const std::wstring& line) {
     return arguments;
 }
 
+namespace {
+
+// An option's value: the next argument, unless it is another option.
+bool takesValue(const std::vector<std::wstring>& arguments, size_t i) {
+    if (i + 1 >= arguments.size()) return false;
+    const std::wstring& next = arguments[i + 1];
+    return next == L"-" || (next.compare(0, 2, L"--") != 0 && next != L"/?");
+}
+
+}  // namespace
+
 Options parseOptions(const std::vector<std::wstring>& arguments) {
     Options options;
+    for (const std::wstring& a : arguments) options.script = options.script || a == L"--report" || a == L"--json";
     bool haveOpenGl32 = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
+    for (size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
         const std::wstring& a = arguments[i];
         if (a == L"--help" || a == L"/?") {
             options.help = true;
@@ -78,8 +95,14 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
                 options.opengl32 = arguments[++i];
                 haveOpenGl32 = true;
             }
+        } else if (a == L"--report" || a == L"--json") {
+            if (options.output != Output::Dialog) {
+                options.error = "--report or --json is given more than once.";
+            } else {
+                options.output = a == L"--report" ? Output::Text : Output::Json;
+                if (takesValue(arguments, i)) options.file = arguments[++i];
+            }
         }
-        if (!options.error.empty()) break;
     }
     return options;
 }

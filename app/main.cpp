@@ -3,6 +3,7 @@
 
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "app/script.h"
 #include "drivers/driver_list.h"
 #include "render/gl_library.h"
 #include "res/resource.h"
@@ -14,6 +15,7 @@ HCURSOR g_sizeAllCursor = nullptr;
 GlSurface g_surface;
 DriverTable g_driverTable;
 bool g_startupFailed = false;
+bool g_scriptMode = false;
 
 namespace {
 
@@ -58,23 +60,28 @@ std::wstring fullPath(const std::wstring& path) {
     return written > 0 && written < n ? std::wstring(full.data(), written) : path;
 }
 
-// The library the user named, or the system's. A named one that cannot be
-// used is reported and ends the program; without one, a missing system
-// library shows as the usual failure to make a context.
-bool loadOpenGl(const Options& options) {
+std::string narrow(const std::wstring& text) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
+    out.resize(static_cast<size_t>(n - 1));
+    return out;
+}
+
+// The library the user named, or the system's. Returns why a named one cannot
+// be used, empty when all is well; without one, a missing system library shows
+// as the usual failure to make a context.
+std::wstring loadOpenGl(const Options& options, std::wstring* path) {
     if (options.opengl32.empty()) {
         loadSystemOpenGl();
-        return true;
+        return std::wstring();
     }
-    const std::wstring path = fullPath(options.opengl32);
-    const GlLoadResult result = loadOpenGlFrom(path);
-    if (result.loaded) return true;
-    const std::wstring reason = result.missing != nullptr
-                                    ? L"It does not export " + widen(result.missing) + L", which this program needs."
-                                    : systemMessage(result.error);
-    const std::wstring text = L"The OpenGL library could not be used:\n" + path + L"\n\n" + reason;
-    MessageBoxW(nullptr, text.c_str(), L"OpenGL Error", MB_OK | MB_ICONERROR);
-    return false;
+    *path = fullPath(options.opengl32);
+    const GlLoadResult result = loadOpenGlFrom(*path);
+    if (result.loaded) return std::wstring();
+    return result.missing != nullptr ? L"It does not export " + widen(result.missing) + L", which this program needs."
+                                     : systemMessage(result.error);
 }
 
 }  // namespace
@@ -82,20 +89,39 @@ bool loadOpenGl(const Options& options) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     searchSystemFolderOnly();
     const Options options = parseOptions(splitCommandLine(GetCommandLineW()));
+    ScriptStreams streams;
     if (!options.error.empty()) {
-        const std::string text = options.error + "\n\n" + kUsage;
-        MessageBoxA(nullptr, text.c_str(), "Usage", MB_OK | MB_ICONERROR);
+        if (options.script) {
+            streams.writeErr(options.error);
+        } else {
+            const std::string text = options.error + "\n\n" + kUsage;
+            MessageBoxA(nullptr, text.c_str(), "Usage", MB_OK | MB_ICONERROR);
+        }
         return 2;
     }
     if (options.help) {
-        MessageBoxA(nullptr, kUsage, "Usage", MB_OK | MB_ICONINFORMATION);
+        if (!streams.writeOut(std::string(kUsage) + "\n", CP_ACP)) {
+            MessageBoxA(nullptr, kUsage, "Usage", MB_OK | MB_ICONINFORMATION);
+        }
         return 0;
     }
-    if (!loadOpenGl(options)) return 1;
+    std::wstring libraryPath;
+    const std::wstring problem = loadOpenGl(options, &libraryPath);
+    if (!problem.empty() && !options.script) {
+        const std::wstring text = L"The OpenGL library could not be used:\n" + libraryPath + L"\n\n" + problem;
+        MessageBoxW(nullptr, text.c_str(), L"OpenGL Error", MB_OK | MB_ICONERROR);
+        return 1;
+    }
 
     loadDriverTable(g_driverTable);
     g_instance = instance;
     g_sizeAllCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32646));  // IDC_SIZEALL
+    if (options.script) {
+        g_scriptMode = true;
+        const std::string why = problem.empty() ? std::string() : narrow(libraryPath) + " (not loaded: " + narrow(problem) + ")";
+        if (!why.empty()) streams.writeErr("The OpenGL library could not be used: " + why);
+        return runScript(instance, options, why, streams);
+    }
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogInit, 0);
     // A script can tell from the exit code whether OpenGL works on this machine.
     return g_startupFailed ? 1 : 0;

@@ -5,6 +5,7 @@
 #include "drivers/driver_list.h"
 #include "info/renderer_info.h"
 #include "render/scene_control.h"
+#include "report/report.h"
 #include "res/resource.h"
 
 int MainDialog::bindControls() {
@@ -27,7 +28,7 @@ INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM, LPARAM) {
     if (!g_surface.attach(g_mainDialog.sceneControl)) {
         // The dialog is still invisible: the box stands alone, and the quit
         // message ends the modal loop before the dialog is ever shown.
-        MessageBoxA(nullptr, "OpenGL Error : Initialization Failed", "OpenGL Error", MB_OK);
+        if (!g_scriptMode) MessageBoxA(nullptr, kInitializationFailed, "OpenGL Error", MB_OK);
         g_startupFailed = true;
         PostQuitMessage(-1);
         return TRUE;

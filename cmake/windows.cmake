@@ -40,7 +40,9 @@ else()
     app/main.cpp
     app/main_dialog.cpp
     app/copy_report.cpp
+    app/script.cpp
     report/collect.cpp
+    report/output.cpp
     render/gl_library.cpp
     render/gl_surface.cpp
     render/scene_control.cpp

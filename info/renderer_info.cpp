@@ -10,14 +10,6 @@ const char* glText(GLenum name) { return reinterpret_cast<const char*>(glGetStri
 
 }  // namespace
 
-RendererStrings readRendererStrings() {
-    auto text = [](GLenum name) {
-        const char* s = glText(name);
-        return std::string(s != nullptr ? s : "");
-    };
-    return RendererStrings{text(GL_VENDOR), text(GL_RENDERER), text(GL_VERSION)};
-}
-
 void showRendererInfo(HWND infoText) {
     const char* version = glText(GL_VERSION);
     const char* renderer = glText(GL_RENDERER);

@@ -1,8 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
-
 // The current OpenGL context's vendor, renderer and version, as the text of `infoText`.
 void showRendererInfo(HWND infoText);
 
@@ -12,11 +10,3 @@ char* buildExtensionString(bool includeWgl);
 
 // One row per extension of `text` in `list`; `text` is split in place.
 void fillExtensionList(HWND list, char* text);
-
-// The current context's vendor, renderer and version in full; empty where it answers null.
-struct RendererStrings {
-    std::string vendor;
-    std::string renderer;
-    std::string version;
-};
-RendererStrings readRendererStrings();

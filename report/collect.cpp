@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "info/renderer_info.h"
 #include "render/gl_api.h"
 #include "render/gl_library.h"
 #include "res/version.h"
@@ -162,7 +161,7 @@ void readLimit(const LimitSpec& spec, LimitReading* reading) {
 }
 
 LimitReading readKib(GLenum name) {
-    static const LimitSpec kib = {"", 0, 1, false, 0, 0, {nullptr}};
+    static const LimitSpec kib = {"", "", 0, 1, false, 0, 0, {nullptr}};
     LimitSpec spec = kib;
     spec.name = name;
     LimitReading reading;
@@ -253,15 +252,17 @@ ReportFacts collectFacts(const ReportSources& sources) {
         formatDriverRow(sources.drivers->entries[k], row);
         facts.driverRows.emplace_back(row);
     }
+    for (int k = 0; k < sources.drivers->count; ++k) {
+        facts.driverValues.emplace_back(sources.drivers->entries[k].name, sources.drivers->entries[k].data);
+    }
     facts.selectedDriverRow = static_cast<int>(SendMessageA(sources.driverList, LB_GETCURSEL, 0, 0));
 
     const HDC dc = sources.surface->deviceContext();
     const HGLRC own = sources.surface->renderingContext();
     if (!openGlLoaded() || own == nullptr || wgl().getCurrentContext() != own) return facts;
-    const RendererStrings strings = readRendererStrings();
-    facts.vendor = strings.vendor;
-    facts.renderer = strings.renderer;
-    facts.version = strings.version;
+    facts.vendor = answer(GL_VENDOR);
+    facts.renderer = answer(GL_RENDERER);
+    facts.version = answer(GL_VERSION);
     PIXELFORMATDESCRIPTOR pfd = {};
     facts.pixelFormat.index = sources.surface->describePixelFormat(&pfd);
     if (facts.pixelFormat.index > 0) {
@@ -273,7 +274,7 @@ ReportFacts collectFacts(const ReportSources& sources) {
     }
 
     facts.driverModule = driverModule();
-    const GlVersion gl = parseGlVersion(facts.version);
+    const GlVersion gl = parseGlVersion(facts.version.text);
     if (atLeast(gl, 2, 0)) facts.shadingLanguage = answer(kShadingLanguageVersion);
     for (int i = 0; i < kLimitCount; ++i) {
         facts.limits[i].applies = limitApplies(kLimits[i], gl, facts.extensions);

@@ -91,18 +91,20 @@ std::string coreProfileText(const CoreProfileFacts& c) {
 
 }  // namespace
 
+const char kInitializationFailed[] = "OpenGL Error : Initialization Failed";
+
 const LimitSpec kLimits[kLimitCount] = {
-    {"Max texture size", 0x0D33, 1, false, 0, 0, {nullptr}},
-    {"Max 3D texture size", 0x8073, 1, false, 1, 2, {"GL_EXT_texture3D", nullptr}},
-    {"Max cube map texture size", 0x851C, 1, false, 1, 3,
+    {"Max texture size", "max_texture_size", 0x0D33, 1, false, 0, 0, {nullptr}},
+    {"Max 3D texture size", "max_3d_texture_size", 0x8073, 1, false, 1, 2, {"GL_EXT_texture3D", nullptr}},
+    {"Max cube map texture size", "max_cube_map_texture_size", 0x851C, 1, false, 1, 3,
      {"GL_ARB_texture_cube_map", "GL_EXT_texture_cube_map", nullptr}},
-    {"Max viewport dims", 0x0D3A, 2, false, 0, 0, {nullptr}},
-    {"Max renderbuffer size", 0x84E8, 1, false, 3, 0,
+    {"Max viewport dims", "max_viewport_dims", 0x0D3A, 2, false, 0, 0, {nullptr}},
+    {"Max renderbuffer size", "max_renderbuffer_size", 0x84E8, 1, false, 3, 0,
      {"GL_ARB_framebuffer_object", "GL_EXT_framebuffer_object", nullptr}},
-    {"Max samples", 0x8D57, 1, false, 3, 0, {"GL_ARB_framebuffer_object", "GL_EXT_framebuffer_multisample", nullptr}},
-    {"Max texture image units", 0x8872, 1, false, 2, 0, {"GL_ARB_fragment_program", "GL_ARB_fragment_shader", nullptr}},
-    {"Max vertex attribs", 0x8869, 1, false, 2, 0, {"GL_ARB_vertex_program", "GL_ARB_vertex_shader", nullptr}},
-    {"Max anisotropy", 0x84FF, 1, true, 4, 6,
+    {"Max samples", "max_samples", 0x8D57, 1, false, 3, 0, {"GL_ARB_framebuffer_object", "GL_EXT_framebuffer_multisample", nullptr}},
+    {"Max texture image units", "max_texture_image_units", 0x8872, 1, false, 2, 0, {"GL_ARB_fragment_program", "GL_ARB_fragment_shader", nullptr}},
+    {"Max vertex attribs", "max_vertex_attribs", 0x8869, 1, false, 2, 0, {"GL_ARB_vertex_program", "GL_ARB_vertex_shader", nullptr}},
+    {"Max anisotropy", "max_anisotropy", 0x84FF, 1, true, 4, 6,
      {"GL_EXT_texture_filter_anisotropic", "GL_ARB_texture_filter_anisotropic", nullptr}},
 };
 
@@ -147,9 +149,10 @@ std::string formatReport(const ReportFacts& f) {
     line(out, "Program: " + f.programName + " " + f.programVersion);
     line(out, printed("Windows: %lu.%lu build %lu, %s%s", f.windowsMajor, f.windowsMinor, f.windowsBuild,
                       platformFamily(f.platformId), bitnessWords(f.bitness)));
-    line(out, "Vendor: " + f.vendor);
-    line(out, "Renderer: " + f.renderer);
-    line(out, "Version: " + f.version);
+    if (!f.openGlInitialised) line(out, kInitializationFailed);
+    line(out, "Vendor: " + f.vendor.text);
+    line(out, "Renderer: " + f.renderer.text);
+    line(out, "Version: " + f.version.text);
     line(out, "OpenGL library: " + f.openGlLibrary);
     const PixelFormatFacts& p = f.pixelFormat;
     if (p.index > 0) {
@@ -169,7 +172,7 @@ std::string formatReport(const ReportFacts& f) {
     }
     line(out, "OpenGL driver: " + driverText(f.driverModule));
     line(out, "Shading language: " +
-                  (atLeast(parseGlVersion(f.version), 2, 0) ? answered(f.shadingLanguage) : std::string("not offered")));
+                  (atLeast(parseGlVersion(f.version.text), 2, 0) ? answered(f.shadingLanguage) : std::string("not offered")));
     line(out, "Core profile: " + coreProfileText(f.coreProfile));
     line(out, "Limits:");
     for (int i = 0; i < kLimitCount; ++i) line(out, std::string("  ") + kLimits[i].label + ": " + limitText(kLimits[i], f.limits[i]));

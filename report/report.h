@@ -3,6 +3,7 @@
 // the glue collects (report/collect.cpp), so that the text needs no Windows.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What DescribePixelFormat says of the format in use; index 0: none.
@@ -50,6 +51,7 @@ struct CoreProfileFacts {
 // The limits listed, in the report's order, and when each is there to read.
 struct LimitSpec {
     const char* label;
+    const char* key;  // its name in the JSON report
     unsigned name;  // the GL enum queried
     int count;      // values it answers: 1, or 2 for the viewport
     bool isFloat;
@@ -85,13 +87,17 @@ struct ReportFacts {
     unsigned long windowsBuild = 0;
     unsigned long platformId = 0;  // as GetVersionExA gives it
     Bitness bitness = Bitness::Unknown;
-    std::string vendor;
-    std::string renderer;
-    std::string version;
-    std::string openGlLibrary;  // full path of the opengl32.dll in use
+    // False when no context could be made: then only what is known without
+    // one is reported, with a line that says so.
+    bool openGlInitialised = true;
+    Answer vendor;
+    Answer renderer;
+    Answer version;
+    std::string openGlLibrary;  // full path of the opengl32.dll in use, or why there is none
     PixelFormatFacts pixelFormat;
     std::vector<std::string> extensions;  // in the list's order
-    std::vector<std::string> driverRows;
+    std::vector<std::string> driverRows;  // "name: data", as the driver list shows them
+    std::vector<std::pair<std::string, std::string>> driverValues;  // the same, name and data apart
     int selectedDriverRow = -1;
 
     DriverModuleFacts driverModule;
@@ -117,3 +123,6 @@ bool hasExtension(const std::vector<std::string>& extensions, const char* name);
 
 // Labelled lines with CR LF ends.
 std::string formatReport(const ReportFacts& facts);
+
+// The message shown, and written into reports, when no context can be made.
+extern const char kInitializationFailed[];

@@ -31,5 +31,34 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
     for (const Args& bad : {Args{L"--opengl32"}, Args{L"--opengl32", L""},
                             Args{L"--opengl32", L"a.dll", L"--opengl32", L"b.dll"}}) {
         EXPECT_FALSE(parseOptions(bad).error.empty()) << bad.size();
+        EXPECT_FALSE(parseOptions(bad).script);
+    }
+}
+
+TEST(CommandLine, ReadsWhereAReportGoes) {
+    struct Case {
+        Args arguments;
+        Output output;
+        const wchar_t* file;
+        bool bad;
+    };
+    const Case cases[] = {
+        {{L"--report"}, Output::Text, L"", false},
+        {{L"--report", L"-"}, Output::Text, L"-", false},
+        {{L"--json", L"C:\\out\\gl.json", L"x"}, Output::Json, L"C:\\out\\gl.json", false},
+        {{L"--report", L"--opengl32", L"d.dll"}, Output::Text, L"", false},  // the next option is no file
+        {{L"--report", L"a.txt", L"--report"}, Output::Text, L"a.txt", true},
+        {{L"--json", L"--report"}, Output::Json, L"", true},
+        {{L"--opengl32", L"--report"}, Output::Dialog, L"", false},  // a path that happens to read so
+        {{L"--report", L"--opengl32"}, Output::Text, L"", true},
+    };
+    for (const Case& c : cases) {
+        const Options o = parseOptions(c.arguments);
+        SCOPED_TRACE(c.arguments.size());
+        EXPECT_EQ(o.error.empty(), !c.bad) << o.error;
+        EXPECT_TRUE(o.script);
+        if (c.bad) continue;
+        EXPECT_EQ(o.output, c.output);
+        EXPECT_EQ(o.file, c.file);
     }
 }

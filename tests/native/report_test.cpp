@@ -10,9 +10,9 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     f.windowsMinor = 1;
     f.windowsBuild = 7601;
     f.platformId = 2;
-    f.vendor = "V";
-    f.renderer = std::string(1500, 'r');  // longer than the information text shows
-    f.version = "1.1";
+    f.vendor = Answer{true, "V"};
+    f.renderer = Answer{true, std::string(1500, 'r')};  // longer than the information text shows
+    f.version = Answer{true, "1.1"};
     f.openGlLibrary = "C:\\Windows\\system32\\opengl32.dll";
     f.pixelFormat = PixelFormatFacts{9, 32, 8, 24, 8, 0x25};
     f.extensions = {"GL_b", "GL_a"};
@@ -57,6 +57,11 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     EXPECT_NE(text.find("\r\nPixel format: none\r\nImplementation: unknown\r\nExtensions: 0\r\nDrivers (* selected):\r\n"),
               std::string::npos);
     EXPECT_EQ(text.find("\r\n* "), std::string::npos);
+    EXPECT_EQ(text.find(kInitializationFailed), std::string::npos);
+
+    // No context could be made: the report says so where OpenGL's lines begin.
+    bare.openGlInitialised = false;
+    EXPECT_NE(formatReport(bare).find("\r\nOpenGL Error : Initialization Failed\r\nVendor: \r\n"), std::string::npos);
 }
 
 TEST(Report, NamesThePixelFormatsKindByItsFlags) {
@@ -102,7 +107,7 @@ LimitReading reading(double a, double b = 0) {
 TEST(Report, SaysWhatTheImplementationGaveAndNothingMore) {
     ReportFacts full;
     full.bitness = Bitness::Wow64;
-    full.version = "4.6.0 NVIDIA 551.23";
+    full.version = Answer{true, "4.6.0 NVIDIA 551.23"};
     full.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\nvoglv32.dll", "31.0.15.5123", "NVIDIA Corporation"};
     full.shadingLanguage = Answer{true, "4.60 NVIDIA"};
     full.coreProfile = CoreProfileFacts{CoreProfileFacts::State::Made, Answer{true, "4.6.0 NVIDIA 551.23"}, Answer{true, "4.60 NVIDIA"}};
@@ -116,7 +121,7 @@ TEST(Report, SaysWhatTheImplementationGaveAndNothingMore) {
 
     ReportFacts hostile;
     hostile.bitness = Bitness::Windows32;
-    hostile.version = "3.0 Hostile";  // shading language due, but answered null
+    hostile.version = Answer{true, "3.0 Hostile"};  // shading language due, but answered null
     hostile.driverModule = DriverModuleFacts{true, "D:\\icd.dll", "", ""};
     hostile.coreProfile.state = CoreProfileFacts::State::None;
     hostile.limits[0].applies = true;  // asked, never written

@@ -1,0 +1,35 @@
+#include "app/script.h"
+
+#include "app/app_state.h"
+#include "render/gl_library.h"
+#include "report/collect.h"
+#include "report/json.h"
+#include "report/report.h"
+#include "res/resource.h"
+
+int runScript(HINSTANCE instance, const Options& options, const std::string& libraryProblem, ScriptStreams& streams) {
+    // The same initialisation as the dialog's, so the same facts; the
+    // template has no WS_VISIBLE and a modeless dialog is not shown.
+    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogInit, 0);
+    const ReportSources sources{g_mainDialog.extensionList, g_mainDialog.driverList, &g_driverTable, &g_surface};
+    ReportFacts facts = collectFacts(sources);
+    const bool initialised = dialog != nullptr && !g_startupFailed;
+    facts.openGlInitialised = initialised;
+    if (!libraryProblem.empty()) facts.openGlLibrary = libraryProblem;
+    if (dialog != nullptr) DestroyWindow(dialog);
+
+    const bool json = options.output == Output::Json;
+    const std::string text = json ? formatJson(facts, systemToUtf8) : formatReport(facts);
+    const UINT codePage = json ? CP_UTF8 : CP_ACP;
+    bool written = false;
+    if (options.file.empty() || options.file == L"-") {
+        written = streams.writeOut(text, codePage);
+        if (!written) streams.writeErr("There is no standard output to write the report to.");
+    } else {
+        written = writeFileReplacing(options.file, text);
+        if (!written) streams.writeErr("The report could not be written to that file.");
+    }
+    if (!initialised) streams.writeErr(kInitializationFailed);
+    if (!written) return 3;
+    return initialised ? 0 : 1;
+}
