@@ -21,9 +21,10 @@
 //                                 "fail": it makes no context
 //   GLDOUBLE_DRIVER=path          load this DLL when a context is made, as
 //                                 opengl32 loads an installable client driver
-//   GLDOUBLE_OBSERVE=1            at each buffer swap, also log what only the
-//                                 program's own process can see: its cursor and
-//                                 how many GDI and USER objects it holds
+//   GLDOUBLE_OBSERVE=path         at a buffer swap while this file exists, also
+//                                 log what only the program's own process can
+//                                 see, its cursor and how many GDI and USER
+//                                 objects it holds, then delete the file
 #include <windows.h>
 
 #include <algorithm>
@@ -177,7 +178,8 @@ void countObjects(unsigned* gdi, unsigned* user) {
 
 EXPORT BOOL WINAPI wglSwapBuffers(HDC) {
     logLine("SwapBuffers");
-    if (scriptedIs("GLDOUBLE_OBSERVE", "1")) {
+    std::string request;
+    if (scripted("GLDOUBLE_OBSERVE", &request) && DeleteFileA(request.c_str())) {
         unsigned gdi = 0, user = 0;
         countObjects(&gdi, &user);
         logLine("Observed cursor=%s gdi=%u user=%u", cursorName(), gdi, user);

@@ -104,13 +104,57 @@ App::~App() {
 }
 
 bool App::start(const std::string& exe, const Env& env, const std::string& arguments) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return launch(exe, env, arguments, &startup, FALSE);
+}
+
+bool App::startWithHandles(const std::string& exe, const Env& env, const std::string& arguments, HANDLE output,
+                           HANDLE error) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = error;
+    return launch(exe, env, arguments, &startup, TRUE);
+}
+
+bool App::launch(const std::string& exe, const Env& env, const std::string& arguments, STARTUPINFOA* startup,
+                 BOOL inherit) {
     std::vector<char> block = environmentWith(env);
     std::string command = "\"" + exe + "\"";
     if (!arguments.empty()) command += " " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    return CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, block.data(), nullptr, &startup,
+    return CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, inherit, 0, block.data(), nullptr, startup,
                           &info_) != 0;
+}
+
+namespace {
+
+struct VisibleCount {
+    DWORD pid;
+    int count;
+};
+
+// A child is only ever shown with its top-level window, so the top-level ones
+// tell. Asked twice: a window being destroyed as it is asked gives answers
+// for a handle that is no longer its.
+BOOL CALLBACK countVisible(HWND window, LPARAM param) {
+    auto* data = reinterpret_cast<VisibleCount*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != data->pid || !IsWindowVisible(window)) return TRUE;
+    DWORD still = 0;
+    GetWindowThreadProcessId(window, &still);
+    if (still == data->pid && !windowClass(window).empty()) ++data->count;
+    return TRUE;
+}
+
+}  // namespace
+
+int visibleWindows(DWORD pid) {
+    VisibleCount data{pid, 0};
+    EnumWindows(countVisible, reinterpret_cast<LPARAM>(&data));
+    return data.count;
 }
 
 HWND App::waitForWindow(const char* caption, DWORD timeoutMs) const {

@@ -38,6 +38,9 @@ public:
     App& operator=(const App&) = delete;
 
     bool start(const std::string& exe, const Env& env = {}, const std::string& arguments = std::string());
+    // The same with these standard handles (null: none) instead of the test's own.
+    bool startWithHandles(const std::string& exe, const Env& env, const std::string& arguments, HANDLE output,
+                          HANDLE error);
     // Waits for input idle, then for the top-level window with this caption;
     // when the program ends first, says on stderr how it ended.
     HWND waitForWindow(const char* caption, DWORD timeoutMs = 20000) const;
@@ -49,8 +52,14 @@ public:
     HANDLE process() const { return info_.hProcess; }
 
 private:
+    bool launch(const std::string& exe, const Env& env, const std::string& arguments, STARTUPINFOA* startup,
+                BOOL inherit);
+
     PROCESS_INFORMATION info_ = {};
 };
+
+// The top-level windows of a process that are visible now (a child shows only with its own).
+int visibleWindows(DWORD pid);
 
 // "exit code 1", or for a crash "exception 0xC0000005 (access violation)".
 std::string describeExit(DWORD code);

@@ -111,7 +111,7 @@ TEST(Safety, AnUnusableOpenGl32EndsWithABoxAndCodeOne) {
 TEST(Safety, HelpShowsTheUsageAndUnknownArgumentsAreIgnored) {
     for (const char* help : {"--help", "/?"}) {
         App app;
-        ASSERT_TRUE(app.start(programPath(), {}, help));
+        ASSERT_TRUE(app.startWithHandles(programPath(), {}, help, nullptr, nullptr));  // no standard output
         HWND box = app.waitForWindow("Usage");
         ASSERT_NE(box, nullptr) << help;
         EXPECT_NE(boxText(box).find("--opengl32 PATH"), std::string::npos);
