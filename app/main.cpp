@@ -6,6 +6,7 @@
 #include "app/script.h"
 #include "drivers/driver_list.h"
 #include "render/gl_library.h"
+#include "report/output.h"
 #include "res/resource.h"
 
 MainDialog g_mainDialog;
@@ -32,15 +33,6 @@ void searchSystemFolderOnly() {
     if (set != nullptr) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-std::wstring widen(const char* text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
-    out.resize(static_cast<size_t>(n - 1));
-    return out;
-}
-
 std::wstring systemMessage(DWORD error) {
     wchar_t* text = nullptr;
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -60,15 +52,6 @@ std::wstring fullPath(const std::wstring& path) {
     return written > 0 && written < n ? std::wstring(full.data(), written) : path;
 }
 
-std::string narrow(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-    out.resize(static_cast<size_t>(n - 1));
-    return out;
-}
-
 // The library the user named, or the system's. Returns why a named one cannot
 // be used, empty when all is well; without one, a missing system library shows
 // as the usual failure to make a context.
@@ -80,7 +63,7 @@ std::wstring loadOpenGl(const Options& options, std::wstring* path) {
     *path = fullPath(options.opengl32);
     const GlLoadResult result = loadOpenGlFrom(*path);
     if (result.loaded) return std::wstring();
-    return result.missing != nullptr ? L"It does not export " + widen(result.missing) + L", which this program needs."
+    return result.missing != nullptr ? L"It does not export " + fromCodePage(result.missing, CP_ACP) + L", which this program needs."
                                      : systemMessage(result.error);
 }
 
@@ -118,7 +101,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_sizeAllCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32646));  // IDC_SIZEALL
     if (options.script) {
         g_scriptMode = true;
-        const std::string why = problem.empty() ? std::string() : narrow(libraryPath) + " (not loaded: " + narrow(problem) + ")";
+        const std::string why = problem.empty() ? std::string() : toSystemText(libraryPath) + " (not loaded: " + toSystemText(problem) + ")";
         if (!why.empty()) streams.writeErr("The OpenGL library could not be used: " + why);
         return runScript(instance, options, why, streams);
     }

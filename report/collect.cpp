@@ -9,22 +9,12 @@
 
 #include "render/gl_api.h"
 #include "render/gl_library.h"
+#include "report/output.h"
 #include "res/version.h"
 
 namespace {
 
 constexpr GLenum kShadingLanguageVersion = 0x8B8C;
-
-// 8-bit text in the system's code page, as the rest of the report.
-std::string narrow(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int length = static_cast<int>(text.size());
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), length, &out[0], n, nullptr, nullptr);
-    return out;
-}
 
 Answer answer(GLenum name) {
     const char* text = reinterpret_cast<const char*>(glGetString(name));
@@ -107,7 +97,7 @@ public:
             _snwprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\CompanyName", pair[0], pair[1]);
             key[63] = L'\0';
             if (query_(block.data(), key, &value, &length) && length > 0) {
-                facts->company = narrow(std::wstring(static_cast<const wchar_t*>(value), length - 1));
+                facts->company = toSystemText(std::wstring(static_cast<const wchar_t*>(value), length - 1));
             }
         }
     }
@@ -138,7 +128,7 @@ DriverModuleFacts driverModule() {
     CloseHandle(snapshot);
     if (path.empty()) return facts;
     facts.found = true;
-    facts.path = narrow(path);
+    facts.path = toSystemText(path);
     VersionLibrary().describe(path, &facts);
     return facts;
 }
@@ -245,7 +235,7 @@ ReportFacts collectFacts(const ReportSources& sources) {
         facts.platformId = version.dwPlatformId;
     }
     facts.bitness = bitness();
-    facts.openGlLibrary = narrow(openGlLibraryPath());
+    facts.openGlLibrary = toSystemText(openGlLibraryPath());
     facts.extensions = listRows(sources.extensionList);
     char row[kDriverRowSize];
     for (int k = 0; k < sources.drivers->count; ++k) {

@@ -2,15 +2,25 @@
 
 #include <vector>
 
-namespace {
-
-std::wstring widen(const std::string& text, UINT codePage) {
+std::wstring fromCodePage(const std::string& text, UINT codePage) {
     if (text.empty()) return std::wstring();
     const int length = static_cast<int>(text.size());
     const int n = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
     if (n <= 0) return std::wstring();
     std::wstring out(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(codePage, 0, text.data(), length, &out[0], n);
+    return out;
+}
+
+namespace {
+
+std::string fromWide(const std::wstring& text, UINT codePage) {
+    if (text.empty()) return std::string();
+    const int length = static_cast<int>(text.size());
+    const int n = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), length, &out[0], n, nullptr, nullptr);
     return out;
 }
 
@@ -35,7 +45,7 @@ bool writeAll(HANDLE h, const char* bytes, size_t size) {
 bool writeText(HANDLE h, const std::string& text, UINT codePage) {
     if (!isConsole(h)) return writeAll(h, text.data(), text.size());
     // A console shows Unicode; its own code page is seldom the program's.
-    const std::wstring wide = widen(text, codePage);
+    const std::wstring wide = fromCodePage(text, codePage);
     for (size_t at = 0; at < wide.size();) {
         DWORD written = 0;
         const DWORD chunk = wide.size() - at > 8192 ? 8192 : static_cast<DWORD>(wide.size() - at);
@@ -95,13 +105,6 @@ bool writeFileReplacing(const std::wstring& path, const std::string& bytes) {
     return false;
 }
 
-std::string systemToUtf8(const std::string& text) {
-    const std::wstring wide = widen(text, CP_ACP);
-    if (wide.empty()) return std::string();
-    const int length = static_cast<int>(wide.size());
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, &out[0], n, nullptr, nullptr);
-    return out;
-}
+std::string systemToUtf8(const std::string& text) { return fromWide(fromCodePage(text, CP_ACP), CP_UTF8); }
+
+std::string toSystemText(const std::wstring& text) { return fromWide(text, CP_ACP); }

@@ -32,3 +32,6 @@ bool writeFileReplacing(const std::wstring& path, const std::string& bytes);
 
 // The system's 8-bit text as UTF-8.
 std::string systemToUtf8(const std::string& text);
+// Text in a code page as UTF-16, and UTF-16 as the system's 8-bit text.
+std::wstring fromCodePage(const std::string& text, UINT codePage);
+std::string toSystemText(const std::wstring& text);

@@ -403,6 +403,14 @@ void clickAt(POINT screen, bool right) {
     SendInput(2, click, sizeof(INPUT));
 }
 
+HWND waitForPopupMenu() {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(20)) {
+        HWND popup = FindWindowA("#32768", nullptr);
+        if (popup != nullptr && IsWindowVisible(popup)) return popup;
+    }
+    return nullptr;
+}
+
 bool bringToFront(HWND window) {
     SetForegroundWindow(window);
     const DWORD start = GetTickCount();

@@ -102,6 +102,8 @@ bool waitForFrame(HWND control, Image* image, DWORD timeoutMs = 10000);
 void press(std::vector<WORD> keys);
 // A click of the left (or right) button at a point on the screen.
 void clickAt(POINT screen, bool right = false);
+// The context menu once it shows, or null after 5 s.
+HWND waitForPopupMenu();
 // Brings the window to the front, where keys go; false when it did not get there.
 bool bringToFront(HWND window);
 // The window that has the keyboard focus in the thread that owns `window`.
