@@ -1,10 +1,10 @@
 #include "app/copy_report.h"
 
 #include <cstring>
-#include <vector>
 
 #include "app/app_state.h"
 #include "report/collect.h"
+#include "report/output.h"
 #include "report/report.h"
 #include "res/resource.h"
 
@@ -40,11 +40,8 @@ HGLOBAL globalCopy(const void* bytes, size_t size) {
 // left to itself the system would derive the Unicode form with the code page
 // of whatever keyboard layout is active.
 bool putOnClipboard(HWND owner, const std::string& text) {
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (wideLength <= 0) return false;
-    std::vector<wchar_t> wide(static_cast<size_t>(wideLength));
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), wideLength);
-    HGLOBAL unicode = globalCopy(wide.data(), wide.size() * sizeof(wchar_t));
+    const std::wstring wide = fromCodePage(text, CP_ACP);
+    HGLOBAL unicode = globalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
     HGLOBAL ansi = globalCopy(text.c_str(), text.size() + 1);
     // Another program may hold the clipboard, or memory ran out: then nothing is changed.
     if (unicode == nullptr || ansi == nullptr || !OpenClipboard(owner)) {

@@ -133,32 +133,29 @@ DriverModuleFacts driverModule() {
     return facts;
 }
 
-// A value the implementation never wrote keeps its mark and is not reported.
-void readLimit(const LimitSpec& spec, LimitReading* reading) {
-    if (spec.isFloat) {
-        GLfloat values[2] = {-FLT_MAX, -FLT_MAX};
-        glGetFloatv(spec.name, values);
-        reading->reported = values[0] != -FLT_MAX && (spec.count == 1 || values[1] != -FLT_MAX);
-        reading->values[0] = values[0];
-        reading->values[1] = values[1];
-    } else {
-        GLint values[2] = {INT_MIN, INT_MIN};
-        glGetIntegerv(spec.name, values);
-        reading->reported = values[0] != INT_MIN && (spec.count == 1 || values[1] != INT_MIN);
-        reading->values[0] = values[0];
-        reading->values[1] = values[1];
-    }
-}
-
-LimitReading readKib(GLenum name) {
-    static const LimitSpec kib = {"", "", 0, 1, false, 0, 0, {nullptr}};
-    LimitSpec spec = kib;
-    spec.name = name;
+// Reads up to `count` values of `name`. A value the implementation never
+// wrote keeps its mark and is not reported. Room for four: some queries
+// (GL_TEXTURE_FREE_MEMORY_ATI) answer that many.
+LimitReading readValues(GLenum name, int count, bool isFloat) {
     LimitReading reading;
     reading.applies = true;
-    readLimit(spec, &reading);
+    if (isFloat) {
+        GLfloat values[4] = {-FLT_MAX, -FLT_MAX, -FLT_MAX, -FLT_MAX};
+        glGetFloatv(name, values);
+        reading.reported = values[0] != -FLT_MAX && (count == 1 || values[1] != -FLT_MAX);
+        reading.values[0] = values[0];
+        reading.values[1] = values[1];
+    } else {
+        GLint values[4] = {INT_MIN, INT_MIN, INT_MIN, INT_MIN};
+        glGetIntegerv(name, values);
+        reading.reported = values[0] != INT_MIN && (count == 1 || values[1] != INT_MIN);
+        reading.values[0] = values[0];
+        reading.values[1] = values[1];
+    }
     return reading;
 }
+
+LimitReading readKib(GLenum name) { return readValues(name, 1, false); }
 
 VideoMemoryFacts videoMemory(const std::vector<std::string>& extensions) {
     VideoMemoryFacts facts;
@@ -169,11 +166,7 @@ VideoMemoryFacts videoMemory(const std::vector<std::string>& extensions) {
         facts.currentAvailable = readKib(0x9049);  // ..._CURRENT_AVAILABLE_VIDMEM_NVX
     } else if (hasExtension(extensions, "GL_ATI_meminfo")) {
         facts.source = VideoMemoryFacts::Source::Ati;
-        GLint free[4] = {INT_MIN, INT_MIN, INT_MIN, INT_MIN};
-        glGetIntegerv(0x87FC, free);  // GL_TEXTURE_FREE_MEMORY_ATI: total free first
-        facts.atiFreeTexture.applies = true;
-        facts.atiFreeTexture.reported = free[0] != INT_MIN;
-        facts.atiFreeTexture.values[0] = free[0];
+        facts.atiFreeTexture = readKib(0x87FC);  // GL_TEXTURE_FREE_MEMORY_ATI: total free first
     }
     return facts;
 }
@@ -267,8 +260,9 @@ ReportFacts collectFacts(const ReportSources& sources) {
     const GlVersion gl = parseGlVersion(facts.version.text);
     if (atLeast(gl, 2, 0)) facts.shadingLanguage = answer(kShadingLanguageVersion);
     for (int i = 0; i < kLimitCount; ++i) {
-        facts.limits[i].applies = limitApplies(kLimits[i], gl, facts.extensions);
-        if (facts.limits[i].applies) readLimit(kLimits[i], &facts.limits[i]);
+        if (limitApplies(kLimits[i], gl, facts.extensions)) {
+            facts.limits[i] = readValues(kLimits[i].name, kLimits[i].count, kLimits[i].isFloat);
+        }
     }
     facts.videoMemory = videoMemory(facts.extensions);
     // Queries an implementation refuses leave errors behind: clear them, but

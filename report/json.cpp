@@ -78,9 +78,9 @@ private:
     ToUtf8 toUtf8_;
 };
 
-std::string limit(const LimitSpec& spec, const LimitReading& reading) {
+std::string limitValue(const Limit& limit, const LimitReading& reading) {
     if (!reading.applies || !reading.reported) return kNull;
-    if (spec.count == 2) return array({number(reading.values[0]), number(reading.values[1])});
+    if (limit.count == 2) return array({number(reading.values[0]), number(reading.values[1])});
     return number(reading.values[0]);
 }
 
@@ -108,7 +108,7 @@ std::string opengl(const ReportFacts& f, const Writer& w) {
                                      {"version", w.answer(c.version)},
                                      {"shading_language", w.answer(c.shadingLanguage)}});
     Members limits;
-    for (int i = 0; i < kLimitCount; ++i) limits.emplace_back(kLimits[i].key, limit(kLimits[i], f.limits[i]));
+    for (int i = 0; i < kLimitCount; ++i) limits.emplace_back(kLimits[i].key, limitValue(kLimits[i], f.limits[i]));
 
     const PixelFormatFacts& p = f.pixelFormat;
     const std::string kind = pixelFormatKind(p.flags);

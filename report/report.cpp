@@ -44,15 +44,15 @@ const char* bitnessWords(Bitness bitness) {
 
 std::string answered(const Answer& answer) { return answer.reported ? answer.text : "not reported"; }
 
-std::string number(const LimitSpec& spec, double value) {
-    return spec.isFloat ? printed("%g", value) : printed("%.0f", value);
+std::string number(const Limit& limit, double value) {
+    return limit.isFloat ? printed("%g", value) : printed("%.0f", value);
 }
 
-std::string limitText(const LimitSpec& spec, const LimitReading& reading) {
+std::string limitText(const Limit& limit, const LimitReading& reading) {
     if (!reading.applies) return "n/a";
     if (!reading.reported) return "not reported";
-    std::string text = number(spec, reading.values[0]);
-    if (spec.count == 2) text += " x " + number(spec, reading.values[1]);
+    std::string text = number(limit, reading.values[0]);
+    if (limit.count == 2) text += " x " + number(limit, reading.values[1]);
     return text;
 }
 
@@ -93,7 +93,7 @@ std::string coreProfileText(const CoreProfileFacts& c) {
 
 const char kInitializationFailed[] = "OpenGL Error : Initialization Failed";
 
-const LimitSpec kLimits[kLimitCount] = {
+const Limit kLimits[kLimitCount] = {
     {"Max texture size", "max_texture_size", 0x0D33, 1, false, 0, 0, {nullptr}},
     {"Max 3D texture size", "max_3d_texture_size", 0x8073, 1, false, 1, 2, {"GL_EXT_texture3D", nullptr}},
     {"Max cube map texture size", "max_cube_map_texture_size", 0x851C, 1, false, 1, 3,
@@ -130,7 +130,7 @@ bool hasExtension(const std::vector<std::string>& extensions, const char* name) 
     return false;
 }
 
-bool limitApplies(const LimitSpec& limit, GlVersion version, const std::vector<std::string>& extensions) {
+bool limitApplies(const Limit& limit, GlVersion version, const std::vector<std::string>& extensions) {
     if (limit.major == 0 || atLeast(version, limit.major, limit.minor)) return true;
     for (const char* const* e = limit.extensions; *e != nullptr; ++e) {
         if (hasExtension(extensions, *e)) return true;

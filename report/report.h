@@ -49,7 +49,7 @@ struct CoreProfileFacts {
 };
 
 // The limits listed, in the report's order, and when each is there to read.
-struct LimitSpec {
+struct Limit {
     const char* label;
     const char* key;  // its name in the JSON report
     unsigned name;  // the GL enum queried
@@ -59,7 +59,7 @@ struct LimitSpec {
     const char* extensions[3];   // or any of these extensions, up to a null
 };
 constexpr int kLimitCount = 9;
-extern const LimitSpec kLimits[kLimitCount];
+extern const Limit kLimits[kLimitCount];
 
 struct LimitReading {
     bool applies = false;   // false: "n/a"
@@ -118,7 +118,7 @@ GlVersion parseGlVersion(const std::string& text);
 bool atLeast(GlVersion version, int major, int minor);
 
 // Whether the version or one of the extensions provides the limit.
-bool limitApplies(const LimitSpec& limit, GlVersion version, const std::vector<std::string>& extensions);
+bool limitApplies(const Limit& limit, GlVersion version, const std::vector<std::string>& extensions);
 bool hasExtension(const std::vector<std::string>& extensions, const char* name);
 
 // Labelled lines with CR LF ends.

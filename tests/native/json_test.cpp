@@ -61,7 +61,7 @@ TEST(Json, AbsentValuesAreNull) {
     }
     EXPECT_FALSE(gl["initialised"].get<bool>());
     EXPECT_FALSE(gl["core_profile"]["offered"].get<bool>());
-    for (const LimitSpec& spec : kLimits) EXPECT_TRUE(gl["limits"].at(spec.key).is_null()) << spec.key;
+    for (const Limit& limit : kLimits) EXPECT_TRUE(gl["limits"].at(limit.key).is_null()) << limit.key;
     EXPECT_TRUE(gl["extensions"].is_array());
 
     ReportFacts full;

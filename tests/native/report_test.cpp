@@ -181,9 +181,9 @@ TEST(Report, KnowsWhichLimitsAVersionOrExtensionProvides) {
         {"1.4", {"GL_EXT_texture_filter_anisotropic"}, "Max anisotropy", true},
     };
     for (const Case& c : cases) {
-        for (const LimitSpec& spec : kLimits) {
-            if (std::string(spec.label) != c.label) continue;
-            EXPECT_EQ(limitApplies(spec, parseGlVersion(c.version), c.extensions), c.applies) << c.version << " " << c.label;
+        for (const Limit& limit : kLimits) {
+            if (std::string(limit.label) != c.label) continue;
+            EXPECT_EQ(limitApplies(limit, parseGlVersion(c.version), c.extensions), c.applies) << c.version << " " << c.label;
         }
     }
 }

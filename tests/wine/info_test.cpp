@@ -8,6 +8,7 @@
 #include <set>
 
 #include "harness.h"
+#include "running_dialog.h"
 #include "own_context.h"
 
 using namespace harness;
@@ -141,24 +142,7 @@ std::vector<std::string> extensionLines(const std::string& report) {
     return lines;
 }
 
-class Report : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(app_.start(programPath()));
-        dialog_ = app_.waitForDialog();
-        ASSERT_NE(dialog_, nullptr);
-        // Keys go where a user's would: to the active dialog's focused control.
-        bringToFront(dialog_);
-    }
-    void TearDown() override {
-        if (dialog_ != nullptr) PostMessageW(dialog_, WM_COMMAND, IDOK, 0);
-        DWORD code = 1000;
-        EXPECT_TRUE(app_.waitForExit(15000, &code));
-        EXPECT_EQ(code, 0u);
-    }
-    App app_;
-    HWND dialog_ = nullptr;
-};
+using Report = RunningDialog;
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "harness.h"
+#include "running_dialog.h"
 
 using namespace harness;
 
@@ -83,24 +84,15 @@ private:
 };
 
 
-class User : public ::testing::Test {
+class User : public RunningDialog {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(app_.start(programPath()));
-        dialog_ = app_.waitForDialog();
-        ASSERT_NE(dialog_, nullptr);
-        ASSERT_TRUE(bringToFront(dialog_));
+        RunningDialog::SetUp();
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(inFront_);
         list_ = GetDlgItem(dialog_, kExtensionListId);
         ok_ = GetDlgItem(dialog_, IDOK);
     }
-    void TearDown() override {
-        if (dialog_ != nullptr) PostMessageW(dialog_, WM_COMMAND, IDOK, 0);
-        DWORD code = 1000;
-        EXPECT_TRUE(app_.waitForExit(15000, &code));
-        EXPECT_EQ(code, 0u);
-    }
-    App app_;
-    HWND dialog_ = nullptr;
     HWND list_ = nullptr;
     HWND ok_ = nullptr;
 };
