@@ -1,18 +1,31 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+
+#include "report/utf.h"
+
 const char kUsage[] =
     "gl-renderer-info [--opengl32 PATH] [--report [FILE] | --json [FILE]]\n"
+    "                 [--require VERSION] [--require-extension NAME]...\n"
     "\n"
-    "  --opengl32 PATH   use this opengl32.dll instead of the system's,\n"
-    "                    for example a software renderer's build\n"
-    "  --report [FILE]   write the plain-text report to FILE, or with - or no\n"
-    "                    FILE to standard output, and exit; no window appears\n"
-    "  --json [FILE]     the same as JSON\n"
-    "  --help, /?        show this text\n"
+    "  --opengl32 PATH    use this opengl32.dll instead of the system's,\n"
+    "                     for example a software renderer's build\n"
+    "  --report [FILE]    write the plain-text report to FILE, or with - or no\n"
+    "                     FILE to standard output, and exit; no window appears\n"
+    "  --json [FILE]      the same as JSON\n"
+    "  --require VERSION  exit with 4 unless OpenGL VERSION (such as 3.3), or a\n"
+    "                     core profile of it (3.3core), is there; alone, it\n"
+    "                     prints one line that says so\n"
+    "  --require-extension NAME\n"
+    "                     the same for an OpenGL or WGL extension; repeatable\n"
+    "  --help, -h, /?     show this text\n"
     "\n"
+    "Options are read in any case, as --name, -name or /name, with a value\n"
+    "after a space or \"=\" (or \":\" after /name). A FILE of NUL keeps only\n"
+    "the exit code.\n"
     "Exit codes: 0 done; 1 OpenGL could not be initialised (the report is\n"
-    "still written); 2 bad command line; 3 FILE could not be written.\n"
-    "Other arguments are ignored.";
+    "still written); 2 bad command line; 3 FILE could not be written;\n"
+    "4 a requirement is not met. Other arguments are ignored.";
 
 namespace {
 
@@ -69,40 +82,179 @@ std::vector<std::wstring> splitCommandLine(const std::wstring& line) {
 
 namespace {
 
-// An option's value: the next argument, unless it is another option.
-bool takesValue(const std::vector<std::wstring>& arguments, size_t i) {
-    if (i + 1 >= arguments.size()) return false;
-    const std::wstring& next = arguments[i + 1];
-    return next == L"-" || (next.compare(0, 2, L"--") != 0 && next != L"/?");
+enum class Value { None, Optional, Required };
+
+struct OptionSpec {
+    const char* name;
+    Value value;
+    bool script;  // asks for a script's output: no box, whatever happens
+};
+
+const OptionSpec kOptions[] = {
+    {"help", Value::None, false},          {"opengl32", Value::Required, false},
+    {"report", Value::Optional, true},     {"json", Value::Optional, true},
+    {"require", Value::Required, true},    {"require-extension", Value::Required, true},
+};
+const OptionSpec& kHelp = kOptions[0];
+
+// One argument, read as an option.
+struct Argument {
+    enum class Kind { NotOurs, Ours, Misspelt } kind = Kind::NotOurs;
+    const OptionSpec* option = nullptr;  // ours, or the one it misspells
+    std::wstring written;                // the prefix and name as given
+    bool attached = false;               // a value after "=" or ":"
+    std::wstring value;
+};
+
+std::wstring lower(std::wstring text) {
+    for (wchar_t& c : text) {
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return text;
+}
+
+std::wstring widened(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
+
+// Edits (insertions, deletions, substitutions, swaps of neighbours) from a to b.
+size_t editDistance(const std::wstring& a, const std::wstring& b) {
+    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+    for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// Names this short are left alone: "-x", "/s" and the like are other programs' habits.
+constexpr size_t kShortestMisspelling = 3;
+constexpr size_t kMostEdits = 2;
+
+Argument read(const std::wstring& a) {
+    Argument argument;
+    size_t prefix = 0;
+    bool slash = false;
+    if (a.compare(0, 2, L"--") == 0) {
+        prefix = 2;
+    } else if (!a.empty() && (a[0] == L'-' || a[0] == L'/')) {
+        prefix = 1;
+        slash = a[0] == L'/';
+    } else {
+        return argument;
+    }
+    const std::wstring rest = a.substr(prefix);
+    size_t split = rest.find(L'=');
+    if (slash) split = std::min(split, rest.find(L':'));
+    const std::wstring name = lower(rest.substr(0, split));
+    if (name.empty()) return argument;  // "--", "-", a lone "/"
+    argument.written = a.substr(0, prefix + std::min(split, rest.size()));
+    argument.attached = split != std::wstring::npos;
+    if (argument.attached) argument.value = rest.substr(split + 1);
+    if (name == L"?" || name == L"h") {
+        argument.kind = Argument::Kind::Ours;
+        argument.option = &kHelp;
+        return argument;
+    }
+    size_t closest = kMostEdits + 1;
+    for (const OptionSpec& option : kOptions) {
+        const size_t edits = editDistance(name, widened(option.name));
+        if (edits == 0) {
+            argument.kind = Argument::Kind::Ours;
+            argument.option = &option;
+            return argument;
+        }
+        if (edits < closest && name.size() >= kShortestMisspelling) {
+            closest = edits;
+            argument.kind = Argument::Kind::Misspelt;
+            argument.option = &option;
+        }
+    }
+    return argument;
+}
+
+// Whether `next` can be an option's value: not an option of ours, nor a
+// misspelling of one, nor anything else that begins with "--".
+bool isValue(const std::wstring& next) {
+    return read(next).kind == Argument::Kind::NotOurs && next.compare(0, 2, L"--") != 0;
+}
+
+std::string missingValue(const OptionSpec& option) {
+    const std::string name = option.name;
+    if (name == "opengl32") return "--opengl32 needs the path of an opengl32.dll";
+    if (name == "require") return "--require needs a version, such as 3.3 or 3.3core";
+    return "--require-extension needs the name of an extension";
+}
+
+std::string asciiOnly(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) out += c > 0 && c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
 }
 
 }  // namespace
 
 Options parseOptions(const std::vector<std::wstring>& arguments) {
     Options options;
-    for (const std::wstring& a : arguments) options.script = options.script || a == L"--report" || a == L"--json";
-    bool haveOpenGl32 = false;
+    for (const std::wstring& a : arguments) {
+        const Argument argument = read(a);
+        if (argument.kind != Argument::Kind::NotOurs && argument.option->script) options.script = true;
+    }
     for (size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
-        const std::wstring& a = arguments[i];
-        if (a == L"--help" || a == L"/?") {
+        const Argument a = read(arguments[i]);
+        if (a.kind == Argument::Kind::NotOurs) continue;
+        const std::string name = a.option->name;
+        if (a.kind == Argument::Kind::Misspelt) {
+            options.error = "Unknown option " + wideToUtf8(a.written) + "; did you mean --" + name + "?";
+            break;
+        }
+        if (a.option->value == Value::None) {
             options.help = true;
-        } else if (a == L"--opengl32") {
-            if (haveOpenGl32) {
-                options.error = "--opengl32 is given more than once.";
-            } else if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
-                options.error = "--opengl32 needs the path of an opengl32.dll.";
-            } else {
-                options.opengl32 = arguments[++i];
-                haveOpenGl32 = true;
-            }
-        } else if (a == L"--report" || a == L"--json") {
-            if (options.output != Output::Dialog) {
+            continue;
+        }
+        if (a.option->value == Value::Optional) {
+            if (options.output == Output::Text || options.output == Output::Json) {
                 options.error = "--report or --json is given more than once.";
+            } else if (a.attached && a.value.empty()) {
+                options.error = "--" + name + "= needs a FILE after the \"=\".";
             } else {
-                options.output = a == L"--report" ? Output::Text : Output::Json;
-                if (takesValue(arguments, i)) options.file = arguments[++i];
+                options.output = name == "report" ? Output::Text : Output::Json;
+                if (a.attached) {
+                    options.file = a.value;
+                } else if (i + 1 < arguments.size() && isValue(arguments[i + 1])) {
+                    options.file = arguments[++i];
+                }
             }
+            continue;
+        }
+        std::wstring value;
+        if (a.attached) {
+            value = a.value;
+        } else if (i + 1 < arguments.size() && isValue(arguments[i + 1])) {
+            value = arguments[++i];
+        } else if (i + 1 < arguments.size() && !arguments[i + 1].empty()) {
+            options.error = missingValue(*a.option) + ", not the option " + wideToUtf8(arguments[i + 1]) + ".";
+            break;
+        }
+        if (value.empty()) {
+            options.error = missingValue(*a.option) + ".";
+        } else if (name == "opengl32") {
+            if (!options.opengl32.empty()) options.error = "--opengl32 is given more than once.";
+            options.opengl32 = value;
+        } else if (name == "require") {
+            if (options.requirements.hasVersion) {
+                options.error = "--require is given more than once.";
+            } else if (!parseRequiredVersion(asciiOnly(value), &options.requirements.version)) {
+                options.error = missingValue(*a.option) + ", not \"" + wideToUtf8(value) + "\".";
+            }
+            options.requirements.hasVersion = true;
+        } else {
+            options.requirements.extensions.push_back(wideToUtf8(value));
         }
     }
+    if (options.output == Output::Dialog && options.requirements.any()) options.output = Output::Requirements;
     return options;
 }

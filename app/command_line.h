@@ -1,8 +1,13 @@
 #pragma once
-// The command line, read by rules that need no Windows. Arguments the program
-// does not know are ignored, so that existing shortcuts and scripts keep working.
+// The command line, read by rules that need no Windows. Every option is read
+// whatever its case, as --name, -name or /name, with its value after a space,
+// "=" or (for /name) ":". An argument within two edits of an option's name is
+// refused as a misspelling; anything else the program does not know is
+// ignored, so that existing shortcuts and scripts keep working.
 #include <string>
 #include <vector>
+
+#include "report/requirements.h"
 
 // The arguments after the program's name, split as the C runtime splits a
 // Windows command line: blanks separate, double quotes group, backslashes
@@ -10,18 +15,21 @@
 std::vector<std::wstring> splitCommandLine(const std::wstring& line);
 
 enum class Output {
-    Dialog,  // no report asked for: the dialog, as always
-    Text,    // --report [FILE]: the plain-text report
-    Json,    // --json [FILE]: the same facts as JSON
+    Dialog,        // no report asked for: the dialog, as always
+    Text,          // --report [FILE]: the plain-text report
+    Json,          // --json [FILE]: the same facts as JSON
+    Requirements,  // --require alone: one line that says whether they are met
 };
 
 struct Options {
-    bool help = false;       // --help or /?
+    bool help = false;       // --help, -h, /?
     std::wstring opengl32;   // --opengl32 PATH; empty: the system's library
     Output output = Output::Dialog;
     std::wstring file;       // where the report goes; empty or "-": standard output
-    // Set by --report or --json anywhere on the line, even a bad one: a script
-    // gets no box, whatever happens.
+    Requirements requirements;
+    // Set by a script option (--report, --json, --require...) anywhere on the
+    // line, even a bad one, or by a misspelling of one: a script gets no box,
+    // whatever happens.
     bool script = false;
     std::string error;       // what is wrong with the command line, if anything
 };

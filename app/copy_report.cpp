@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/save_report.h"
 #include "report/collect.h"
 #include "report/output.h"
 #include "report/report.h"
@@ -36,11 +37,12 @@ HGLOBAL globalCopy(const void* bytes, size_t size) {
     return memory;
 }
 
-// Both forms from the same text, converted with the program's own code page:
-// left to itself the system would derive the Unicode form with the code page
-// of whatever keyboard layout is active.
-bool putOnClipboard(HWND owner, const std::string& text) {
-    const std::wstring wide = fromCodePage(text, CP_ACP);
+// Both forms from the same UTF-8 text: Unicode as it is, the 8-bit form in the
+// program's own code page. Left to itself the system would derive one from the
+// other with the code page of whatever keyboard layout is active.
+bool putOnClipboard(HWND owner, const std::string& utf8) {
+    const std::wstring wide = toWide(utf8);
+    const std::string text = utf8ToSystem(utf8);
     HGLOBAL unicode = globalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
     HGLOBAL ansi = globalCopy(text.c_str(), text.size() + 1);
     // Another program may hold the clipboard, or memory ran out: then nothing is changed.
@@ -83,14 +85,18 @@ void showCopyMenu(HWND dialog, LPARAM at) {
     }
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr) return;
-    AppendMenuA(menu, MF_STRING, IDM_COPY_REPORT, "Copy report");
+    AppendMenuA(menu, MF_STRING, IDM_COPY_REPORT, "&Copy report\tCtrl+C");
+    AppendMenuW(menu, MF_STRING, IDM_SAVE_REPORT, L"&Save report\u2026\tCtrl+S");
     const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, where.x, where.y, 0,
                                        dialog, nullptr);
     DestroyMenu(menu);
     if (chosen == IDM_COPY_REPORT) copyReport();
+    if (chosen == IDM_SAVE_REPORT) saveReport(dialog);
 }
 
-bool copyReport() {
+std::string currentReport() {
     const ReportSources sources{g_mainDialog.extensionList, g_mainDialog.driverList, &g_driverTable, &g_surface};
-    return putOnClipboard(g_mainDialog.dialog, formatReport(collectFacts(sources)));
+    return formatReport(collectFacts(sources));
 }
+
+bool copyReport() { return putOnClipboard(g_mainDialog.dialog, currentReport()); }

@@ -33,17 +33,6 @@ void searchSystemFolderOnly() {
     if (set != nullptr) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-std::wstring systemMessage(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = n > 0 && text != nullptr ? std::wstring(text, n) : std::wstring();
-    if (text != nullptr) LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
-    return message + L" (error " + std::to_wstring(error) + L")";
-}
-
 std::wstring fullPath(const std::wstring& path) {
     const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (n == 0) return path;
@@ -53,45 +42,52 @@ std::wstring fullPath(const std::wstring& path) {
 }
 
 // The library the user named, or the system's. Returns why a named one cannot
-// be used, empty when all is well; without one, a missing system library shows
-// as the usual failure to make a context.
-std::wstring loadOpenGl(const Options& options, std::wstring* path) {
+// be used (UTF-8), empty when all is well; without one, a missing system
+// library shows as the usual failure to make a context.
+std::string loadOpenGl(const Options& options, std::wstring* path) {
     if (options.opengl32.empty()) {
         loadSystemOpenGl();
-        return std::wstring();
+        return std::string();
     }
     *path = fullPath(options.opengl32);
     const GlLoadResult result = loadOpenGlFrom(*path);
-    if (result.loaded) return std::wstring();
-    return result.missing != nullptr ? L"It does not export " + fromCodePage(result.missing, CP_ACP) + L", which this program needs."
-                                     : systemMessage(result.error);
+    if (result.loaded) return std::string();
+    return result.missing != nullptr ? std::string("It does not export ") + result.missing + ", which this program needs."
+                                     : systemMessage(result.error, *path);
+}
+
+// The line is bad: standard error, or a box when there is nowhere to write
+// and no script asked (a script never gets a box).
+int refuse(const Options& options, ScriptStreams& streams) {
+    if (options.script || streams.canWriteErr()) {
+        streams.writeErr(options.error);
+    } else {
+        const std::wstring text = toWide(options.error + "\n\n" + kUsage);
+        MessageBoxW(nullptr, text.c_str(), L"Usage", MB_OK | MB_ICONERROR);
+    }
+    return 2;
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    searchSystemFolderOnly();
+    // Test-only: the tests switch this layer off to show that the loader's own
+    // flags protect the program by themselves. Nothing else reads it.
+    if (GetEnvironmentVariableW(L"GRI_TEST_SKIP_DEFAULT_DLL_DIRECTORIES", nullptr, 0) == 0) searchSystemFolderOnly();
     const Options options = parseOptions(splitCommandLine(GetCommandLineW()));
     ScriptStreams streams;
-    if (!options.error.empty()) {
-        if (options.script) {
-            streams.writeErr(options.error);
-        } else {
-            const std::string text = options.error + "\n\n" + kUsage;
-            MessageBoxA(nullptr, text.c_str(), "Usage", MB_OK | MB_ICONERROR);
-        }
-        return 2;
-    }
+    if (!options.error.empty()) return refuse(options, streams);
     if (options.help) {
-        if (!streams.writeOut(std::string(kUsage) + "\n", CP_ACP)) {
+        // A script with nowhere to print the usage ends quietly: no box waits.
+        if (!streams.writeOut(std::string(kUsage) + "\n", Encoding::SystemCodePage) && !options.script) {
             MessageBoxA(nullptr, kUsage, "Usage", MB_OK | MB_ICONINFORMATION);
         }
         return 0;
     }
     std::wstring libraryPath;
-    const std::wstring problem = loadOpenGl(options, &libraryPath);
+    const std::string problem = loadOpenGl(options, &libraryPath);
     if (!problem.empty() && !options.script) {
-        const std::wstring text = L"The OpenGL library could not be used:\n" + libraryPath + L"\n\n" + problem;
+        const std::wstring text = L"The OpenGL library could not be used:\n" + libraryPath + L"\n\n" + toWide(problem);
         MessageBoxW(nullptr, text.c_str(), L"OpenGL Error", MB_OK | MB_ICONERROR);
         return 1;
     }
@@ -101,7 +97,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_sizeAllCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32646));  // IDC_SIZEALL
     if (options.script) {
         g_scriptMode = true;
-        const std::string why = problem.empty() ? std::string() : toSystemText(libraryPath) + " (not loaded: " + toSystemText(problem) + ")";
+        const std::string why = problem.empty() ? std::string() : fromWide(libraryPath) + " (not loaded: " + problem + ")";
         if (!why.empty()) streams.writeErr("The OpenGL library could not be used: " + why);
         return runScript(instance, options, why, streams);
     }

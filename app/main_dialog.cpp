@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/copy_report.h"
+#include "app/save_report.h"
 #include "drivers/driver_list.h"
 #include "info/renderer_info.h"
 #include "render/scene_control.h"
@@ -97,6 +98,10 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         }
         if (id == IDM_COPY_REPORT) {
             copyReport();
+            return 0;
+        }
+        if (id == IDM_SAVE_REPORT) {
+            saveReport(window);
             return 0;
         }
         if (id == IDC_DRIVER_LIST && HIWORD(wparam) == LBN_SELCHANGE) {

@@ -17,19 +17,30 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
     facts.openGlInitialised = initialised;
     if (!libraryProblem.empty()) facts.openGlLibrary = libraryProblem;
     if (dialog != nullptr) DestroyWindow(dialog);
+    if (options.requirements.any()) {
+        facts.requirementsAsked = true;
+        facts.requirements = options.requirements;
+        facts.requirementCheck = checkRequirements(options.requirements, facts);
+    }
 
     const bool json = options.output == Output::Json;
-    const std::string text = json ? formatJson(facts, systemToUtf8) : formatReport(facts);
-    const UINT codePage = json ? CP_UTF8 : CP_ACP;
+    const std::string text = options.output == Output::Requirements ? requirementsLine(facts) + "\r\n"
+                             : json                                  ? formatJson(facts)
+                                                                     : formatReport(facts);
+    const Encoding encoding = json ? Encoding::Utf8 : Encoding::SystemCodePage;
     bool written = false;
     if (options.file.empty() || options.file == L"-") {
-        written = streams.writeOut(text, codePage);
+        written = streams.writeOut(text, encoding);
+        // The requirements' answer is the exit code; the line is a courtesy.
+        if (options.output == Output::Requirements) written = true;
         if (!written) streams.writeErr("There is no standard output to write the report to.");
     } else {
-        written = writeFileReplacing(options.file, text);
-        if (!written) streams.writeErr("The report could not be written to that file.");
+        const WriteResult result = writeReportFile(options.file, text, encoding);
+        written = result.written;
+        if (!written) streams.writeErr("The report could not be written: " + result.problem);
     }
     if (!initialised) streams.writeErr(kInitializationFailed);
     if (!written) return 3;
-    return initialised ? 0 : 1;
+    if (!initialised) return 1;
+    return facts.requirementCheck.met ? 0 : 4;
 }

@@ -10,6 +10,7 @@
 // it gathered is written, and the program ends. No box and no window appear,
 // whatever happens; errors go to standard error and the exit code:
 // 0 written, 1 OpenGL could not be initialised (the report is still written),
-// 3 the file could not be written.
+// 3 the file could not be written, 4 a requirement is not met. --require alone
+// writes one line that says whether they are met.
 // `libraryProblem` says why the opengl32.dll the user named is not in use.
 int runScript(HINSTANCE instance, const Options& options, const std::string& libraryProblem, ScriptStreams& streams);

@@ -40,8 +40,10 @@ else()
     app/main.cpp
     app/main_dialog.cpp
     app/copy_report.cpp
+    app/save_report.cpp
     app/script.cpp
     report/collect.cpp
+    report/machine.cpp
     report/output.cpp
     render/gl_library.cpp
     render/gl_surface.cpp

@@ -9,6 +9,7 @@
 
 #include "render/gl_api.h"
 #include "render/gl_library.h"
+#include "report/machine.h"
 #include "report/output.h"
 #include "res/version.h"
 
@@ -18,7 +19,7 @@ constexpr GLenum kShadingLanguageVersion = 0x8B8C;
 
 Answer answer(GLenum name) {
     const char* text = reinterpret_cast<const char*>(glGetString(name));
-    return text != nullptr ? Answer{true, text} : Answer{};
+    return text != nullptr ? Answer{true, systemToUtf8(text)} : Answer{};
 }
 
 template <typename Function>
@@ -36,7 +37,7 @@ std::vector<std::string> listRows(HWND list) {
         if (length < 0) continue;
         text.assign(static_cast<size_t>(length) + 1, '\0');
         SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        rows.emplace_back(text.data());
+        rows.push_back(systemToUtf8(text.data()));
     }
     return rows;
 }
@@ -97,7 +98,7 @@ public:
             _snwprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\CompanyName", pair[0], pair[1]);
             key[63] = L'\0';
             if (query_(block.data(), key, &value, &length) && length > 0) {
-                facts->company = toSystemText(std::wstring(static_cast<const wchar_t*>(value), length - 1));
+                facts->company = fromWide(std::wstring(static_cast<const wchar_t*>(value), length - 1));
             }
         }
     }
@@ -128,7 +129,7 @@ DriverModuleFacts driverModule() {
     CloseHandle(snapshot);
     if (path.empty()) return facts;
     facts.found = true;
-    facts.path = toSystemText(path);
+    facts.path = fromWide(path);
     VersionLibrary().describe(path, &facts);
     return facts;
 }
@@ -200,6 +201,42 @@ CoreProfileFacts coreProfile(HDC dc, HGLRC own, const std::vector<std::string>& 
     return facts;
 }
 
+std::string wglExtensionText(HDC dc) {
+    using GetExtensionsString = const char*(WINAPI*)(HDC);
+    auto entry = reinterpret_cast<GetExtensionsString>(
+        reinterpret_cast<void (*)()>(wgl().getProcAddress("wglGetExtensionsStringARB")));
+    const char* text = entry != nullptr ? entry(dc) : nullptr;
+    return text != nullptr ? systemToUtf8(text) : std::string();
+}
+
+// WGL_WINE_query_renderer: whether the renderer is accelerated, its memory
+// and PCI ids, as Wine's host driver tells them.
+RendererQueryFacts rendererQuery(const std::vector<std::string>& gl, const std::vector<std::string>& wglNames) {
+    RendererQueryFacts facts;
+    const char* name = "WGL_WINE_query_renderer";
+    if (!hasExtension(wglNames, name) && !hasExtension(gl, name)) return facts;
+    using QueryInteger = BOOL(WINAPI*)(GLenum, GLuint*);
+    auto query = reinterpret_cast<QueryInteger>(
+        reinterpret_cast<void (*)()>(wgl().getProcAddress("wglQueryCurrentRendererIntegerWINE")));
+    if (query == nullptr) return facts;
+    facts.offered = true;
+    const auto read = [query](GLenum attribute) {
+        LimitReading reading;
+        reading.applies = true;
+        GLuint values[3] = {0, 0, 0};  // the version attribute answers three
+        if (query(attribute, values)) {
+            reading.reported = true;
+            reading.values[0] = values[0];
+        }
+        return reading;
+    };
+    facts.vendorId = read(0x8183);        // WGL_RENDERER_VENDOR_ID_WINE
+    facts.deviceId = read(0x8184);        // WGL_RENDERER_DEVICE_ID_WINE
+    facts.accelerated = read(0x8186);     // WGL_RENDERER_ACCELERATED_WINE
+    facts.videoMemoryMib = read(0x8187);  // WGL_RENDERER_VIDEO_MEMORY_WINE
+    return facts;
+}
+
 PixelFormatCounts pixelFormats(HDC dc) {
     PixelFormatCounts counts;
     PIXELFORMATDESCRIPTOR pfd = {};
@@ -228,16 +265,17 @@ ReportFacts collectFacts(const ReportSources& sources) {
         facts.platformId = version.dwPlatformId;
     }
     facts.bitness = bitness();
-    facts.openGlLibrary = toSystemText(openGlLibraryPath());
+    facts.openGlLibrary = fromWide(openGlLibraryPath());
     facts.extensions = listRows(sources.extensionList);
     char row[kDriverRowSize];
     for (int k = 0; k < sources.drivers->count; ++k) {
         formatDriverRow(sources.drivers->entries[k], row);
-        facts.driverRows.emplace_back(row);
+        facts.driverRows.push_back(systemToUtf8(row));
+        facts.driverValues.emplace_back(systemToUtf8(sources.drivers->entries[k].name),
+                                        systemToUtf8(sources.drivers->entries[k].data));
     }
-    for (int k = 0; k < sources.drivers->count; ++k) {
-        facts.driverValues.emplace_back(sources.drivers->entries[k].name, sources.drivers->entries[k].data);
-    }
+    facts.adapters = displayAdapters();
+    facts.session = sessionFacts();
     facts.selectedDriverRow = static_cast<int>(SendMessageA(sources.driverList, LB_GETCURSEL, 0, 0));
 
     const HDC dc = sources.surface->deviceContext();
@@ -256,15 +294,24 @@ ReportFacts collectFacts(const ReportSources& sources) {
         facts.pixelFormat.flags = pfd.dwFlags;
     }
 
+    const Answer glExtensions = answer(GL_EXTENSIONS);
+    facts.glExtensions = extensionNames(glExtensions.text);
+    facts.wglExtensions = extensionNames(wglExtensionText(dc));
+
     facts.driverModule = driverModule();
     const GlVersion gl = parseGlVersion(facts.version.text);
-    if (atLeast(gl, 2, 0)) facts.shadingLanguage = answer(kShadingLanguageVersion);
+    if (hasShadingLanguage(gl)) facts.shadingLanguage = answer(kShadingLanguageVersion);
     for (int i = 0; i < kLimitCount; ++i) {
         if (limitApplies(kLimits[i], gl, facts.extensions)) {
             facts.limits[i] = readValues(kLimits[i].name, kLimits[i].count, kLimits[i].isFloat);
         }
     }
+    facts.rendererQuery = rendererQuery(facts.glExtensions, facts.wglExtensions);
     facts.videoMemory = videoMemory(facts.extensions);
+    if (facts.videoMemory.source == VideoMemoryFacts::Source::None && facts.rendererQuery.offered) {
+        facts.videoMemory.source = VideoMemoryFacts::Source::WineQuery;
+        facts.videoMemory.wineVideoMemory = facts.rendererQuery.videoMemoryMib;
+    }
     // Queries an implementation refuses leave errors behind: clear them, but
     // never wait on one that reports errors for ever.
     for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {

@@ -5,36 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "report/diagnosis.h"
+#include "report/utf.h"
+
 namespace {
 
 const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
-
-// The length of the UTF-8 sequence at `p` (n bytes left), or 0 when it is not
-// one: a stray continuation byte, a cut sequence, an overlong form, a
-// surrogate or a code point past U+10FFFF.
-size_t utf8Length(const unsigned char* p, size_t n) {
-    const unsigned char c = p[0];
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-        if (c == 0xE0) low = 0xA0;
-        if (c == 0xED) high = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-        if (c == 0xF0) low = 0x90;
-        if (c == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (n < length || p[1] < low || p[1] > high) return 0;
-    for (size_t k = 2; k < length; ++k) {
-        if (p[k] < 0x80 || p[k] > 0xBF) return 0;
-    }
-    return length;
-}
 
 using Members = std::vector<std::pair<const char*, std::string>>;
 
@@ -53,6 +29,12 @@ std::string array(const std::vector<std::string>& items) {
     return out + "]";
 }
 
+std::string strings(const std::vector<std::string>& texts) {
+    std::vector<std::string> items;
+    for (const std::string& t : texts) items.push_back(jsonString(t));
+    return array(items);
+}
+
 const std::string kNull = "null";
 
 std::string number(double value) {
@@ -63,20 +45,8 @@ std::string number(double value) {
 }
 
 std::string boolean(bool value) { return value ? "true" : "false"; }
-
-class Writer {
-public:
-    explicit Writer(ToUtf8 toUtf8) : toUtf8_(toUtf8) {}
-
-    std::string text(const std::string& systemText) const {
-        return jsonString(toUtf8_ != nullptr ? toUtf8_(systemText) : systemText);
-    }
-    std::string answer(const Answer& a) const { return a.reported ? text(a.text) : kNull; }
-    std::string textOrNull(const std::string& systemText) const { return systemText.empty() ? kNull : text(systemText); }
-
-private:
-    ToUtf8 toUtf8_;
-};
+std::string answer(const Answer& a) { return a.reported ? jsonString(a.text) : kNull; }
+std::string textOrNull(const std::string& text) { return text.empty() ? kNull : jsonString(text); }
 
 std::string limitValue(const Limit& limit, const LimitReading& reading) {
     if (!reading.applies || !reading.reported) return kNull;
@@ -84,7 +54,7 @@ std::string limitValue(const Limit& limit, const LimitReading& reading) {
     return number(reading.values[0]);
 }
 
-std::string kib(const LimitReading& reading) { return reading.reported ? number(reading.values[0]) : kNull; }
+std::string reported(const LimitReading& reading) { return reading.reported ? number(reading.values[0]) : kNull; }
 
 std::string windows(const ReportFacts& f) {
     const char* family = f.platformId == 2 ? "\"NT\"" : f.platformId == 1 ? "\"95\"" : f.platformId == 0 ? "\"Win32s\"" : "null";
@@ -99,19 +69,31 @@ std::string windows(const ReportFacts& f) {
                    {"bitness", bitness}});
 }
 
-std::string opengl(const ReportFacts& f, const Writer& w) {
-    std::vector<std::string> extensions;
-    for (const std::string& e : f.extensions) extensions.push_back(w.text(e));
+std::string videoMemory(const VideoMemoryFacts& v) {
+    switch (v.source) {
+    case VideoMemoryFacts::Source::Nvx:
+        return object({{"source", "\"GL_NVX_gpu_memory_info\""},
+                       {"dedicated_kib", reported(v.dedicated)},
+                       {"total_available_kib", reported(v.totalAvailable)},
+                       {"current_available_kib", reported(v.currentAvailable)}});
+    case VideoMemoryFacts::Source::Ati:
+        return object({{"source", "\"GL_ATI_meminfo\""}, {"free_texture_kib", reported(v.atiFreeTexture)}});
+    case VideoMemoryFacts::Source::WineQuery:
+        return object({{"source", "\"WGL_WINE_query_renderer\""}, {"video_memory_mib", reported(v.wineVideoMemory)}});
+    default:
+        return kNull;
+    }
+}
 
+std::string opengl(const ReportFacts& f) {
     const CoreProfileFacts& c = f.coreProfile;
     const std::string core = object({{"offered", boolean(c.state != CoreProfileFacts::State::NotOffered)},
-                                     {"version", w.answer(c.version)},
-                                     {"shading_language", w.answer(c.shadingLanguage)}});
+                                     {"version", answer(c.version)},
+                                     {"shading_language", answer(c.shadingLanguage)}});
     Members limits;
     for (int i = 0; i < kLimitCount; ++i) limits.emplace_back(kLimits[i].key, limitValue(kLimits[i], f.limits[i]));
 
     const PixelFormatFacts& p = f.pixelFormat;
-    const std::string kind = pixelFormatKind(p.flags);
     const std::string pixelFormat =
         p.index <= 0 ? kNull
                      : object({{"index", number(p.index)},
@@ -120,53 +102,88 @@ std::string opengl(const ReportFacts& f, const Writer& w) {
                                {"depth_bits", number(p.depthBits)},
                                {"stencil_bits", number(p.stencilBits)},
                                {"double_buffered", boolean((p.flags & 1u) != 0)}});
-    const std::string implementation = p.index <= 0 ? kNull : jsonString(kind.substr(0, kind.find(' ')));
+    const ImplementationKind kind = classifyImplementation(f);
 
     const DriverModuleFacts& d = f.driverModule;
     const std::string driver = !d.found ? kNull
-                                        : object({{"path", w.text(d.path)},
-                                                  {"version", w.textOrNull(d.version)},
-                                                  {"company", w.textOrNull(d.company)}});
-    const VideoMemoryFacts& v = f.videoMemory;
-    std::string memory = kNull;
-    if (v.source == VideoMemoryFacts::Source::Nvx) {
-        memory = object({{"source", "\"GL_NVX_gpu_memory_info\""},
-                         {"dedicated_kib", kib(v.dedicated)},
-                         {"total_available_kib", kib(v.totalAvailable)},
-                         {"current_available_kib", kib(v.currentAvailable)}});
-    } else if (v.source == VideoMemoryFacts::Source::Ati) {
-        memory = object({{"source", "\"GL_ATI_meminfo\""}, {"free_texture_kib", kib(v.atiFreeTexture)}});
-    }
+                                        : object({{"path", jsonString(d.path)},
+                                                  {"version", textOrNull(d.version)},
+                                                  {"company", textOrNull(d.company)}});
     const PixelFormatCounts& n = f.pixelFormats;
     const std::string counts = n.all == 0 ? kNull
                                           : object({{"all", number(n.all)},
                                                     {"window_opengl", number(n.windowOpenGl)},
                                                     {"drivers_own", number(n.driversOwn)}});
-    const bool glsl = atLeast(parseGlVersion(f.version.text), 2, 0);
+    const bool glsl = hasShadingLanguage(parseGlVersion(f.version.text));
     return object({{"initialised", boolean(f.openGlInitialised)},
-                   {"library", w.textOrNull(f.openGlLibrary)},
-                   {"vendor", w.answer(f.vendor)},
-                   {"renderer", w.answer(f.renderer)},
-                   {"version", w.answer(f.version)},
-                   {"shading_language", glsl ? w.answer(f.shadingLanguage) : kNull},
-                   {"extensions", array(extensions)},
+                   {"library", textOrNull(f.openGlLibrary)},
+                   {"vendor", answer(f.vendor)},
+                   {"renderer", answer(f.renderer)},
+                   {"version", answer(f.version)},
+                   {"shading_language", glsl ? answer(f.shadingLanguage) : kNull},
+                   {"extensions", strings(withoutEmptyRows(f.extensions))},
+                   {"gl_extensions", strings(f.glExtensions)},
+                   {"wgl_extensions", strings(f.wglExtensions)},
                    {"core_profile", core},
                    {"limits", object(limits)},
                    {"pixel_format", pixelFormat},
-                   {"implementation", implementation},
+                   {"implementation", kind.word != nullptr ? jsonString(kind.word) : kNull},
+                   {"implementation_reason", kind.word != nullptr ? jsonString(kind.reason) : kNull},
                    {"pixel_formats", counts},
                    {"driver", driver},
-                   {"video_memory", memory}});
+                   {"video_memory", videoMemory(f.videoMemory)}});
 }
 
-std::string drivers(const ReportFacts& f, const Writer& w) {
+std::string hexId(unsigned id) {
+    if (id == 0) return kNull;
+    char text[8];
+    std::snprintf(text, sizeof text, "\"%04X\"", id & 0xFFFF);
+    return text;
+}
+
+std::string adapters(const ReportFacts& f) {
+    std::vector<std::string> items;
+    for (const AdapterFacts& a : f.adapters) {
+        items.push_back(object({{"name", jsonString(a.name)},
+                                {"primary", boolean(a.primary)},
+                                {"attached", boolean(a.attached)},
+                                {"provider", answer(a.provider)},
+                                {"driver_version", answer(a.driverVersion)},
+                                {"driver_date", answer(a.driverDate)},
+                                {"opengl_driver", answer(a.openGlDriver)},
+                                {"opengl_driver_wow", answer(a.openGlDriverWow)},
+                                {"vendor_id", hexId(a.vendorId)},
+                                {"device_id", a.vendorId != 0 ? hexId(a.deviceId) : kNull},
+                                {"renders_opengl", boolean(rendersOpenGl(a, f))}}));
+    }
+    return array(items);
+}
+
+std::string session(const ReportFacts& f) {
+    const SessionFacts& s = f.session;
+    const std::string wine = s.wine ? object({{"version", answer(s.wineVersion)}, {"host", answer(s.wineHost)}}) : kNull;
+    return object({{"remote", boolean(s.remote)}, {"virtual_machine", textOrNull(virtualMachine(f.adapters))}, {"wine", wine}});
+}
+
+std::string drivers(const ReportFacts& f) {
     std::vector<std::string> rows;
     for (size_t k = 0; k < f.driverValues.size(); ++k) {
-        rows.push_back(object({{"name", w.text(f.driverValues[k].first)},
-                               {"data", w.text(f.driverValues[k].second)},
+        rows.push_back(object({{"name", jsonString(f.driverValues[k].first)},
+                               {"data", jsonString(f.driverValues[k].second)},
                                {"selected", boolean(static_cast<int>(k) == f.selectedDriverRow)}}));
     }
     return array(rows);
+}
+
+std::string requirements(const ReportFacts& f) {
+    const Requirements& r = f.requirements;
+    const std::string version = std::to_string(r.version.major) + "." + std::to_string(r.version.minor);
+    const std::string required = object({{"version", r.hasVersion ? jsonString(version) : kNull},
+                                         {"core_profile", boolean(r.hasVersion && r.version.core)},
+                                         {"extensions", strings(r.extensions)}});
+    return object({{"met", boolean(f.requirementCheck.met)},
+                   {"required", required},
+                   {"missing", strings(f.requirementCheck.missing)}});
 }
 
 }  // namespace
@@ -198,7 +215,7 @@ std::string jsonString(const std::string& text) {
             ++i;
             continue;
         }
-        const size_t length = utf8Length(p + i, n - i);
+        const size_t length = utf8SequenceLength(p + i, n - i);
         if (length == 0) {
             out += kReplacement;
             ++i;
@@ -210,9 +227,16 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
-std::string formatJson(const ReportFacts& f, ToUtf8 toUtf8) {
-    const Writer w(toUtf8);
-    const std::string program = object({{"name", w.text(f.programName)}, {"version", w.text(f.programVersion)}});
-    return object({{"program", program}, {"windows", windows(f)}, {"opengl", opengl(f, w)}, {"drivers", drivers(f, w)}}) +
-           "\n";
+std::string formatJson(const ReportFacts& f) {
+    const Summary summary = summarise(f);
+    Members top = {{"schema_version", number(kJsonSchemaVersion)},
+                   {"program", object({{"name", jsonString(f.programName)}, {"version", jsonString(f.programVersion)}})},
+                   {"summary", object({{"text", jsonString(summary.text)}, {"verdict", jsonString(verdictWord(summary.verdict))}})},
+                   {"windows", windows(f)},
+                   {"session", session(f)},
+                   {"opengl", opengl(f)},
+                   {"adapters", adapters(f)},
+                   {"drivers", drivers(f)}};
+    if (f.requirementsAsked) top.emplace_back("requirements", requirements(f));
+    return object(top) + "\n";
 }

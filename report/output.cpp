@@ -2,27 +2,35 @@
 
 #include <vector>
 
-std::wstring fromCodePage(const std::string& text, UINT codePage) {
-    if (text.empty()) return std::wstring();
+#include "report/destination.h"
+#include "report/utf.h"
+
+std::string fromWide(const std::wstring& text) { return wideToUtf8(text); }
+std::wstring toWide(const std::string& utf8) { return utf8ToWide(utf8); }
+
+std::string systemToUtf8(const std::string& text) {
+    if (text.empty()) return std::string();
     const int length = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), length, &out[0], n);
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (n <= 0) return std::string();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], n);
+    return fromWide(wide);
+}
+
+std::string utf8ToSystem(const std::string& utf8) {
+    const std::wstring wide = toWide(utf8);
+    if (wide.empty()) return std::string();
+    const int length = static_cast<int>(wide.size());
+    // Best fit would turn "Ωmega" into "Omega": a different path, which may exist.
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0, "?", nullptr);
+    if (n <= 0) return std::string();
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, &out[0], n, "?", nullptr);
     return out;
 }
 
 namespace {
-
-std::string fromWide(const std::wstring& text, UINT codePage) {
-    if (text.empty()) return std::string();
-    const int length = static_cast<int>(text.size());
-    const int n = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), length, &out[0], n, nullptr, nullptr);
-    return out;
-}
 
 bool usable(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_UNKNOWN; }
 
@@ -42,10 +50,13 @@ bool writeAll(HANDLE h, const char* bytes, size_t size) {
     return true;
 }
 
-bool writeText(HANDLE h, const std::string& text, UINT codePage) {
-    if (!isConsole(h)) return writeAll(h, text.data(), text.size());
+bool writeText(HANDLE h, const std::string& utf8, Encoding encoding) {
+    if (!isConsole(h)) {
+        const std::string bytes = encoding == Encoding::Utf8 ? utf8 : utf8ToSystem(utf8);
+        return writeAll(h, bytes.data(), bytes.size());
+    }
     // A console shows Unicode; its own code page is seldom the program's.
-    const std::wstring wide = fromCodePage(text, codePage);
+    const std::wstring wide = toWide(utf8);
     for (size_t at = 0; at < wide.size();) {
         DWORD written = 0;
         const DWORD chunk = wide.size() - at > 8192 ? 8192 : static_cast<DWORD>(wide.size() - at);
@@ -53,6 +64,11 @@ bool writeText(HANDLE h, const std::string& text, UINT codePage) {
         at += written;
     }
     return true;
+}
+
+HANDLE openConsoleOutput() {
+    return CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
 }
 
 }  // namespace
@@ -65,46 +81,111 @@ ScriptStreams::~ScriptStreams() {
 HANDLE ScriptStreams::stream(DWORD which) {
     HANDLE given = GetStdHandle(which);
     if (usable(given)) return given;
-    if (!attached_) {
-        // Started from a console without redirection: write to that console.
-        attached_ = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
-        if (attached_) {
-            console_ = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
+    if (!lookedForConsole_) {
+        lookedForConsole_ = true;
+        // A console of its own (started with one, handles not passed on), or
+        // else that of the process that started it: cmd without redirection.
+        console_ = openConsoleOutput();
+        if (console_ == INVALID_HANDLE_VALUE && AttachConsole(ATTACH_PARENT_PROCESS)) {
+            attached_ = true;
+            console_ = openConsoleOutput();
         }
     }
     return console_;
 }
 
-bool ScriptStreams::writeOut(const std::string& text, UINT codePage) {
+bool ScriptStreams::writeOut(const std::string& utf8, Encoding encoding) {
     HANDLE h = stream(STD_OUTPUT_HANDLE);
-    return usable(h) && writeText(h, text, codePage);
+    return usable(h) && writeText(h, utf8, encoding);
 }
 
-void ScriptStreams::writeErr(const std::string& line) {
+void ScriptStreams::writeErr(const std::string& utf8Line) {
     HANDLE h = stream(STD_ERROR_HANDLE);
-    if (usable(h)) writeText(h, line + "\r\n", CP_ACP);
+    if (usable(h)) writeText(h, utf8Line + "\r\n", Encoding::SystemCodePage);
 }
 
-bool writeFileReplacing(const std::wstring& path, const std::string& bytes) {
+bool ScriptStreams::canWriteErr() { return usable(stream(STD_ERROR_HANDLE)); }
+
+std::string systemMessage(DWORD error, const std::wstring& path) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = n > 0 && text != nullptr ? std::wstring(text, n) : std::wstring(L"Unknown error.");
+    if (text != nullptr) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
+        message.pop_back();
+    }
+    return fromWide(withPathInserted(message, path.empty() ? std::wstring(L"the file") : path)) + " (error " +
+           std::to_string(error) + ")";
+}
+
+namespace {
+
+WriteResult failed(const std::wstring& path, DWORD error) {
+    WriteResult result;
+    result.problem = fromWide(path) + ": " + systemMessage(error, path);
+    return result;
+}
+
+WriteResult writeDevice(const std::wstring& path, const std::string& utf8, Encoding encoding) {
+    HANDLE device = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    if (device == INVALID_HANDLE_VALUE) return failed(path, GetLastError());
+    const bool complete = writeText(device, utf8, encoding);
+    const DWORD error = complete ? 0 : GetLastError();
+    CloseHandle(device);
+    if (!complete) return failed(path, error);
+    WriteResult result;
+    result.written = true;
+    return result;
+}
+
+std::wstring fullPathOf(const std::wstring& path) {
     const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return false;
+    if (n == 0) return std::wstring();
     std::vector<wchar_t> full(n);
     const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    if (written == 0 || written >= n) return false;
-    const std::wstring target(full.data(), written);
-    const std::wstring temporary = target + L".tmp" + std::to_wstring(GetCurrentProcessId());
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool complete = writeAll(file, bytes.data(), bytes.size()) && FlushFileBuffers(file);
-    CloseHandle(file);
-    if (complete && MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-    }
-    DeleteFileW(temporary.c_str());
-    return false;
+    return written > 0 && written < n ? std::wstring(full.data(), written) : std::wstring();
 }
 
-std::string systemToUtf8(const std::string& text) { return fromWide(fromCodePage(text, CP_ACP), CP_UTF8); }
+}  // namespace
 
-std::string toSystemText(const std::wstring& text) { return fromWide(text, CP_ACP); }
+WriteResult writeReportFile(const std::wstring& path, const std::string& utf8, Encoding encoding) {
+    if (isDevicePath(path)) return writeDevice(path, utf8, encoding);
+    const std::string bytes = encoding == Encoding::Utf8 ? utf8 : utf8ToSystem(utf8);
+    const std::wstring target = fullPathOf(path);
+    if (target.empty()) return failed(path, GetLastError());
+
+    // Windows refuses to replace a read-only file; Wine, run as root, would
+    // replace it and drop the attribute. Refuse as Windows does.
+    const DWORD attributes = GetFileAttributesW(longPathForm(target).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return failed(target, ERROR_ACCESS_DENIED);
+    }
+
+    // A name that exists already belongs to someone else: never overwritten, never deleted.
+    std::wstring temporary;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE && error == ERROR_FILE_EXISTS; ++attempt) {
+        temporary = longPathForm(temporaryPath(target, GetCurrentProcessId(), attempt));
+        file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+        if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
+    }
+    if (file == INVALID_HANDLE_VALUE) return failed(target, error);
+    const bool complete = writeAll(file, bytes.data(), bytes.size()) && FlushFileBuffers(file);
+    error = complete ? 0 : GetLastError();
+    CloseHandle(file);
+    if (complete && MoveFileExW(temporary.c_str(), longPathForm(target).c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        WriteResult result;
+        result.written = true;
+        return result;
+    }
+    if (complete) error = GetLastError();
+    DeleteFileW(temporary.c_str());
+    return failed(target, error);
+}

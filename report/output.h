@@ -3,9 +3,25 @@
 
 #include <string>
 
+// The edges where the report's UTF-8 meets the system: code page conversions,
+// the script's standard streams, and report files.
+
+// The system's 8-bit text (registry names, GL strings) as UTF-8.
+std::string systemToUtf8(const std::string& text);
+// UTF-16 from the system as UTF-8, unchanged whatever the code page.
+std::string fromWide(const std::wstring& text);
+std::wstring toWide(const std::string& utf8);
+// UTF-8 as the system's 8-bit text; a character the code page lacks becomes
+// "?", never a look-alike.
+std::string utf8ToSystem(const std::string& utf8);
+
+// How text goes out as bytes: the 8-bit text report in the system's code
+// page, JSON as UTF-8. A console is written Unicode either way.
+enum class Encoding { SystemCodePage, Utf8 };
+
 // Where a script's report goes: the standard output and error the program was
-// given (a file or a pipe), or else the console of the process that started
-// it. A GUI program has neither by default.
+// given (a file or a pipe), or else the console it has or that of the process
+// that started it. A GUI program has neither by default.
 class ScriptStreams {
 public:
     ScriptStreams() = default;
@@ -13,25 +29,33 @@ public:
     ScriptStreams(const ScriptStreams&) = delete;
     ScriptStreams& operator=(const ScriptStreams&) = delete;
 
-    // Text in `codePage` (CP_ACP or CP_UTF8): bytes as they are to a file or
-    // a pipe, as Unicode to a console. False when there is nowhere to write.
-    bool writeOut(const std::string& text, UINT codePage);
+    // False when there is nowhere to write, or the write failed.
+    bool writeOut(const std::string& utf8, Encoding encoding);
     // A line for standard error; dropped when there is none.
-    void writeErr(const std::string& line);
+    void writeErr(const std::string& utf8Line);
+    // Whether there is a standard error or a console to write to.
+    bool canWriteErr();
 
 private:
     HANDLE stream(DWORD which);
 
     bool attached_ = false;
-    HANDLE console_ = INVALID_HANDLE_VALUE;  // the parent's console, once opened
+    bool lookedForConsole_ = false;
+    HANDLE console_ = INVALID_HANDLE_VALUE;  // the console, once opened
 };
 
-// Writes `bytes` to `path` beside it first, then puts the file in place, so
-// that nothing half-written is ever left. False when it could not be written.
-bool writeFileReplacing(const std::wstring& path, const std::string& bytes);
+// The system's words for an error, with the path where they name "%1", and
+// its code: "Access is denied. (error 5)". UTF-8.
+std::string systemMessage(DWORD error, const std::wstring& path = std::wstring());
 
-// The system's 8-bit text as UTF-8.
-std::string systemToUtf8(const std::string& text);
-// Text in a code page as UTF-16, and UTF-16 as the system's 8-bit text.
-std::wstring fromCodePage(const std::string& text, UINT codePage);
-std::string toSystemText(const std::wstring& text);
+struct WriteResult {
+    bool written = false;
+    std::string problem;  // "<full path>: <system message> (error N)", UTF-8
+};
+
+// Writes the text to `path`, encoded as asked. A file is written beside itself first (a name
+// that did not exist, which only this run may delete) and then put in place,
+// so that nothing half-written is ever left and a file that cannot be
+// replaced keeps what it held; a device (NUL, CON, COM1, \\.\...) is written
+// directly. Long paths go through their \\?\ form.
+WriteResult writeReportFile(const std::wstring& path, const std::string& utf8, Encoding encoding);

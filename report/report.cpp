@@ -1,13 +1,14 @@
 #include "report/report.h"
 
 #include <cstdarg>
+#include <algorithm>
 #include <cstdio>
+
+#include "report/diagnosis.h"
 
 namespace {
 
 constexpr std::uint32_t kDoubleBuffer = 0x00000001;        // PFD_DOUBLEBUFFER
-constexpr std::uint32_t kGenericFormat = 0x00000040;       // PFD_GENERIC_FORMAT
-constexpr std::uint32_t kGenericAccelerated = 0x00001000;  // PFD_GENERIC_ACCELERATED
 
 const char* platformFamily(unsigned long platformId) {
     switch (platformId) {
@@ -62,6 +63,9 @@ std::string mebibytes(const char* what, const LimitReading& kib) {
 
 std::string videoMemoryText(const VideoMemoryFacts& v) {
     switch (v.source) {
+    case VideoMemoryFacts::Source::WineQuery:
+        return (v.wineVideoMemory.reported ? printed("%.0f MiB", v.wineVideoMemory.values[0]) : std::string("not reported")) +
+               " (WGL_WINE_query_renderer)";
     case VideoMemoryFacts::Source::Nvx:
         return mebibytes("dedicated", v.dedicated) + ", " + mebibytes("total available", v.totalAvailable) + ", " +
                mebibytes("currently available", v.currentAvailable) + " (GL_NVX_gpu_memory_info)";
@@ -138,17 +142,72 @@ bool limitApplies(const Limit& limit, GlVersion version, const std::vector<std::
     return false;
 }
 
-std::string pixelFormatKind(std::uint32_t flags) {
-    if ((flags & kGenericFormat) == 0) return "hardware (an OpenGL driver's own format)";
-    if ((flags & kGenericAccelerated) != 0) return "accelerated (generic format, accelerated by a driver)";
-    return "software (the generic format, not accelerated)";
+
+bool hasShadingLanguage(GlVersion version) { return atLeast(version, 2, 0); }
+
+std::vector<std::string> extensionNames(const std::string& text) {
+    std::vector<std::string> names;
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = std::min(text.find(' ', at), text.size());
+        const std::string name = text.substr(at, end - at);
+        if (!name.empty() && !hasExtension(names, name.c_str())) names.push_back(name);
+        at = end + 1;
+    }
+    return names;
+}
+
+std::vector<std::string> withoutEmptyRows(const std::vector<std::string>& rows) {
+    std::vector<std::string> names;
+    for (const std::string& row : rows) {
+        if (!row.empty()) names.push_back(row);
+    }
+    return names;
+}
+
+namespace {
+
+std::string adapterLine(const AdapterFacts& a, const ReportFacts& f) {
+    std::string text = "  " + a.name + ": " + (a.primary ? "primary, attached" : a.attached ? "attached" : "not attached");
+    text += "; provider " + answered(a.provider) + ", version " + answered(a.driverVersion) + ", date " + answered(a.driverDate);
+    text += "; OpenGLDriverName " + answered(a.openGlDriver);
+    if (f.bitness == Bitness::Wow64) text += ", OpenGLDriverNameWow " + answered(a.openGlDriverWow);
+    const std::string ids = pciIds(a);
+    text += "; PCI " + (ids.empty() ? std::string("ids not reported") : ids);
+    if (f.adapters.size() > 1 && rendersOpenGl(a, f)) text += "; OpenGL runs here";
+    return text;
+}
+
+std::string sessionText(const ReportFacts& f) {
+    const SessionFacts& s = f.session;
+    const std::string vm = virtualMachine(f.adapters);
+    std::string text = s.remote ? "remote desktop" : "local";
+    text += vm.empty() ? ", no virtual machine recognised" : ", " + vm + " virtual machine";
+    if (s.wine) {
+        text += ", Wine " + answered(s.wineVersion) + " on " + (s.wineHost.reported ? s.wineHost.text : "a host not reported");
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string requirementsText(const ReportFacts& f) {
+    std::string required;
+    if (f.requirements.hasVersion) required = "OpenGL " + requiredVersionText(f.requirements.version);
+    for (const std::string& e : f.requirements.extensions) required += (required.empty() ? "" : ", ") + e;
+    if (f.requirementCheck.met) return "met (" + required + ")";
+    std::string missing;
+    for (const std::string& m : f.requirementCheck.missing) missing += (missing.empty() ? "" : ", ") + m;
+    return "not met: missing " + missing;
 }
 
 std::string formatReport(const ReportFacts& f) {
     std::string out;
     line(out, "Program: " + f.programName + " " + f.programVersion);
+    line(out, "Summary: " + summarise(f).text);
+    if (f.requirementsAsked) line(out, "Requirements: " + requirementsText(f));
     line(out, printed("Windows: %lu.%lu build %lu, %s%s", f.windowsMajor, f.windowsMinor, f.windowsBuild,
                       platformFamily(f.platformId), bitnessWords(f.bitness)));
+    line(out, "Session: " + sessionText(f));
     if (!f.openGlInitialised) line(out, kInitializationFailed);
     line(out, "Vendor: " + f.vendor.text);
     line(out, "Renderer: " + f.renderer.text);
@@ -159,20 +218,30 @@ std::string formatReport(const ReportFacts& f) {
         line(out, printed("Pixel format: %d, colour %d bits, alpha %d, depth %d, stencil %d, %s", p.index,
                           p.colourBits, p.alphaBits, p.depthBits, p.stencilBits,
                           (p.flags & kDoubleBuffer) != 0 ? "double-buffered" : "single-buffered"));
-        line(out, "Implementation: " + pixelFormatKind(p.flags));
+        const ImplementationKind kind = classifyImplementation(f);
+        line(out, std::string("Implementation: ") + kind.word + " (" + kind.reason + ")");
     } else {
         line(out, "Pixel format: none");
         line(out, "Implementation: unknown");
     }
-    line(out, printed("Extensions: %lu", static_cast<unsigned long>(f.extensions.size())));
-    for (const std::string& name : f.extensions) line(out, "  " + name);
+    const std::vector<std::string> names = withoutEmptyRows(f.extensions);
+    line(out, printed("Extensions: %lu (%lu from OpenGL, %lu from WGL)", static_cast<unsigned long>(names.size()),
+                      static_cast<unsigned long>(f.glExtensions.size()), static_cast<unsigned long>(f.wglExtensions.size())));
+    for (const std::string& name : names) line(out, "  " + name);
     line(out, "Drivers (* selected):");
     for (std::size_t k = 0; k < f.driverRows.size(); ++k) {
         line(out, (static_cast<int>(k) == f.selectedDriverRow ? "* " : "  ") + f.driverRows[k]);
     }
+    if (f.driverRows.size() <= 1) {
+        line(out, "  none registered here; display drivers since Windows Vista register theirs with the adapter "
+                  "(see Display adapters)");
+    }
+    line(out, "Display adapters:");
+    if (f.adapters.empty()) line(out, "  none reported");
+    for (const AdapterFacts& a : f.adapters) line(out, adapterLine(a, f));
     line(out, "OpenGL driver: " + driverText(f.driverModule));
     line(out, "Shading language: " +
-                  (atLeast(parseGlVersion(f.version.text), 2, 0) ? answered(f.shadingLanguage) : std::string("not offered")));
+                  (hasShadingLanguage(parseGlVersion(f.version.text)) ? answered(f.shadingLanguage) : std::string("not offered")));
     line(out, "Core profile: " + coreProfileText(f.coreProfile));
     line(out, "Limits:");
     for (int i = 0; i < kLimitCount; ++i) line(out, std::string("  ") + kLimits[i].label + ": " + limitText(kLimits[i], f.limits[i]));

@@ -1,10 +1,14 @@
 #pragma once
 // The plain-text report for bug reports, put together from plain values that
 // the glue collects (report/collect.cpp), so that the text needs no Windows.
+// Every text here is UTF-8: the glue converts what the system gives, and
+// converts the report back to the system's code page where 8-bit text is due.
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "report/requirements.h"
 
 // What DescribePixelFormat says of the format in use; index 0: none.
 struct PixelFormatFacts {
@@ -15,11 +19,6 @@ struct PixelFormatFacts {
     int stencilBits = 0;
     std::uint32_t flags = 0;  // PFD_* flags
 };
-
-// "hardware" (an OpenGL driver's own format), "accelerated" (generic, with a
-// driver's acceleration) or "software" (the generic, unaccelerated one), and
-// a few words more.
-std::string pixelFormatKind(std::uint32_t flags);
 
 enum class Bitness {
     Unknown,
@@ -68,9 +67,41 @@ struct LimitReading {
 };
 
 struct VideoMemoryFacts {
-    enum class Source { None, Nvx, Ati } source = Source::None;
+    enum class Source { None, Nvx, Ati, WineQuery } source = Source::None;
     // In KiB, as the extensions give them; a value never written stays unreported.
     LimitReading dedicated, totalAvailable, currentAvailable, atiFreeTexture;
+    LimitReading wineVideoMemory;  // in MiB, from WGL_WINE_query_renderer
+};
+
+// WGL_WINE_query_renderer's answers about the current renderer.
+struct RendererQueryFacts {
+    bool offered = false;
+    LimitReading accelerated;   // 0 or 1
+    LimitReading videoMemoryMib;
+    LimitReading vendorId;      // PCI ids; 0xFFFFFFFF where Wine does not know them
+    LimitReading deviceId;
+};
+
+// One display adapter, however many outputs it drives; its driver's values
+// come from the registry key the system names for it.
+struct AdapterFacts {
+    std::string name;
+    bool primary = false;   // drives the primary display
+    bool attached = false;  // part of the desktop
+    Answer provider;
+    Answer driverVersion;
+    Answer driverDate;
+    Answer openGlDriver;     // OpenGLDriverName
+    Answer openGlDriverWow;  // OpenGLDriverNameWow: the 32-bit one on 64-bit Windows
+    unsigned vendorId = 0;   // PCI ids; 0: not reported
+    unsigned deviceId = 0;
+};
+
+struct SessionFacts {
+    bool remote = false;  // a remote desktop session
+    bool wine = false;
+    Answer wineVersion;
+    Answer wineHost;      // the host system, e.g. "Linux 6.1.0"
 };
 
 struct PixelFormatCounts {
@@ -95,7 +126,11 @@ struct ReportFacts {
     Answer version;
     std::string openGlLibrary;  // full path of the opengl32.dll in use, or why there is none
     PixelFormatFacts pixelFormat;
-    std::vector<std::string> extensions;  // in the list's order
+    std::vector<std::string> extensions;  // the list's rows, in its order (empty rows too)
+    // Each part's names in the implementation's order, without empty pieces
+    // or repeats.
+    std::vector<std::string> glExtensions;
+    std::vector<std::string> wglExtensions;
     std::vector<std::string> driverRows;  // "name: data", as the driver list shows them
     std::vector<std::pair<std::string, std::string>> driverValues;  // the same, name and data apart
     int selectedDriverRow = -1;
@@ -106,6 +141,15 @@ struct ReportFacts {
     LimitReading limits[kLimitCount];
     VideoMemoryFacts videoMemory;
     PixelFormatCounts pixelFormats;
+
+    RendererQueryFacts rendererQuery;
+    std::vector<AdapterFacts> adapters;
+    SessionFacts session;
+
+    // Only when a script asked with --require.
+    bool requirementsAsked = false;
+    Requirements requirements;
+    RequirementCheck requirementCheck;
 };
 
 // Major and minor of a GL_VERSION text ("4.5 (Core Profile) Mesa ..."); 0.0
@@ -120,9 +164,19 @@ bool atLeast(GlVersion version, int major, int minor);
 // Whether the version or one of the extensions provides the limit.
 bool limitApplies(const Limit& limit, GlVersion version, const std::vector<std::string>& extensions);
 bool hasExtension(const std::vector<std::string>& extensions, const char* name);
+// GL_SHADING_LANGUAGE_VERSION exists from OpenGL 2.0 on.
+bool hasShadingLanguage(GlVersion version);
+
+// The names of an extension string: its pieces between spaces, without empty
+// ones or repeats, in their order.
+std::vector<std::string> extensionNames(const std::string& text);
+// The list's rows without the empty ones.
+std::vector<std::string> withoutEmptyRows(const std::vector<std::string>& rows);
 
 // Labelled lines with CR LF ends.
 std::string formatReport(const ReportFacts& facts);
+// "met (OpenGL 3.3, GL_x)" or "not met: missing ...".
+std::string requirementsText(const ReportFacts& facts);
 
 // The message shown, and written into reports, when no context can be made.
 extern const char kInitializationFailed[];

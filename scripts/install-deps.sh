@@ -13,7 +13,7 @@ packages=(
   libgl1:i386 libglx0:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
   libxcomposite1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386
   libxinerama1:i386 libxrender1:i386 libxext6:i386 libxxf86vm1:i386 libxfixes3:i386
-  xvfb x11-utils imagemagick file
+  xvfb x11-utils imagemagick file python3 python3-jsonschema unzip
 )
 
 # On a host that cannot execute 32-bit code, the i386 packages' own scripts

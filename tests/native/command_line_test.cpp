@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
+#include "report/destination.h"
 
 using Args = std::vector<std::wstring>;
 
@@ -15,50 +16,116 @@ TEST(CommandLine, SplitsAsTheRuntimeDoes) {
         {L"prog --opengl32 \"C:\\soft gl\\opengl32.dll\"", {L"--opengl32", L"C:\\soft gl\\opengl32.dll"}},
         {L"prog C:\\dir\\ \"C:\\dir\\\\\" x", {L"C:\\dir\\", L"C:\\dir\\", L"x"}},  // backslashes before a quote halve
         {L"prog a\\\\\\\"b \"c\"\"d\" \"\"", {L"a\\\"b", L"c\"d", L""}},
+        {L"prog --report C:\\out\\\\", {L"--report", L"C:\\out\\\\"}},  // kept at the very end of the line
     };
     for (const Case& c : cases) EXPECT_EQ(splitCommandLine(c.line), c.arguments) << std::wstring(c.line).size();
 }
 
+// Every form of every option; misspellings refused with a suggestion; what is
+// not ours ignored; an option never taken as another one's value.
 TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
-    Options o = parseOptions({L"/unknown", L"--opengl32", L"D:\\mesa\\opengl32.dll", L"extra"});
-    EXPECT_EQ(o.opengl32, L"D:\\mesa\\opengl32.dll");
-    EXPECT_FALSE(o.help);
-    EXPECT_TRUE(o.error.empty());
-    EXPECT_TRUE(parseOptions({L"/?"}).help);
-    EXPECT_TRUE(parseOptions({L"x", L"--help"}).help);
-    EXPECT_TRUE(parseOptions({L"--HELP", L"-opengl32"}).error.empty());  // unknown, so ignored
-
-    for (const Args& bad : {Args{L"--opengl32"}, Args{L"--opengl32", L""},
-                            Args{L"--opengl32", L"a.dll", L"--opengl32", L"b.dll"}}) {
-        EXPECT_FALSE(parseOptions(bad).error.empty()) << bad.size();
-        EXPECT_FALSE(parseOptions(bad).script);
-    }
-}
-
-TEST(CommandLine, ReadsWhereAReportGoes) {
     struct Case {
         Args arguments;
         Output output;
-        const wchar_t* file;
-        bool bad;
+        const wchar_t* file;      // or --opengl32's path, for the Dialog cases
+        const char* error;        // a piece of the error; null: none
     };
     const Case cases[] = {
-        {{L"--report"}, Output::Text, L"", false},
-        {{L"--report", L"-"}, Output::Text, L"-", false},
-        {{L"--json", L"C:\\out\\gl.json", L"x"}, Output::Json, L"C:\\out\\gl.json", false},
-        {{L"--report", L"--opengl32", L"d.dll"}, Output::Text, L"", false},  // the next option is no file
-        {{L"--report", L"a.txt", L"--report"}, Output::Text, L"a.txt", true},
-        {{L"--json", L"--report"}, Output::Json, L"", true},
-        {{L"--opengl32", L"--report"}, Output::Dialog, L"", false},  // a path that happens to read so
-        {{L"--report", L"--opengl32"}, Output::Text, L"", true},
+        {{L"--json=C:\\t\\gl.json"}, Output::Json, L"C:\\t\\gl.json", nullptr},
+        {{L"--REPORT", L"-"}, Output::Text, L"-", nullptr},
+        {{L"--Json", L"x"}, Output::Json, L"x", nullptr},
+        {{L"/report", L"x"}, Output::Text, L"x", nullptr},
+        {{L"/json:C:\\t\\gl.json"}, Output::Json, L"C:\\t\\gl.json", nullptr},
+        {{L"-report=a b.txt"}, Output::Text, L"a b.txt", nullptr},
+        {{L"-json:x"}, Output::Dialog, L"", "did you mean --json?"},  // ":" only after /name: refused, not ignored
+        {{L"--report"}, Output::Text, L"", nullptr},
+        {{L"--report", L"--opengl32", L"d.dll"}, Output::Text, L"", nullptr},  // the next option is no file
+        {{L"--report", L"/?"}, Output::Text, L"", nullptr},
+        {{L"/OpenGL32", L"D:\\mesa\\opengl32.dll", L"extra"}, Output::Dialog, L"D:\\mesa\\opengl32.dll", nullptr},
+        {{L"-psn_0_123", L"foo", L"--", L"/", L"-x", L"/s"}, Output::Dialog, L"", nullptr},
+        {{L"--reprot", L"x"}, Output::Dialog, L"", "Unknown option --reprot; did you mean --report?"},
+        {{L"--jsn"}, Output::Dialog, L"", "did you mean --json?"},
+        {{L"--opengl", L"x.dll"}, Output::Dialog, L"", "did you mean --opengl32?"},
+        {{L"/REQUIRES:3.3"}, Output::Dialog, L"", "Unknown option /REQUIRES; did you mean --require?"},
+        {{L"--opengl32", L"--report", L"C:\\tmp\\o.txt"}, Output::Dialog, L"", "not the option --report"},
+        {{L"--opengl32", L"--json"}, Output::Dialog, L"", "not the option --json"},
+        {{L"--opengl32", L"--anything"}, Output::Dialog, L"", "not the option --anything"},
+        {{L"--opengl32"}, Output::Dialog, L"", "needs the path"},
+        {{L"--opengl32", L""}, Output::Dialog, L"", "needs the path"},
+        {{L"--opengl32", L"a.dll", L"/opengl32=b.dll"}, Output::Dialog, L"", "more than once"},
+        {{L"--report", L"a.txt", L"--report"}, Output::Text, L"", "more than once"},
+        {{L"--json", L"--report"}, Output::Json, L"", "more than once"},
+        {{L"--json="}, Output::Json, L"", "needs a FILE"},
     };
     for (const Case& c : cases) {
         const Options o = parseOptions(c.arguments);
-        SCOPED_TRACE(c.arguments.size());
-        EXPECT_EQ(o.error.empty(), !c.bad) << o.error;
-        EXPECT_TRUE(o.script);
-        if (c.bad) continue;
+        SCOPED_TRACE(c.arguments[0] + L" ... (" + std::to_wstring(c.arguments.size()) + L")");
+        if (c.error != nullptr) {
+            EXPECT_NE(o.error.find(c.error), std::string::npos) << o.error;
+            continue;
+        }
+        EXPECT_EQ(o.error, "");
         EXPECT_EQ(o.output, c.output);
-        EXPECT_EQ(o.file, c.file);
+        EXPECT_EQ(c.output == Output::Dialog ? o.opengl32 : o.file, c.file);
     }
+    for (const Args& help : {Args{L"/?"}, Args{L"-?"}, Args{L"-h"}, Args{L"--help"}, Args{L"/HELP"}, Args{L"x", L"-Help"}}) {
+        EXPECT_TRUE(parseOptions(help).help) << help.back();
+    }
+    // A script's option, even misspelt, means no box whatever happens.
+    EXPECT_TRUE(parseOptions({L"--reprot"}).script);
+    EXPECT_TRUE(parseOptions({L"--opengl32", L"--report"}).script);
+    EXPECT_FALSE(parseOptions({L"--opengl32", L"x.dll", L"--help"}).script);
+    EXPECT_FALSE(parseOptions({L"--opengl"}).script);
+}
+
+TEST(CommandLine, ReadsWhatIsRequired) {
+    struct Case {
+        Args arguments;
+        bool bad;
+        int major, minor;
+        bool core;
+        std::vector<std::string> extensions;
+    };
+    const Case cases[] = {
+        {{L"--require", L"3.3"}, false, 3, 3, false, {}},
+        {{L"--require=4.6CORE", L"--require-extension", L"GL_a", L"/require-extension:WGL_b"}, false, 4, 6, true, {"GL_a", "WGL_b"}},
+        {{L"--require", L"1.0"}, false, 1, 0, false, {}},
+        {{L"--require", L"x.y"}, true, 0, 0, false, {}},
+        {{L"--require", L"3"}, true, 0, 0, false, {}},
+        {{L"--require", L"0.5"}, true, 0, 0, false, {}},
+        {{L"--require", L"3.3 core"}, true, 0, 0, false, {}},
+        {{L"--require", L"2.1core"}, true, 0, 0, false, {}},  // no core profile before 3.2
+        {{L"--require", L"3.3", L"--require", L"4.0"}, true, 0, 0, false, {}},
+        {{L"--require-extension"}, true, 0, 0, false, {}},
+    };
+    for (const Case& c : cases) {
+        const Options o = parseOptions(c.arguments);
+        SCOPED_TRACE(c.arguments[1 % c.arguments.size()]);
+        EXPECT_TRUE(o.script);
+        EXPECT_EQ(!o.error.empty(), c.bad) << o.error;
+        if (c.bad) continue;
+        EXPECT_EQ(o.output, Output::Requirements);  // alone: the one line
+        EXPECT_EQ(o.requirements.version.major, c.major);
+        EXPECT_EQ(o.requirements.version.minor, c.minor);
+        EXPECT_EQ(o.requirements.version.core, c.core);
+        EXPECT_EQ(o.requirements.extensions, c.extensions);
+    }
+    EXPECT_EQ(parseOptions({L"--json", L"--require", L"3.3"}).output, Output::Json);
+}
+
+TEST(CommandLine, KnowsDevicesAndLongPaths) {
+    for (const wchar_t* device : {L"NUL", L"nul", L"NUL.txt", L"C:\\t\\con", L"CONOUT$", L"com1", L"LPT9.log", L"NUL:",
+                                  L"\\\\.\\pipe\\x", L"C:NUL"}) {
+        EXPECT_TRUE(isDevicePath(device)) << device;
+    }
+    for (const wchar_t* file : {L"nul.txt.bak", L"CONFIG", L"C:\\nul\\report.txt", L"COM0", L"COM10", L"null", L"report.txt"}) {
+        EXPECT_FALSE(isDevicePath(file)) << file;
+    }
+    const std::wstring longPath = L"C:\\" + std::wstring(300, L'a');
+    EXPECT_EQ(longPathForm(L"C:\\t\\gl.json"), L"C:\\t\\gl.json");
+    EXPECT_EQ(longPathForm(longPath), L"\\\\?\\" + longPath);
+    EXPECT_EQ(longPathForm(L"\\\\server\\share\\" + std::wstring(300, L'a')), L"\\\\?\\UNC\\server\\share\\" + std::wstring(300, L'a'));
+    EXPECT_EQ(longPathForm(L"\\\\?\\" + longPath), L"\\\\?\\" + longPath);
+    EXPECT_NE(temporaryPath(L"C:\\r.txt", 7, 0), temporaryPath(L"C:\\r.txt", 7, 1));
+    EXPECT_EQ(withPathInserted(L"Bad EXE format for %1.", L"C:\\x.dll"), L"Bad EXE format for C:\\x.dll.");
 }

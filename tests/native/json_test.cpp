@@ -1,14 +1,32 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "report/json.h"
+#include "report/utf.h"
 
 using nlohmann::json;
 
 namespace {
 
-// As the system's text is handed over: the test's own bytes, untouched.
-std::string asGiven(const std::string& text) { return text; }
+// Every JSON the tests make is checked against the published schema by a real
+// validator, as a consumer would check it.
+void expectValid(const std::vector<std::string>& documents) {
+    std::string files;
+    for (size_t i = 0; i < documents.size(); ++i) {
+        const std::string path = ::testing::TempDir() + "gri-json-" + std::to_string(i) + ".json";
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(documents[i].data(), 1, documents[i].size(), f);
+        std::fclose(f);
+        files += " '" + path + "'";
+    }
+    const std::string command = "/usr/bin/python3 " GRI_SOURCE_DIR "/scripts/validate-json.py " GRI_SOURCE_DIR
+                                "/docs/report.schema.json" + files;
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
 
 }  // namespace
 
@@ -38,7 +56,7 @@ TEST(Json, EveryTextBecomesAValidString) {
         facts.extensions.push_back(c.text);
     }
     facts.vendor = Answer{true, cases[1].text};
-    const json parsed = json::parse(formatJson(facts, asGiven));
+    const json parsed = json::parse(formatJson(facts));
     ASSERT_EQ(parsed["drivers"].size(), std::size(cases));
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
@@ -46,13 +64,14 @@ TEST(Json, EveryTextBecomesAValidString) {
         EXPECT_EQ(parsed["opengl"]["extensions"][i].get<std::string>(), cases[i].parsed);
     }
     EXPECT_EQ(parsed["opengl"]["vendor"], cases[1].parsed);
+    expectValid({formatJson(facts)});
 }
 
 // Absent values are null, never made up; present ones keep their types.
 TEST(Json, AbsentValuesAreNull) {
     ReportFacts bare;
     bare.openGlInitialised = false;
-    const json none = json::parse(formatJson(bare, asGiven));
+    const json none = json::parse(formatJson(bare));
     for (const char* key : {"program", "windows", "opengl", "drivers"}) EXPECT_TRUE(none.contains(key)) << key;
     const json& gl = none["opengl"];
     for (const char* key : {"library", "vendor", "renderer", "version", "shading_language", "pixel_format",
@@ -74,7 +93,7 @@ TEST(Json, AbsentValuesAreNull) {
     full.limits[5] = LimitReading{true, false, {0, 0}};  // asked, never written
     full.driverValues = {{"Software (MICROSOFT)", "OpenGL32.dll"}, {"Acme", "acme.dll"}};
     full.selectedDriverRow = 1;
-    const json j = json::parse(formatJson(full, asGiven));
+    const json j = json::parse(formatJson(full));
     EXPECT_EQ(j["opengl"]["shading_language"], "4.50");
     EXPECT_EQ(j["opengl"]["limits"]["max_texture_size"], 16384);
     EXPECT_EQ(j["opengl"]["limits"]["max_viewport_dims"], json::array({16384, 8192}));
@@ -85,4 +104,49 @@ TEST(Json, AbsentValuesAreNull) {
     EXPECT_EQ(j["drivers"][1]["name"], "Acme");
     EXPECT_TRUE(j["drivers"][1]["selected"].get<bool>());
     EXPECT_FALSE(j["drivers"][0]["selected"].get<bool>());
+    expectValid({formatJson(bare), formatJson(full)});
+}
+
+
+// The states a real implementation seldom shows: each keeps its meaning in the
+// JSON, and every document validates.
+TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
+    ReportFacts refused;  // a core profile offered, every version refused
+    refused.coreProfile.state = CoreProfileFacts::State::None;
+    refused.videoMemory.source = VideoMemoryFacts::Source::Nvx;
+    refused.videoMemory.dedicated = LimitReading{true, true, {8388608, 0}};      // 8 GiB in KiB
+    refused.videoMemory.totalAvailable = LimitReading{true, true, {25165824, 0}};
+    refused.extensions = {"GL_a", "", "GL_b", "WGL_x", "WGL_x"};
+    refused.glExtensions = extensionNames("GL_a  GL_b GL_a WGL_x ");
+    refused.wglExtensions = extensionNames(" WGL_x");
+    // Paths the system gives as UTF-16, outside any 8-bit code page.
+    const std::u16string path = u"C:\\tmp\\\u03A9mega\\\u62A5\\opengl32.dll";
+    refused.openGlLibrary = utf16ToUtf8(path);
+    refused.driverModule = DriverModuleFacts{true, utf16ToUtf8(path), "", utf16ToUtf8(u"Pilote \u00e9t\u00e9")};
+    refused.requirementsAsked = true;
+    refused.requirements.hasVersion = true;
+    refused.requirements.version = RequiredVersion{3, 3, true};
+    refused.requirements.extensions = {"GL_b"};
+    refused.requirementCheck = checkRequirements(refused.requirements, refused);
+
+    const std::string text = formatJson(refused);
+    const json j = json::parse(text);
+    EXPECT_EQ(text.rfind("{\"schema_version\":1,", 0), 0u);
+    EXPECT_TRUE(j["opengl"]["core_profile"]["offered"].get<bool>());
+    EXPECT_TRUE(j["opengl"]["core_profile"]["version"].is_null());
+    EXPECT_NE(text.find("\"dedicated_kib\":8388608,"), std::string::npos) << "a large number not written as an integer";
+    EXPECT_EQ(j["opengl"]["video_memory"]["total_available_kib"], 25165824);
+    EXPECT_EQ(j["opengl"]["extensions"], json::array({"GL_a", "GL_b", "WGL_x", "WGL_x"}));
+    EXPECT_EQ(j["opengl"]["gl_extensions"], json::array({"GL_a", "GL_b", "WGL_x"}));
+    EXPECT_EQ(j["opengl"]["wgl_extensions"], json::array({"WGL_x"}));
+    EXPECT_EQ(j["opengl"]["library"], "C:\\tmp\\\xCE\xA9mega\\\xE6\x8A\xA5\\opengl32.dll");
+    EXPECT_EQ(j["opengl"]["driver"]["company"], "Pilote \xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(j["requirements"]["missing"], json::array({"OpenGL 3.3 core profile"}));
+    EXPECT_FALSE(j["requirements"]["met"].get<bool>());
+    EXPECT_EQ(j["requirements"]["required"]["version"], "3.3");
+
+    ReportFacts bare;
+    bare.openGlInitialised = false;
+    expectValid({text, formatJson(bare), formatJson(ReportFacts{})});
+    EXPECT_EQ(json::parse(formatJson(bare)).count("requirements"), 0u);  // only when asked
 }

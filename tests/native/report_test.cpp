@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "report/diagnosis.h"
 #include "report/report.h"
 
 TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
@@ -15,24 +16,29 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     f.version = Answer{true, "1.1"};
     f.openGlLibrary = "C:\\Windows\\system32\\opengl32.dll";
     f.pixelFormat = PixelFormatFacts{9, 32, 8, 24, 8, 0x25};
-    f.extensions = {"GL_b", "GL_a"};
+    f.extensions = {"GL_b", "", "GL_a"};
+    f.glExtensions = {"GL_a", "GL_b"};
     f.driverRows = {"Software (MICROSOFT): OpenGL32.dll", "Acme: a.dll"};
     f.selectedDriverRow = 1;
     EXPECT_EQ(formatReport(f),
               "Program: OpenGL Renderer infos 1.0.0.11\r\n"
+              "Summary: OpenGL 1.1 on " + std::string(1500, 'r') + ", in hardware.\r\n"
               "Windows: 6.1 build 7601, NT family\r\n"
+              "Session: local, no virtual machine recognised\r\n"
               "Vendor: V\r\n"
               "Renderer: " + std::string(1500, 'r') + "\r\n"
               "Version: 1.1\r\n"
               "OpenGL library: C:\\Windows\\system32\\opengl32.dll\r\n"
               "Pixel format: 9, colour 32 bits, alpha 8, depth 24, stencil 8, double-buffered\r\n"
               "Implementation: hardware (an OpenGL driver's own format)\r\n"
-              "Extensions: 2\r\n"
+              "Extensions: 2 (2 from OpenGL, 0 from WGL)\r\n"
               "  GL_b\r\n"
               "  GL_a\r\n"
               "Drivers (* selected):\r\n"
               "  Software (MICROSOFT): OpenGL32.dll\r\n"
               "* Acme: a.dll\r\n"
+              "Display adapters:\r\n"
+              "  none reported\r\n"
               "OpenGL driver: none: opengl32 serves the context itself\r\n"
               "Shading language: not offered\r\n"
               "Core profile: not offered\r\n"
@@ -54,7 +60,8 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     bare.platformId = 1;
     const std::string text = formatReport(bare);
     EXPECT_NE(text.find("\r\nWindows: 0.0 build 0, 95 family\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nPixel format: none\r\nImplementation: unknown\r\nExtensions: 0\r\nDrivers (* selected):\r\n"),
+    EXPECT_NE(text.find("\r\nPixel format: none\r\nImplementation: unknown\r\nExtensions: 0 (0 from OpenGL, 0 from WGL)\r\n"
+                        "Drivers (* selected):\r\n"),
               std::string::npos);
     EXPECT_EQ(text.find("\r\n* "), std::string::npos);
     EXPECT_EQ(text.find(kInitializationFailed), std::string::npos);
@@ -76,8 +83,9 @@ TEST(Report, NamesThePixelFormatsKindByItsFlags) {
         {0x25 | 0x1000, "hardware"},     // accelerated without generic is no generic format
     };
     for (const Case& c : cases) {
-        const std::string kind = pixelFormatKind(c.flags);
-        EXPECT_EQ(kind.substr(0, kind.find(' ')), c.firstWord) << std::hex << c.flags;
+        ReportFacts f;
+        f.pixelFormat = PixelFormatFacts{1, 32, 8, 24, 8, c.flags};
+        EXPECT_STREQ(classifyImplementation(f).word, c.firstWord) << std::hex << c.flags;
     }
     ReportFacts single;
     single.pixelFormat = PixelFormatFacts{1, 24, 0, 16, 0, 0x24 | 0x40};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -113,7 +114,9 @@ TEST(Script, ReportAndJsonAreTheDialogsFactsWithNoWindow) {
     EXPECT_EQ(parsed["opengl"]["vendor"], own.vendor);
     EXPECT_EQ(parsed["opengl"]["renderer"], own.renderer);
     EXPECT_EQ(parsed["opengl"]["version"], own.version);
-    EXPECT_EQ(parsed["opengl"]["extensions"].get<std::vector<std::string>>(), copied.rows);
+    std::vector<std::string> names = copied.rows;
+    names.erase(std::remove(names.begin(), names.end(), std::string()), names.end());
+    EXPECT_EQ(parsed["opengl"]["extensions"].get<std::vector<std::string>>(), names);
     EXPECT_EQ(parsed["opengl"]["limits"]["max_texture_size"], own.maxTextureSize);
     EXPECT_EQ(parsed["program"]["version"], "1.0.0.11");
     EXPECT_EQ(parsed["drivers"][0]["name"], "Software (MICROSOFT)");

@@ -1,0 +1,78 @@
+#include "app/save_report.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/copy_report.h"
+#include "report/output.h"
+
+namespace {
+
+// A system DLL the program does not import, loaded from the system folder the
+// first time it is needed and kept for the rest of the run.
+HMODULE systemLibrary(const wchar_t* name) {
+    HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module == nullptr) {
+        // Systems without the search flags: the full path.
+        wchar_t folder[MAX_PATH];
+        const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) module = LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
+    }
+    return module;
+}
+
+template <typename Function>
+Function entry(const wchar_t* library, const char* name) {
+    static_assert(sizeof(Function) == sizeof(void (*)()), "a function pointer");
+    HMODULE module = systemLibrary(library);
+    return module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
+                             : nullptr;
+}
+
+// The user's Documents folder, or empty where the system does not say.
+std::wstring documentsFolder() {
+    using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+    const auto getFolderPath = entry<GetFolderPath>(L"shell32.dll", "SHGetFolderPathW");
+    wchar_t path[MAX_PATH] = {};
+    if (getFolderPath == nullptr || getFolderPath(nullptr, CSIDL_PERSONAL, nullptr, 0, path) != S_OK) return std::wstring();
+    return path;
+}
+
+}  // namespace
+
+void saveReport(HWND dialog) {
+    using GetSaveFileName = BOOL(WINAPI*)(OPENFILENAMEW*);
+    const auto getSaveFileName = entry<GetSaveFileName>(L"comdlg32.dll", "GetSaveFileNameW");
+    if (getSaveFileName == nullptr) {
+        MessageBoxW(dialog, L"The system's Save dialog is not available.", L"Report not saved", MB_OK | MB_ICONERROR);
+        return;
+    }
+    // Room for long paths.
+    std::vector<wchar_t> file(32768, L'\0');
+    const std::wstring name = L"OpenGL report.txt";
+    std::copy(name.begin(), name.end(), file.begin());
+    const std::wstring folder = documentsFolder();
+    OPENFILENAMEW request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = dialog;
+    request.lpstrFilter = L"Text files (*.txt)\0*.txt\0All files\0*.*\0";
+    request.lpstrFile = file.data();
+    request.nMaxFile = static_cast<DWORD>(file.size());
+    request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    request.lpstrTitle = L"Save report";
+    request.lpstrDefExt = L"txt";
+    // No OFN_PATHMUSTEXIST: a folder that is not there is refused by the
+    // write itself, in words that name the path.
+    request.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!getSaveFileName(&request)) return;  // cancelled
+
+    const WriteResult result = writeReportFile(file.data(), currentReport(), Encoding::SystemCodePage);
+    if (!result.written) {
+        const std::wstring text = L"The report could not be saved.\n\n" + toWide(result.problem);
+        MessageBoxW(dialog, text.c_str(), L"Report not saved", MB_OK | MB_ICONERROR);
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+// What the facts say is wrong, in words a person understands: the first word
+// of "Implementation", the one-sentence summary, the machine's display
+// adapters and session. Rules only, no Windows.
+#include <string>
+#include <vector>
+
+#include "report/report.h"
+
+// How the context is served: "hardware", "accelerated" or "software", and why;
+// a null word when no pixel format is in use.
+struct ImplementationKind {
+    const char* word = nullptr;
+    std::string reason;
+};
+ImplementationKind classifyImplementation(const ReportFacts& facts);
+
+// The known software rasteriser that the renderer string names, or null.
+const char* softwareRasteriser(const std::string& renderer);
+
+enum class Verdict {
+    Hardware,  // a driver's OpenGL on a graphics adapter
+    Software,  // a software rasteriser other than Windows' own
+    Generic,   // Windows' built-in OpenGL 1.1
+    None,      // no context could be made
+};
+const char* verdictWord(Verdict verdict);
+
+struct Summary {
+    Verdict verdict = Verdict::None;
+    std::string text;  // one sentence, or two where a fact shows the cause
+};
+Summary summarise(const ReportFacts& facts);
+
+// The virtual machine that a display adapter's name or PCI vendor shows,
+// e.g. "VMware"; empty when none does.
+std::string virtualMachine(const std::vector<AdapterFacts>& adapters);
+
+// Whether OpenGL runs on this adapter: the renderer query's PCI ids are its
+// own, or the renderer string names it.
+bool rendersOpenGl(const AdapterFacts& adapter, const ReportFacts& facts);
+
+// "10DE:2504", or empty when the ids are not reported.
+std::string pciIds(const AdapterFacts& adapter);
+// The vendor and device of a PNP id such as "PCI\VEN_10DE&DEV_2504&SUBSYS_...".
+void parsePciIds(const std::string& deviceId, unsigned* vendor, unsigned* device);

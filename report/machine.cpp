@@ -1,0 +1,101 @@
+#include "report/machine.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "report/diagnosis.h"
+#include "report/output.h"
+
+namespace {
+
+// The registry's text values up to this size; a longer one is not reported.
+constexpr DWORD kMostValueBytes = 64 * 1024;
+
+// A text value (the first string of a multi-string), or not reported.
+Answer textValue(HKEY key, const wchar_t* name) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return Answer{};
+    if ((type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) || size == 0 || size > kMostValueBytes) {
+        return Answer{};
+    }
+    // Room for terminators the value may lack.
+    std::vector<wchar_t> text(size / sizeof(wchar_t) + 2, L'\0');
+    DWORD got = size;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &got) != ERROR_SUCCESS) {
+        return Answer{};
+    }
+    const std::wstring first(text.data());
+    return first.empty() ? Answer{} : Answer{true, fromWide(first)};
+}
+
+// "\Registry\Machine\System\..." names a key under HKEY_LOCAL_MACHINE.
+void readDriverValues(const std::wstring& deviceKey, AdapterFacts* adapter) {
+    const std::wstring machine = L"\\registry\\machine\\";
+    if (deviceKey.size() <= machine.size() || _wcsnicmp(deviceKey.c_str(), machine.c_str(), machine.size()) != 0) return;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, deviceKey.substr(machine.size()).c_str(), 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    adapter->provider = textValue(key, L"ProviderName");
+    adapter->driverVersion = textValue(key, L"DriverVersion");
+    adapter->driverDate = textValue(key, L"DriverDate");
+    adapter->openGlDriver = textValue(key, L"OpenGLDriverName");
+    adapter->openGlDriverWow = textValue(key, L"OpenGLDriverNameWow");
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+std::vector<AdapterFacts> displayAdapters() {
+    std::vector<AdapterFacts> adapters;
+    std::vector<std::wstring> keys;  // one entry per adapter, by its registry key
+    DISPLAY_DEVICEW device = {};
+    device.cb = sizeof device;
+    for (DWORD i = 0; i < 64 && EnumDisplayDevicesW(nullptr, i, &device, 0); ++i, device = {}, device.cb = sizeof device) {
+        if ((device.StateFlags & DISPLAY_DEVICE_MIRRORING_DRIVER) != 0) continue;
+        const std::wstring key =
+            device.DeviceKey[0] != L'\0' ? device.DeviceKey : std::wstring(device.DeviceString) + L"|" + device.DeviceID;
+        size_t k = 0;
+        while (k < keys.size() && keys[k] != key) ++k;
+        if (k == keys.size()) {
+            keys.push_back(key);
+            AdapterFacts adapter;
+            adapter.name = fromWide(device.DeviceString);
+            parsePciIds(fromWide(device.DeviceID), &adapter.vendorId, &adapter.deviceId);
+            readDriverValues(device.DeviceKey, &adapter);
+            adapters.push_back(adapter);
+        }
+        if ((device.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0) adapters[k].primary = true;
+        if ((device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) != 0) adapters[k].attached = true;
+    }
+    return adapters;
+}
+
+SessionFacts sessionFacts() {
+    SessionFacts session;
+    session.remote = GetSystemMetrics(SM_REMOTESESSION) != 0;
+    // Wine's own exports, where they exist: Windows' ntdll has neither.
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll == nullptr) return session;
+    using Version = const char*(CDECL*)();
+    using Host = void(CDECL*)(const char**, const char**);
+    const auto version = reinterpret_cast<Version>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "wine_get_version")));
+    const auto host = reinterpret_cast<Host>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "wine_get_host_version")));
+    if (version == nullptr) return session;
+    session.wine = true;
+    if (const char* v = version()) session.wineVersion = Answer{true, systemToUtf8(v)};
+    if (host != nullptr) {
+        const char* system = nullptr;
+        const char* release = nullptr;
+        host(&system, &release);
+        if (system != nullptr) {
+            session.wineHost = Answer{true, systemToUtf8(system) + (release != nullptr ? " " + systemToUtf8(release) : "")};
+        }
+    }
+    return session;
+}

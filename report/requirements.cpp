@@ -1,0 +1,70 @@
+#include "report/requirements.h"
+
+#include "report/diagnosis.h"
+#include "report/report.h"
+
+namespace {
+
+bool digits(const std::string& text, size_t from, size_t to, int* value) {
+    if (from >= to || to - from > 2) return false;
+    int v = 0;
+    for (size_t i = from; i < to; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        v = v * 10 + (text[i] - '0');
+    }
+    *value = v;
+    return true;
+}
+
+std::string numbers(int major, int minor) { return std::to_string(major) + "." + std::to_string(minor); }
+
+}  // namespace
+
+bool parseRequiredVersion(const std::string& text, RequiredVersion* version) {
+    std::string t;
+    for (char c : text) t += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    RequiredVersion v;
+    if (t.size() > 4 && t.compare(t.size() - 4, 4, "core") == 0) {
+        v.core = true;
+        t.erase(t.size() - 4);
+    }
+    const size_t dot = t.find('.');
+    if (dot == std::string::npos || !digits(t, 0, dot, &v.major) || !digits(t, dot + 1, t.size(), &v.minor)) return false;
+    // OpenGL's versions begin at 1.0; core profiles at 3.2.
+    if (v.major < 1 || (v.core && !atLeast(GlVersion{v.major, v.minor}, 3, 2))) return false;
+    *version = v;
+    return true;
+}
+
+std::string requiredVersionText(const RequiredVersion& version) {
+    return numbers(version.major, version.minor) + (version.core ? " core profile" : "");
+}
+
+RequirementCheck checkRequirements(const Requirements& requirements, const ReportFacts& facts) {
+    RequirementCheck check;
+    if (requirements.hasVersion) {
+        const RequiredVersion& r = requirements.version;
+        const bool made = facts.coreProfile.state == CoreProfileFacts::State::Made;
+        const GlVersion have = r.core ? (made ? parseGlVersion(facts.coreProfile.version.text) : GlVersion{})
+                                      : parseGlVersion(facts.version.text);
+        if (!facts.openGlInitialised || have.major == 0 || !atLeast(have, r.major, r.minor)) {
+            check.missing.push_back("OpenGL " + requiredVersionText(r));
+        }
+    }
+    for (const std::string& name : requirements.extensions) {
+        if (!facts.openGlInitialised ||
+            (!hasExtension(facts.glExtensions, name.c_str()) && !hasExtension(facts.wglExtensions, name.c_str()))) {
+            check.missing.push_back(name);
+        }
+    }
+    check.met = check.missing.empty();
+    return check;
+}
+
+std::string requirementsLine(const ReportFacts& facts) {
+    const RequirementCheck& check = facts.requirementCheck;
+    if (check.met) return "OpenGL requirements met: " + facts.version.text;
+    std::string missing;
+    for (const std::string& m : check.missing) missing += (missing.empty() ? "" : ", ") + m;
+    return "OpenGL requirements not met: missing " + missing + ". " + summarise(facts).text;
+}

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include "report/diagnosis.h"
+#include "report/report.h"
+
+namespace {
+
+constexpr std::uint32_t kDriversOwn = 0x25;        // window, OpenGL, double buffer
+constexpr std::uint32_t kGeneric = 0x25 | 0x40;    // and PFD_GENERIC_FORMAT
+
+ReportFacts context(const char* vendor, const char* renderer, const char* version, std::uint32_t flags) {
+    ReportFacts f;
+    f.vendor = Answer{true, vendor};
+    f.renderer = Answer{true, renderer};
+    f.version = Answer{true, version};
+    f.pixelFormat = PixelFormatFacts{7, 32, 8, 24, 8, flags};
+    return f;
+}
+
+AdapterFacts adapter(const char* name, unsigned vendorId = 0, unsigned deviceId = 0) {
+    AdapterFacts a;
+    a.name = name;
+    a.primary = a.attached = true;
+    a.vendorId = vendorId;
+    a.deviceId = deviceId;
+    return a;
+}
+
+}  // namespace
+
+// One case per cause the summary may name, and the implementation's first word.
+TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
+    const ReportFacts gdi = context("Microsoft Corporation", "GDI Generic", "1.1.0", kGeneric);
+
+    ReportFacts remote = gdi;
+    remote.session.remote = true;
+    remote.adapters = {adapter("Microsoft Remote Display Adapter")};
+
+    ReportFacts basic = gdi;
+    basic.adapters = {adapter("Microsoft Basic Display Adapter", 0x10DE, 0x2504)};
+
+    ReportFacts vmware = gdi;
+    vmware.adapters = {adapter("VMware SVGA 3D", 0x15AD, 0x0405)};
+
+    ReportFacts noIcd = gdi;  // a vendor's driver that registers no OpenGL driver
+    noIcd.adapters = {adapter("Acme Graphics")};
+    noIcd.adapters[0].provider = Answer{true, "Acme"};
+
+    // Mesa under Wine: Wine presents its formats as a driver's own.
+    ReportFacts llvmpipe = context("Mesa/X.org", "llvmpipe (LLVM 15.0.6, 256 bits)", "4.5 (Compatibility Profile) Mesa 22.3.6",
+                                   kDriversOwn);
+    llvmpipe.session.wine = true;
+    llvmpipe.session.wineVersion = Answer{true, "8.0"};
+    llvmpipe.rendererQuery.offered = true;
+    llvmpipe.rendererQuery.accelerated = LimitReading{true, true, {0, 0}};
+
+    ReportFacts nvidia = context("NVIDIA Corporation", "NVIDIA GeForce RTX 3060/PCIe/SSE2", "4.6.0 NVIDIA 551.23", kDriversOwn);
+    nvidia.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\nvoglv32.dll", "31.0.15.5123", "NVIDIA Corporation"};
+    nvidia.coreProfile = CoreProfileFacts{CoreProfileFacts::State::Made, Answer{true, "4.6.0 NVIDIA 551.23"}, Answer{true, "4.60"}};
+
+    ReportFacts twoAdapters = context("Intel", "Intel(R) UHD Graphics 630", "4.6.0 - Build 31.0.101.2111", kDriversOwn);
+    twoAdapters.adapters = {adapter("NVIDIA GeForce RTX 3060"), adapter("Intel(R) UHD Graphics 630")};
+
+    ReportFacts none;
+    none.openGlInitialised = false;
+    none.session.remote = true;
+
+    struct Case {
+        const char* what;
+        const ReportFacts& facts;
+        Verdict verdict;
+        const char* word;  // the implementation's first word; null: unknown
+        std::string summary;
+    };
+    const Case cases[] = {
+        {"GDI Generic", gdi, Verdict::Generic, "software",
+         "Only Windows' built-in OpenGL 1.1, in software: no graphics driver provides OpenGL here."},
+        {"in a remote session", remote, Verdict::Generic, "software",
+         "Only Windows' built-in OpenGL 1.1, in software: no graphics driver provides OpenGL here. This is a remote "
+         "desktop session, where Windows offers no driver's OpenGL."},
+        {"on the basic display adapter", basic, Verdict::Generic, "software",
+         "Only Windows' built-in OpenGL 1.1, in software: the display adapter \"Microsoft Basic Display Adapter\" has no "
+         "vendor driver installed."},
+        {"in a VMware virtual machine", vmware, Verdict::Generic, "software",
+         "Only Windows' built-in OpenGL 1.1, in software: the display adapter \"VMware SVGA 3D\" is a VMware virtual "
+         "machine's, and no OpenGL driver serves it."},
+        {"a driver without OpenGL", noIcd, Verdict::Generic, "software",
+         "Only Windows' built-in OpenGL 1.1, in software: the display adapter \"Acme Graphics\" has a driver by Acme that "
+         "registers no OpenGL driver."},
+        {"llvmpipe with a driver's own format", llvmpipe, Verdict::Software, "software",
+         "OpenGL 4.5 in software (llvmpipe), under Wine 8.0."},
+        {"a vendor's driver with a core profile", nvidia, Verdict::Hardware, "hardware",
+         "OpenGL 4.6 on NVIDIA GeForce RTX 3060, in hardware, by the graphics vendor's driver; core profile 4.6."},
+        {"two adapters", twoAdapters, Verdict::Hardware, "hardware",
+         "OpenGL 4.6 on Intel(R) UHD Graphics 630, in hardware. This machine has 2 display adapters; OpenGL runs on "
+         "\"Intel(R) UHD Graphics 630\", not on \"NVIDIA GeForce RTX 3060\"."},
+        {"no context", none, Verdict::None, nullptr,
+         "OpenGL could not be initialised: no pixel format or context could be made. This is a remote desktop session, "
+         "where Windows offers no driver's OpenGL."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Summary s = summarise(c.facts);
+        EXPECT_EQ(s.verdict, c.verdict);
+        EXPECT_EQ(s.text, c.summary);
+        const ImplementationKind kind = classifyImplementation(c.facts);
+        EXPECT_EQ(kind.word == nullptr ? "unknown" : kind.word, std::string(c.word == nullptr ? "unknown" : c.word));
+        const std::string report = formatReport(c.facts);
+        EXPECT_NE(report.find("\r\nSummary: " + c.summary + "\r\n"), std::string::npos);
+    }
+    // Why llvmpipe is software, although its format looks like a driver's own.
+    EXPECT_EQ(classifyImplementation(llvmpipe).reason,
+              "llvmpipe is a software rasteriser; WGL_WINE_query_renderer says it is not accelerated");
+    EXPECT_NE(formatReport(twoAdapters).find("\r\n  Intel(R) UHD Graphics 630: primary, attached; provider not reported, "
+                                             "version not reported, date not reported; OpenGLDriverName not reported; "
+                                             "PCI ids not reported; OpenGL runs here\r\n"),
+              std::string::npos);
+    EXPECT_EQ(virtualMachine({adapter("Red Hat QXL controller")}), "QEMU");
+    EXPECT_EQ(virtualMachine({adapter("Standard display", 0x80EE)}), "VirtualBox");
+    EXPECT_EQ(virtualMachine({adapter("Wine Adapter")}), "");
+}
+
+TEST(Diagnosis, MatchesAdaptersAndRequirements) {
+    unsigned vendor = 1, device = 1;
+    parsePciIds("PCI\\VEN_10DE&DEV_2504&SUBSYS_88031043&REV_A1", &vendor, &device);
+    EXPECT_EQ(vendor, 0x10DEu);
+    EXPECT_EQ(device, 0x2504u);
+    for (const char* odd : {"PCI\\VEN_0000&DEV_0000", "ROOT\\BasicDisplay", "PCI\\VEN_10D", ""}) {
+        parsePciIds(odd, &vendor, &device);
+        EXPECT_EQ(vendor, 0u) << odd;
+    }
+    // The renderer query's ids decide where they are known, the names otherwise.
+    ReportFacts f = context("Mesa", "AMD Radeon RX 6800 (navi21, LLVM 15.0.6, DRM 3.49)", "4.6", kDriversOwn);
+    f.rendererQuery.offered = true;
+    f.rendererQuery.vendorId = LimitReading{true, true, {0x1002, 0}};
+    f.rendererQuery.deviceId = LimitReading{true, true, {0x73BF, 0}};
+    EXPECT_TRUE(rendersOpenGl(adapter("Wine Adapter", 0x1002, 0x73BF), f));
+    EXPECT_FALSE(rendersOpenGl(adapter("AMD Radeon RX 6800", 0x1002, 0x1234), f));
+    f.rendererQuery.vendorId.values[0] = 0xFFFFFFFF;  // Wine does not know them
+    EXPECT_TRUE(rendersOpenGl(adapter("AMD Radeon RX 6800"), f));
+
+    ReportFacts mesa = context("Mesa", "llvmpipe", "4.5 (Compatibility Profile) Mesa 22.3.6", kDriversOwn);
+    mesa.coreProfile.state = CoreProfileFacts::State::Made;
+    mesa.coreProfile.version = Answer{true, "4.5 (Core Profile) Mesa 22.3.6"};
+    mesa.glExtensions = {"GL_ARB_multisample"};
+    mesa.wglExtensions = {"WGL_ARB_pbuffer"};
+    ReportFacts old = context("Double", "Double", "1.1 Double", kDriversOwn);
+    ReportFacts failed;
+    failed.openGlInitialised = false;
+    struct Case {
+        const ReportFacts& facts;
+        int major, minor;
+        bool core;
+        std::vector<std::string> extensions;
+        std::vector<std::string> missing;
+    };
+    const Case cases[] = {
+        {mesa, 3, 3, false, {}, {}},
+        {mesa, 4, 5, true, {"GL_ARB_multisample", "WGL_ARB_pbuffer"}, {}},
+        {mesa, 4, 6, false, {}, {"OpenGL 4.6"}},
+        {mesa, 9, 9, true, {"GL_NO_such"}, {"OpenGL 9.9 core profile", "GL_NO_such"}},
+        {old, 1, 1, false, {}, {}},
+        {old, 2, 0, false, {}, {"OpenGL 2.0"}},
+        {old, 3, 2, true, {}, {"OpenGL 3.2 core profile"}},  // no core profile made
+        {failed, 1, 0, false, {"GL_a"}, {"OpenGL 1.0", "GL_a"}},
+    };
+    for (const Case& c : cases) {
+        Requirements r;
+        r.hasVersion = true;
+        r.version = RequiredVersion{c.major, c.minor, c.core};
+        r.extensions = c.extensions;
+        const RequirementCheck check = checkRequirements(r, c.facts);
+        EXPECT_EQ(check.missing, c.missing) << c.major << "." << c.minor;
+        EXPECT_EQ(check.met, c.missing.empty());
+    }
+    mesa.requirementCheck = RequirementCheck{};
+    EXPECT_EQ(requirementsLine(mesa), "OpenGL requirements met: 4.5 (Compatibility Profile) Mesa 22.3.6");
+    mesa.requirementCheck = RequirementCheck{false, {"OpenGL 4.6", "GL_x"}};
+    EXPECT_EQ(requirementsLine(mesa), "OpenGL requirements not met: missing OpenGL 4.6, GL_x. OpenGL 4.5 in software (llvmpipe).");
+}
