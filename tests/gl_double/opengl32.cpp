@@ -21,6 +21,9 @@
 //                                 "fail": it makes no context
 //   GLDOUBLE_DRIVER=path          load this DLL when a context is made, as
 //                                 opengl32 loads an installable client driver
+//   GLDOUBLE_LOAD=name            load this DLL by bare name when a context is
+//                                 made, as system DLLs do on the program's
+//                                 behalf, and log where it came from
 //   GLDOUBLE_OBSERVE=path         at a buffer swap while this file exists, also
 //                                 log what only the program's own process can
 //                                 see, its cursor and how many GDI and USER
@@ -35,6 +38,9 @@
 #include <GL/gl.h>
 
 #define EXPORT extern "C" __declspec(dllexport)
+
+// From doublehelp.dll beside this one.
+extern "C" __declspec(dllimport) int doubleHelperReady();
 
 namespace {
 
@@ -223,6 +229,14 @@ HGLRC WINAPI createContextAttribs(HDC, HGLRC, const int*) {
 EXPORT HGLRC WINAPI wglCreateContext(HDC) {
     std::string driver;
     if (scripted("GLDOUBLE_DRIVER", &driver)) LoadLibraryA(driver.c_str());
+    std::string byName;
+    if (scripted("GLDOUBLE_LOAD", &byName)) {
+        char path[MAX_PATH] = "nothing";
+        HMODULE loaded = LoadLibraryA(byName.c_str());
+        if (loaded != nullptr) GetModuleFileNameA(loaded, path, MAX_PATH);
+        logLine("Loaded %s from %s", byName.c_str(), path);
+    }
+    if (!doubleHelperReady()) return nullptr;
     if (scriptedIs("GLDOUBLE_CREATE", "fail")) {
         logLine("CreateContext failed");
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);

@@ -47,6 +47,7 @@ std::string readFile(const std::string& path) {
     return out.str();
 }
 
+
 struct FindData {
     DWORD pid;
     const char* caption;
@@ -103,15 +104,24 @@ App::~App() {
     }
 }
 
-bool App::start(const std::string& exe, const Env& env, const std::string& arguments) {
-    STARTUPINFOA startup = {};
+bool App::start(const std::string& exe, const Env& env, const std::string& arguments, DWORD flags) {
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    return launch(exe, env, arguments, &startup, FALSE);
+    return launch(exe, env, widen(arguments), &startup, FALSE, flags);
 }
 
 bool App::startWithHandles(const std::string& exe, const Env& env, const std::string& arguments, HANDLE output,
-                           HANDLE error) {
-    STARTUPINFOA startup = {};
+                           HANDLE error, DWORD flags, const char* folder) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = error;
+    return launch(exe, env, widen(arguments), &startup, TRUE, flags, folder);
+}
+
+bool App::startWide(const std::string& exe, const Env& env, const std::wstring& arguments, HANDLE output, HANDLE error) {
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = output;
@@ -119,13 +129,15 @@ bool App::startWithHandles(const std::string& exe, const Env& env, const std::st
     return launch(exe, env, arguments, &startup, TRUE);
 }
 
-bool App::launch(const std::string& exe, const Env& env, const std::string& arguments, STARTUPINFOA* startup,
-                 BOOL inherit) {
-    std::vector<char> block = environmentWith(env);
-    std::string command = "\"" + exe + "\"";
-    if (!arguments.empty()) command += " " + arguments;
-    return CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, inherit, 0, block.data(), nullptr, startup,
-                          &info_) != 0;
+bool App::launch(const std::string& exe, const Env& env, const std::wstring& arguments, STARTUPINFOW* startup,
+                 BOOL inherit, DWORD flags, const char* folder) {
+    std::vector<char> block = environmentWith(env);  // 8-bit: no CREATE_UNICODE_ENVIRONMENT
+    const std::wstring program = widen(exe);
+    std::wstring command = L"\"" + program + L"\"";
+    if (!arguments.empty()) command += L" " + arguments;
+    const std::wstring where = folder != nullptr ? widen(folder) : std::wstring();
+    return CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, inherit, flags, block.data(),
+                          folder != nullptr ? where.c_str() : nullptr, startup, &info_) != 0;
 }
 
 namespace {
@@ -481,6 +493,34 @@ std::string clipboardChangedSince(DWORD sequence) {
         text = clipboardText();
     }
     return text;
+}
+
+std::string readAll(const std::string& dosFile) { return readFile(dosFile); }
+
+bool exists(const std::string& dosPath) { return GetFileAttributesA(dosPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string unixPath(const std::string& dosPath) {
+    std::string out = dosPath.size() > 2 && (dosPath[0] == 'Z' || dosPath[0] == 'z') && dosPath[1] == ':' ? dosPath.substr(2)
+                                                                                                         : dosPath;
+    for (char& c : out) {
+        if (c == '\\') c = '/';
+    }
+    return out;
+}
+
+std::string labelled(const std::string& report, const std::string& label) {
+    const size_t at = report.find("\r\n" + label + ": ");
+    if (at == std::string::npos) return "<missing>";
+    const size_t from = at + label.size() + 4;
+    return report.substr(from, report.find("\r\n", from) - from);
+}
+
+std::string utf8(const std::wstring& text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
+    out.resize(out.size() - 1);
+    return out;
 }
 
 std::wstring widen(const std::string& text) {

@@ -37,10 +37,15 @@ public:
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
-    bool start(const std::string& exe, const Env& env = {}, const std::string& arguments = std::string());
-    // The same with these standard handles (null: none) instead of the test's own.
+    bool start(const std::string& exe, const Env& env = {}, const std::string& arguments = std::string(), DWORD flags = 0);
+    // The same with these standard handles (null: none) instead of the test's own,
+    // these creation flags (CREATE_SUSPENDED, DETACHED_PROCESS...) and folder.
     bool startWithHandles(const std::string& exe, const Env& env, const std::string& arguments, HANDLE output,
-                          HANDLE error);
+                          HANDLE error, DWORD flags = 0, const char* folder = nullptr);
+    // Arguments in UTF-16, for text outside the system's code page.
+    bool startWide(const std::string& exe, const Env& env, const std::wstring& arguments, HANDLE output, HANDLE error);
+    // Lets a program started with CREATE_SUSPENDED run.
+    void resume() { ResumeThread(info_.hThread); }
     // Waits for input idle, then for the top-level window with this caption;
     // when the program ends first, says on stderr how it ended.
     HWND waitForWindow(const char* caption, DWORD timeoutMs = 20000) const;
@@ -52,8 +57,8 @@ public:
     HANDLE process() const { return info_.hProcess; }
 
 private:
-    bool launch(const std::string& exe, const Env& env, const std::string& arguments, STARTUPINFOA* startup,
-                BOOL inherit);
+    bool launch(const std::string& exe, const Env& env, const std::wstring& arguments, STARTUPINFOW* startup,
+                BOOL inherit, DWORD flags = 0, const char* folder = nullptr);
 
     PROCESS_INFORMATION info_ = {};
 };
@@ -120,8 +125,17 @@ void setClipboardText(const std::string& text);
 // open it, which would make the program's copy fail.
 std::string clipboardChangedSince(DWORD sequence);
 
-// 8-bit text in the system's code page as UTF-16.
+// 8-bit text in the system's code page as UTF-16, and UTF-16 as UTF-8.
 std::wstring widen(const std::string& text);
+std::string utf8(const std::wstring& text);
+
+// The whole content of a file, or empty.
+std::string readAll(const std::string& dosFile);
+bool exists(const std::string& dosPath);
+// The Unix path of a file under drive Z:.
+std::string unixPath(const std::string& dosPath);
+// A labelled line of a report ("Vendor" gives what follows "\r\nVendor: "), or "<missing>".
+std::string labelled(const std::string& report, const std::string& label);
 
 // Sets a registry value for the test's lifetime and puts back what was there.
 class ScopedRegValue {

@@ -123,13 +123,6 @@ TEST(Info, CopyingWithNullStringsLeavesTheirLinesEmpty) {
 
 namespace {
 
-std::string labelled(const std::string& report, const std::string& label) {
-    const size_t at = report.find("\r\n" + label + ": ");
-    if (at == std::string::npos) return "<missing>";
-    const size_t from = at + label.size() + 4;
-    return report.substr(from, report.find("\r\n", from) - from);
-}
-
 std::vector<std::string> extensionLines(const std::string& report) {
     std::vector<std::string> lines;
     size_t at = report.find("\r\nExtensions: ");

@@ -35,6 +35,7 @@ inline std::vector<std::string> pieces(const char* text) {
 struct OwnContext {
     std::string vendor, renderer, version;
     std::vector<std::string> extensions;
+    std::vector<std::string> glPieces, wglPieces;  // each string's pieces, as they come
     std::string shadingLanguage;
     std::string coreVersion, coreShadingLanguage;  // the highest core profile made
     GLint maxTextureSize = 0;
@@ -61,13 +62,13 @@ struct OwnContext {
             vendor = text(GL_VENDOR);
             renderer = text(GL_RENDERER);
             version = text(GL_VERSION);
-            extensions = pieces(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)));
+            glPieces = pieces(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)));
+            extensions = glPieces;
             using GetString = const char*(WINAPI*)(HDC);
             auto wgl = reinterpret_cast<GetString>(
                 reinterpret_cast<void (*)()>(wglGetProcAddress("wglGetExtensionsStringARB")));
-            if (wgl != nullptr) {
-                for (auto& w : pieces(wgl(dc))) extensions.push_back(w);
-            }
+            if (wgl != nullptr) wglPieces = pieces(wgl(dc));
+            for (auto& w : wglPieces) extensions.push_back(w);
             shadingLanguage = text(0x8B8C);
             glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
             glGetIntegerv(GL_MAX_VIEWPORT_DIMS, maxViewport);

@@ -20,13 +20,6 @@ std::string copiedReport(HWND dialog) {
     return clipboardChangedSince(sequence);
 }
 
-std::string reportLine(const std::string& report, const std::string& label) {
-    const size_t at = report.find("\r\n" + label + ": ");
-    if (at == std::string::npos) return "<missing>";
-    const size_t from = at + label.size() + 4;
-    return report.substr(from, report.find("\r\n", from) - from);
-}
-
 std::string lower(std::string text) {
     for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
     return text;
@@ -63,7 +56,7 @@ TEST(Safety, DllsPlantedBesideTheProgramAreNeverLoaded) {
               "Vendor: " + own.vendor + "\nRenderer: " + own.renderer + "\nVersion: " + own.version);
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
-    EXPECT_EQ(lower(reportLine(copiedReport(dialog), "OpenGL library")), lower(std::string(system) + "\\opengl32.dll"));
+    EXPECT_EQ(lower(labelled(copiedReport(dialog), "OpenGL library")), lower(std::string(system) + "\\opengl32.dll"));
     closeAndExpectZero(app, dialog);
     for (const char* name : names) {
         EXPECT_EQ(GetFileAttributesA((plantedFolder() + "\\" + name + ".dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
@@ -77,7 +70,7 @@ TEST(Safety, OpenGl32OptionUsesTheNamedLibrary) {
     HWND dialog = app.waitForDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(windowText(GetDlgItem(dialog, kInfoTextId)), "Vendor: Double Vendor\nRenderer: Double Renderer\nVersion: 1.1 Double");
-    EXPECT_EQ(lower(reportLine(copiedReport(dialog), "OpenGL library")), lower(doublePath()));
+    EXPECT_EQ(lower(labelled(copiedReport(dialog), "OpenGL library")), lower(doublePath()));
     closeAndExpectZero(app, dialog);
 }
 

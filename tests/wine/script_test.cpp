@@ -1,14 +1,17 @@
-// The report from a script: --report and --json write what Copy report puts on
-// the clipboard, with no window and no box, and exit codes a script can test.
+// The report from a script: --report, --json and --require write what Copy
+// report puts on the clipboard, with no window and no box, and exit codes a
+// script can test; every failure says where and why.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "harness.h"
 #include "own_context.h"
+#include "schema.h"
 
 using namespace harness;
 
@@ -19,48 +22,75 @@ struct Outcome {
     DWORD milliseconds = 0;
     int mostVisible = 0;  // windows of the process seen visible at once, at any time
     std::string output;   // what it wrote to standard output
+    std::string errors;   // and to standard error
 };
 
-// Runs the program with these arguments and no standard handles, or with its
-// standard output on a pipe, watching its windows until it ends.
-Outcome runScript(const std::string& arguments, const Env& env = {}, bool pipeOutput = false) {
-    Outcome run;
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    if (pipeOutput) CreatePipe(&readEnd, &writeEnd, &inheritable, 1 << 20);
-    App app;
-    const DWORD start = GetTickCount();
-    if (!app.startWithHandles(programPath(), env, arguments, writeEnd, nullptr)) return run;
-    if (writeEnd != nullptr) CloseHandle(writeEnd);
-    while (WaitForSingleObject(app.process(), 5) == WAIT_TIMEOUT && GetTickCount() - start < 20000) {
-        run.mostVisible = std::max(run.mostVisible, visibleWindows(app.pid()));
-        DWORD available = 0;
-        if (readEnd != nullptr && PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-            std::string chunk(available, '\0');
-            DWORD got = 0;
-            ReadFile(readEnd, &chunk[0], available, &got, nullptr);
-            run.output.append(chunk, 0, got);
-        }
-    }
-    run.milliseconds = GetTickCount() - start;
-    app.waitForExit(5000, &run.code);
-    if (readEnd != nullptr) {
+struct RunHow {
+    Env env;
+    bool pipeOutput = false;  // else no standard output at all
+    bool pipeErrors = true;
+    DWORD flags = 0;          // CREATE_SUSPENDED: `beforeResume` runs first
+    const char* folder = nullptr;
+    void (*beforeResume)(DWORD pid) = nullptr;
+};
+
+void drain(HANDLE pipe, std::string* into, bool wait) {
+    DWORD available = 0;
+    while (pipe != nullptr && (wait || (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0))) {
         char buffer[65536];
         DWORD got = 0;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) run.output.append(buffer, got);
-        CloseHandle(readEnd);
+        if (!ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
+        into->append(buffer, got);
+        if (!wait) break;
+    }
+}
+
+// Runs the program, watching its windows until it ends.
+Outcome runScript(const std::string& arguments, const RunHow& how = RunHow()) {
+    Outcome run;
+    HANDLE pipes[2][2] = {{nullptr, nullptr}, {nullptr, nullptr}};  // output, errors: read and write ends
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    if (how.pipeOutput) CreatePipe(&pipes[0][0], &pipes[0][1], &inheritable, 1 << 20);
+    if (how.pipeErrors) CreatePipe(&pipes[1][0], &pipes[1][1], &inheritable, 1 << 16);
+    App app;
+    const DWORD start = GetTickCount();
+    const bool started = app.startWithHandles(programPath(), how.env, arguments, pipes[0][1], pipes[1][1], how.flags, how.folder);
+    for (auto& p : pipes) {
+        if (p[1] != nullptr) CloseHandle(p[1]);
+    }
+    if (started && how.beforeResume != nullptr) how.beforeResume(app.pid());
+    if (started && (how.flags & CREATE_SUSPENDED) != 0) app.resume();
+    while (started && WaitForSingleObject(app.process(), 5) == WAIT_TIMEOUT && GetTickCount() - start < 20000) {
+        run.mostVisible = std::max(run.mostVisible, visibleWindows(app.pid()));
+        drain(pipes[0][0], &run.output, false);
+        drain(pipes[1][0], &run.errors, false);
+    }
+    run.milliseconds = GetTickCount() - start;
+    if (started) app.waitForExit(5000, &run.code);
+    drain(pipes[0][0], &run.output, true);
+    drain(pipes[1][0], &run.errors, true);
+    for (auto& p : pipes) {
+        if (p[0] != nullptr) CloseHandle(p[0]);
     }
     return run;
 }
 
-std::string readAll(const std::string& dosFile) {
-    std::ifstream in(dosFile, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+RunHow pipingOutput() {
+    RunHow how;
+    how.pipeOutput = true;
+    return how;
 }
 
-bool exists(const std::string& dosPath) { return GetFileAttributesA(dosPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
+RunHow withEnv(const Env& env) {
+    RunHow how;
+    how.env = env;
+    return how;
+}
+
+void writeFile(const std::string& dosFile, const std::string& bytes) {
+    std::ofstream out(dosFile, std::ios::binary);
+    out << bytes;
+}
 
 // The report and the list's rows as the dialog shows them, copied with its command.
 struct Copied {
@@ -84,6 +114,19 @@ Copied copiedFromTheDialog() {
     return copied;
 }
 
+std::vector<std::string> names(std::vector<std::string> pieces) {
+    std::vector<std::string> out;
+    for (const std::string& p : pieces) {
+        if (!p.empty() && std::find(out.begin(), out.end(), p) == out.end()) out.push_back(p);
+    }
+    return out;
+}
+
+nlohmann::json parsedJson(const std::string& dosFile) {
+    EXPECT_EQ(schemaErrors(dosFile), "");
+    return nlohmann::json::parse(readAll(dosFile));  // throws, and fails the test, if invalid
+}
+
 }  // namespace
 
 TEST(Script, ReportAndJsonAreTheDialogsFactsWithNoWindow) {
@@ -96,9 +139,13 @@ TEST(Script, ReportAndJsonAreTheDialogsFactsWithNoWindow) {
     EXPECT_EQ(toFile.mostVisible, 0) << "a window of the program became visible";
     EXPECT_TRUE(readAll(file) == copied.report) << readAll(file).substr(0, 200);
     std::printf("--report FILE: %lu ms from start to exit\n", toFile.milliseconds);
+    // Written again: the second run replaces the first's file.
+    writeFile(file, "an older report");
+    EXPECT_EQ(runScript("--report \"" + file + "\"").code, 0u);
+    EXPECT_TRUE(readAll(file) == copied.report) << "a second write did not replace the file";
     DeleteFileA(file.c_str());
 
-    const Outcome toPipe = runScript("--report -", {}, true);
+    const Outcome toPipe = runScript("--report -", pipingOutput());
     EXPECT_EQ(toPipe.code, 0u);
     EXPECT_EQ(toPipe.mostVisible, 0);
     EXPECT_TRUE(toPipe.output == copied.report) << toPipe.output.substr(0, 200);
@@ -107,36 +154,99 @@ TEST(Script, ReportAndJsonAreTheDialogsFactsWithNoWindow) {
     const Outcome asJson = runScript("--json " + json);
     EXPECT_EQ(asJson.code, 0u);
     EXPECT_EQ(asJson.mostVisible, 0);
-    const nlohmann::json parsed = nlohmann::json::parse(readAll(json));  // throws, and fails the test, if invalid
+    const nlohmann::json parsed = parsedJson(json);
     DeleteFileA(json.c_str());
     const OwnContext own;
     ASSERT_TRUE(own.ok);
     EXPECT_EQ(parsed["opengl"]["vendor"], own.vendor);
     EXPECT_EQ(parsed["opengl"]["renderer"], own.renderer);
     EXPECT_EQ(parsed["opengl"]["version"], own.version);
-    std::vector<std::string> names = copied.rows;
-    names.erase(std::remove(names.begin(), names.end(), std::string()), names.end());
-    EXPECT_EQ(parsed["opengl"]["extensions"].get<std::vector<std::string>>(), names);
+    // Names, not rows: each part's in its own order, the list's without its empty rows.
+    EXPECT_EQ(parsed["opengl"]["gl_extensions"].get<std::vector<std::string>>(), names(own.glPieces));
+    EXPECT_EQ(parsed["opengl"]["wgl_extensions"].get<std::vector<std::string>>(), names(own.wglPieces));
+    std::vector<std::string> rows = copied.rows;
+    rows.erase(std::remove(rows.begin(), rows.end(), std::string()), rows.end());
+    EXPECT_EQ(parsed["opengl"]["extensions"].get<std::vector<std::string>>(), rows);
+    EXPECT_EQ(labelled(copied.report, "Extensions"), std::to_string(rows.size()) + " (" +
+                                                         std::to_string(names(own.glPieces).size()) + " from OpenGL, " +
+                                                         std::to_string(names(own.wglPieces).size()) + " from WGL)");
     EXPECT_EQ(parsed["opengl"]["limits"]["max_texture_size"], own.maxTextureSize);
     EXPECT_EQ(parsed["program"]["version"], "1.0.0.11");
     EXPECT_EQ(parsed["drivers"][0]["name"], "Software (MICROSOFT)");
 }
 
-// Whatever fails, no box waits for a person, and the exit code says what.
-TEST(Script, FailuresEndAtOnceWithTheirExitCodes) {
-    const Env failing = {{"GLDOUBLE_CREATE", "fail"}};
+// The forms a script's author writes are read, whatever their case; a device
+// is written directly, and a long path too.
+TEST(Script, EveryFormOfAnOptionIsRead) {
+    const std::string json = dosPath(unixTempPath("eq.json"));
+    const std::string report = dosPath(unixTempPath("slash.txt"));
+    const std::string longRoot = unixTempPath("long");
+    const std::string longFolder = longRoot + "/" + std::string(90, 'a') + "/" + std::string(90, 'b') + "/" + std::string(90, 'c');
+    runUnix("mkdir -p '" + longFolder + "'");
+    const std::string longFile = dosPath(longFolder) + "\\report.txt";
+    ASSERT_GT(longFile.size(), 300u);
+    struct Case {
+        std::string arguments;
+        std::string written;  // the file it writes; empty: standard output
+    };
+    const Case cases[] = {
+        {"--json=" + json, json},
+        {"--REPORT -", ""},
+        {"/Report \"" + report + "\"", report},
+        {"--report \"" + longFile + "\"", longFile},
+        {"--report NUL", ""},
+        {"/json:nul.txt", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const Outcome run = runScript(c.arguments, pipingOutput());
+        EXPECT_EQ(run.code, 0u) << run.errors;
+        EXPECT_EQ(run.mostVisible, 0);
+        EXPECT_EQ(run.errors, "");
+        const std::string got = c.written.empty() ? run.output : readAll(c.written);
+        if (c.arguments.find("NUL") != std::string::npos || c.arguments.find("nul") != std::string::npos) {
+            EXPECT_EQ(got, "");  // kept nowhere
+        } else {
+            EXPECT_EQ(got.rfind(c.arguments.find("json") != std::string::npos ? "{\"schema_version\":1," : "Program: ", 0), 0u)
+                << got.substr(0, 100);
+        }
+    }
+    EXPECT_EQ(schemaErrors(json), "");
+    const Outcome misspelt = runScript("--reprot x");
+    EXPECT_EQ(misspelt.code, 2u);
+    EXPECT_EQ(misspelt.mostVisible, 0);
+    EXPECT_EQ(misspelt.errors, "Unknown option --reprot; did you mean --report?\r\n");
+    runUnix("rm -rf '" + longRoot + "' '" + unixPath(json) + "' '" + unixPath(report) + "'");
+}
+
+namespace {
+
+std::string holdFolder;  // where `plantBeside` works, for the run it is handed to
+
+// A file of the name the run's temporary file would first take, and another
+// one: neither is the run's to overwrite or delete.
+void plantBeside(DWORD pid) {
+    writeFile(holdFolder + "\\report.txt.tmp" + std::to_string(pid), "a user's file");
+    writeFile(holdFolder + "\\notes.txt", "a user's notes");
+}
+
+}  // namespace
+
+// Whatever fails, no box waits for a person; the exit code says what, and
+// standard error says where and why. What was there before is kept.
+TEST(Script, FailuresSayWhereAndWhyAndKeepWhatWasThere) {
     const std::string file = dosPath(unixTempPath("failed.txt"));
-    const Outcome noContext = runScript(withDouble() + " --report " + file, failing);
+    const Outcome noContext = runScript(withDouble() + " --report " + file, withEnv({{"GLDOUBLE_CREATE", "fail"}}));
     EXPECT_EQ(noContext.code, 1u);
     EXPECT_LT(noContext.milliseconds, 10000u);
     EXPECT_EQ(noContext.mostVisible, 0) << "a box or window appeared";
+    EXPECT_EQ(noContext.errors, "OpenGL Error : Initialization Failed\r\n");
     const std::string report = readAll(file);
     EXPECT_NE(report.find("\r\nOpenGL Error : Initialization Failed\r\n"), std::string::npos) << report.substr(0, 300);
     EXPECT_NE(report.find("\r\nDrivers (* selected):\r\n"), std::string::npos);
     DeleteFileA(file.c_str());
 
-    // A file that cannot be written leaves nothing behind: not in a folder
-    // that does not exist, nor beside a folder of the file's name.
+    // A missing folder, and a folder of the file's name: nothing is left behind.
     const std::string missingFolder = dosPath(unixTempPath("no-such-folder"));
     const std::string folder = dosPath(unixTempPath("a-folder"));
     CreateDirectoryA(folder.c_str(), nullptr);
@@ -145,19 +255,188 @@ TEST(Script, FailuresEndAtOnceWithTheirExitCodes) {
         const Outcome unwritable = runScript("--report \"" + target + "\"");
         EXPECT_EQ(unwritable.code, 3u);
         EXPECT_EQ(unwritable.mostVisible, 0);
+        EXPECT_EQ(unwritable.errors.rfind("The report could not be written: " + target + ": ", 0), 0u) << unwritable.errors;
+        EXPECT_NE(unwritable.errors.find(" (error "), std::string::npos);
     }
+    EXPECT_NE(runScript("--report \"" + missingFolder + "\\report.txt\"").errors.find("(error 3)"), std::string::npos);
     EXPECT_FALSE(exists(missingFolder));
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    int besideIt = 0;
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) ++besideIt;
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    EXPECT_EQ(besideIt, 1) << "something was left beside " << folder;
     RemoveDirectoryA(folder.c_str());
 
-    for (const char* bad : {"--report a.txt --report b.txt", "--json --report", "--report --opengl32"}) {
+    // A file that cannot be replaced (held open by another program without
+    // sharing, or read-only) keeps its content, and so does every other file
+    // beside it, the one named as the temporary file would be too.
+    holdFolder = dosPath(unixTempPath("kept"));
+    CreateDirectoryA(holdFolder.c_str(), nullptr);
+    const std::string target = holdFolder + "\\report.txt";
+    RunHow beside;
+    beside.flags = CREATE_SUSPENDED;
+    beside.beforeResume = plantBeside;
+    for (const char* how : {"held open", "read-only", "replaced"}) {
+        SCOPED_TRACE(how);
+        writeFile(target, "the old report");
+        HANDLE held = std::string(how) == "held open"
+                          ? CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                          : INVALID_HANDLE_VALUE;
+        if (std::string(how) == "read-only") SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+        const Outcome run = runScript("--report " + target, beside);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        WIN32_FIND_DATAA found;
+        std::set<std::string> files;
+        HANDLE search = FindFirstFileA((holdFolder + "\\*").c_str(), &found);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+            if (found.cFileName[0] == '.') continue;
+            files.insert(found.cFileName);
+            const std::string content = readAll(holdFolder + "\\" + found.cFileName);
+            if (std::string(found.cFileName) != "report.txt") {
+                EXPECT_TRUE(content == "a user's file" || content == "a user's notes") << found.cFileName << ": " << content;
+            }
+            if (std::string(found.cFileName).find(".tmp") != std::string::npos) DeleteFileA((holdFolder + "\\" + found.cFileName).c_str());
+        }
+        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        EXPECT_EQ(files.size(), 3u) << "a file was left behind, or one was deleted";
+        if (std::string(how) == "replaced") {
+            EXPECT_EQ(run.code, 0u) << run.errors;
+            EXPECT_EQ(readAll(target).rfind("Program: ", 0), 0u);
+        } else {
+            EXPECT_EQ(run.code, 3u);
+            EXPECT_EQ(readAll(target), "the old report");
+            EXPECT_EQ(run.errors.rfind("The report could not be written: " + target + ": ", 0), 0u) << run.errors;
+        }
+    }
+    runUnix("rm -rf '" + unixPath(holdFolder) + "'");
+
+    // An option is never another one's value; a bad line writes nothing.
+    const std::string notWritten = dosPath(unixTempPath("o.txt"));
+    for (const std::string& bad : std::vector<std::string>{"--report a.txt --report b.txt", "--json --report", "--report --opengl32",
+                                   "--opengl32 --report " + notWritten, "--opengl32 --json " + notWritten}) {
         const Outcome badLine = runScript(bad);
         EXPECT_EQ(badLine.code, 2u) << bad;
         EXPECT_EQ(badLine.mostVisible, 0) << bad;
+        EXPECT_NE(badLine.errors, "") << bad;
+    }
+    EXPECT_FALSE(exists(notWritten));
+
+    // A library that cannot be used says why, with the path where the system's words have it.
+    const std::string notADll = dosPath(unixTempPath("opengl32.dll"));
+    writeFile(notADll, "not a DLL");
+    const Outcome badExe = runScript("--opengl32 " + notADll + " --report NUL");
+    EXPECT_EQ(badExe.code, 1u);
+    EXPECT_EQ(badExe.errors.rfind("The OpenGL library could not be used: " + notADll + " (not loaded: ", 0), 0u) << badExe.errors;
+    EXPECT_NE(badExe.errors.find("(error 193))"), std::string::npos) << badExe.errors;
+    EXPECT_EQ(badExe.errors.find("%1"), std::string::npos) << badExe.errors;
+    EXPECT_NE(badExe.errors.find(notADll, 40), std::string::npos) << "the system's words do not name the path";
+    DeleteFileA(notADll.c_str());
+}
+
+// --require answers with its exit code and one line, and never shows a window.
+TEST(Script, RequirementsAnswerWithTheirExitCode) {
+    const std::string noAttribs = " " + withDouble();
+    const Env oldDouble = {{"GLDOUBLE_CREATE_ATTRIBS", "missing"}};
+    struct Case {
+        std::string arguments;
+        Env env;
+        DWORD code;
+        std::string line;  // how standard output begins
+    };
+    const Case cases[] = {
+        {"--require 3.3", {}, 0, "OpenGL requirements met: 4.5 (Compatibility Profile) Mesa"},
+        {"/REQUIRE=3.3core", {}, 0, "OpenGL requirements met: "},
+        {"--require 9.9 --require-extension GL_NO_such", {}, 4,
+         "OpenGL requirements not met: missing OpenGL 9.9, GL_NO_such. OpenGL 4.5 in software (llvmpipe)"},
+        {"--require 2.0" + noAttribs, oldDouble, 4, "OpenGL requirements not met: missing OpenGL 2.0. "},
+        {"--require 1.1" + noAttribs, oldDouble, 0, "OpenGL requirements met: 1.1 Double"},
+        {"--require 3.2core" + noAttribs, oldDouble, 4, "OpenGL requirements not met: missing OpenGL 3.2 core profile. "},
+        {"--require x.y", {}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        RunHow how = pipingOutput();
+        how.env = c.env;
+        const Outcome run = runScript(c.arguments, how);
+        EXPECT_EQ(run.code, c.code) << run.errors;
+        EXPECT_EQ(run.mostVisible, 0);
+        EXPECT_EQ(run.output.rfind(c.line, 0), 0u) << run.output;
+        EXPECT_EQ(run.output.find("\r\n"), run.output.empty() ? std::string::npos : run.output.size() - 2) << "not one line";
+    }
+    const std::string json = dosPath(unixTempPath("required.json"));
+    EXPECT_EQ(runScript("--json " + json + " --require 4.5core --require-extension WGL_NO_such").code, 4u);
+    const nlohmann::json parsed = parsedJson(json);
+    EXPECT_EQ(parsed["requirements"]["missing"], nlohmann::json::array({"WGL_NO_such"}));
+    EXPECT_TRUE(parsed["requirements"]["required"]["core_profile"].get<bool>());
+    DeleteFileA(json.c_str());
+}
+
+// Text the system gives as UTF-16 reaches the JSON unchanged, 8-bit text is
+// converted from the code page, numbers stay whole; the 8-bit report never
+// shows a look-alike for a character its code page lacks.
+TEST(Script, NonAsciiAndLargeNumbersReachTheJsonUnchanged) {
+    const std::string parent = dosPath(unixTempPath("unicode"));
+    const std::wstring folder = widen(parent) + L"\\\x03A9mega";
+    ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    for (const wchar_t* dll : {L"opengl32.dll", L"doublehelp.dll"}) {
+        ASSERT_TRUE(CopyFileW((widen(binDir()) + L"\\double\\" + dll).c_str(), (folder + L"\\" + dll).c_str(), FALSE));
+    }
+    const std::wstring library = folder + L"\\opengl32.dll";
+    const std::string json = dosPath(unixTempPath("unicode.json"));
+    const std::string text = dosPath(unixTempPath("unicode.txt"));
+    const std::string pilote = "Pilote \xe9t\xe9";  // in the system's code page
+    ScopedRegValue driver(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\OpenGLdrivers", pilote, "p.dll");
+    const Env env = {{"GLDOUBLE_EXTENSIONS", "GL_NVX_gpu_memory_info"},
+                     {"GLDOUBLE_INTEGERS", "0x9047=8388608,0x9048=25165824,0x9049=1048576"}};
+    for (const std::string& out : {"--json " + json, "--report " + text}) {
+        App app;
+        ASSERT_TRUE(app.startWide(programPath(), env, L"--opengl32 \"" + library + L"\" " + widen(out), nullptr, nullptr));
+        DWORD code = 1000;
+        ASSERT_TRUE(app.waitForExit(20000, &code));
+        EXPECT_EQ(code, 0u) << out;
+    }
+    const nlohmann::json parsed = parsedJson(json);
+    EXPECT_EQ(parsed["opengl"]["library"], utf8(library));
+    EXPECT_EQ(parsed["drivers"][1]["name"], "Pilote \xc3\xa9t\xc3\xa9");
+    EXPECT_EQ(parsed["opengl"]["video_memory"]["dedicated_kib"], 8388608);
+    EXPECT_NE(readAll(json).find("\"total_available_kib\":25165824,"), std::string::npos);
+    const std::string library8 = labelled(readAll(text), "OpenGL library");
+    EXPECT_NE(library8.find("\\?mega\\opengl32.dll"), std::string::npos) << library8;
+    EXPECT_NE(labelled(readAll(text), "Video memory").find("dedicated 8192 MiB, total available 24576 MiB"), std::string::npos);
+    runUnix("rm -rf '" + unixPath(parent) + "' '" + unixPath(json) + "' '" + unixPath(text) + "'");
+}
+
+// In a real console, as cmd gives one: the program finds it with or without
+// the console's handles, and writes Unicode to it.
+TEST(Script, AConsoleShowsTheReport) {
+    const std::string shown = dosPath(unixTempPath("console.txt"));
+    for (const char* handles : {"none", "inherit"}) {
+        for (const char* mode : {"--report", "--json"}) {
+            SCOPED_TRACE(std::string(handles) + " " + mode);
+            App host;
+            ASSERT_TRUE(host.start(binDir() + "\\console_host.exe", {{"GLDOUBLE_VENDOR", "Pilote \xe9t\xe9"}},
+                                   "\"" + shown + "\" " + handles + " \"" + programPath() + "\" " + withDouble() + " " + mode,
+                                   CREATE_NEW_CONSOLE));
+            DWORD code = 1000;
+            ASSERT_TRUE(host.waitForExit(30000, &code));
+            EXPECT_EQ(code, 0u);
+            const std::string console = readAll(shown);  // UTF-8
+            const std::string expected = std::string(mode) == "--json" ? "\"vendor\":\"Pilote \xc3\xa9t\xc3\xa9\""
+                                                                       : "\nVendor: Pilote \xc3\xa9t\xc3\xa9\n";
+            EXPECT_NE(console.find(expected), std::string::npos) << console.substr(0, 400);
+        }
+    }
+    DeleteFileA(shown.c_str());
+}
+
+// With a script option and nowhere to print the usage, help ends at once and
+// quietly: 0, or 2 when the line is bad as well.
+TEST(Script, HelpWithNowhereToGoEndsQuietly) {
+    for (const char* line : {"--report - --help", "--json x /?", "--help --report --reprot"}) {
+        SCOPED_TRACE(line);
+        RunHow detached;
+        detached.pipeErrors = false;
+        detached.flags = DETACHED_PROCESS;
+        const Outcome run = runScript(line, detached);
+        EXPECT_EQ(run.code, std::string(line).find("reprot") != std::string::npos ? 2u : 0u);
+        EXPECT_LT(run.milliseconds, 5000u);
+        EXPECT_EQ(run.mostVisible, 0);
     }
 }
