@@ -263,7 +263,10 @@ TEST(Dialog, CarriesItsManifest) {
     const std::string text(static_cast<const char*>(LockResource(LoadResource(program, found))),
                            SizeofResource(program, found));
     FreeLibrary(program);
-    EXPECT_NE(text.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
+    // Windows refuses to start an unsigned program that asks for uiAccess.
+    EXPECT_NE(text.find("<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>"), std::string::npos);
+    EXPECT_EQ(text.find("uiAccess=\"true\""), std::string::npos);
+    EXPECT_NE(text.find("SMI/2016/WindowsSettings\">true</longPathAware>"), std::string::npos);
     EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
     // Wine draws every program at the system DPI, aware or not: only the text tells.
     EXPECT_NE(text.find("WindowsSettings\">true</dpiAware>"), std::string::npos);

@@ -1,8 +1,10 @@
 // Renderer information on the real program: against the test's own OpenGL
 // context on Mesa, and with the double scripting the strings.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <functional>
 #include <set>
@@ -10,6 +12,7 @@
 #include "harness.h"
 #include "running_dialog.h"
 #include "own_context.h"
+#include "schema.h"
 
 using namespace harness;
 
@@ -326,4 +329,154 @@ TEST(Info, ReportsWhatAScriptedImplementationGives) {
             EXPECT_EQ(l.first == "OpenGL driver" ? lowered(got) : got, l.second) << report.substr(0, 300);
         }
     }
+}
+
+namespace {
+
+// The report and the JSON of a script run on these arguments.
+struct Written {
+    std::string report;
+    nlohmann::json json;
+};
+
+Written writtenBy(const std::string& arguments, const Env& env = {}) {
+    Written w;
+    const std::string text = dosPath(unixTempPath("diagnosis.txt"));
+    const std::string json = dosPath(unixTempPath("diagnosis.json"));
+    for (const std::string& out : {"--report " + text, "--json " + json}) {
+        App app;
+        EXPECT_TRUE(app.startWithHandles(programPath(), env, arguments + " " + out, nullptr, nullptr));
+        DWORD code = 1000;
+        EXPECT_TRUE(app.waitForExit(20000, &code));
+        EXPECT_EQ(code, 0u) << out;
+    }
+    w.report = readAll(text);
+    EXPECT_EQ(schemaErrors(json), "");
+    w.json = nlohmann::json::parse(readAll(json));
+    DeleteFileA(text.c_str());
+    DeleteFileA(json.c_str());
+    return w;
+}
+
+std::string wineVersion() {
+    using Version = const char*(CDECL*)();
+    const auto version = reinterpret_cast<Version>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+    return version != nullptr ? version() : "<not Wine>";
+}
+
+}  // namespace
+
+// The first answers a support desk wants, as the system itself gives them:
+// software or not, under what, on which adapters with which drivers.
+TEST(Info, TheReportSaysWhatIsWrong) {
+    std::vector<DISPLAY_DEVICEA> adapters;
+    DISPLAY_DEVICEA device = {};
+    device.cb = sizeof device;
+    for (DWORD i = 0; EnumDisplayDevicesA(nullptr, i, &device, 0); ++i, device = {}, device.cb = sizeof device) {
+        if (std::none_of(adapters.begin(), adapters.end(),
+                         [&](const DISPLAY_DEVICEA& a) { return std::string(a.DeviceKey) == device.DeviceKey; })) {
+            adapters.push_back(device);
+        }
+    }
+    ASSERT_FALSE(adapters.empty());
+    // The values a display driver leaves under its adapter's key.
+    const std::string key = std::string(adapters[0].DeviceKey).substr(std::strlen("\\Registry\\Machine\\"));
+    ScopedRegValue provider(HKEY_LOCAL_MACHINE, key, "ProviderName", "Double Graphics Inc.");
+    ScopedRegValue version(HKEY_LOCAL_MACHINE, key, "DriverVersion", "31.0.15.5123");
+    ScopedRegValue icd(HKEY_LOCAL_MACHINE, key, "OpenGLDriverName", "doubleicd64.dll");
+
+    const Written mesa = writtenBy("");
+    const std::string wine = wineVersion();
+    EXPECT_EQ(labelled(mesa.report, "Summary"), "OpenGL 4.5 in software (llvmpipe), under Wine " + wine + ".");
+    EXPECT_EQ(labelled(mesa.report, "Implementation").rfind("software (llvmpipe is a software rasteriser", 0), 0u)
+        << labelled(mesa.report, "Implementation");
+    EXPECT_EQ(labelled(mesa.report, "Session").rfind("local, no virtual machine recognised, Wine " + wine + " on ", 0), 0u);
+    EXPECT_EQ(mesa.json["summary"]["verdict"], "software");
+    EXPECT_EQ(mesa.json["opengl"]["implementation"], "software");
+    EXPECT_EQ(mesa.json["session"]["wine"]["version"], wine);
+    EXPECT_FALSE(mesa.json["session"]["remote"].get<bool>());
+    ASSERT_EQ(mesa.json["adapters"].size(), adapters.size());
+    for (size_t i = 0; i < adapters.size(); ++i) {
+        const bool primary = (adapters[i].StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0;
+        EXPECT_EQ(mesa.json["adapters"][i]["name"], adapters[i].DeviceString);
+        EXPECT_EQ(mesa.json["adapters"][i]["primary"].get<bool>(), primary);
+        EXPECT_NE(mesa.report.find("\r\n  " + std::string(adapters[i].DeviceString) + (primary ? ": primary, " : ": ")),
+                  std::string::npos);
+    }
+    EXPECT_EQ(mesa.json["adapters"][0]["provider"], "Double Graphics Inc.");
+    EXPECT_EQ(mesa.json["adapters"][0]["driver_version"], "31.0.15.5123");
+    EXPECT_EQ(mesa.json["adapters"][0]["opengl_driver"], "doubleicd64.dll");
+    EXPECT_NE(mesa.report.find("; provider Double Graphics Inc., version 31.0.15.5123, "), std::string::npos);
+    EXPECT_NE(mesa.report.find("; OpenGLDriverName doubleicd64.dll"), std::string::npos);
+
+    // Windows' own software OpenGL, as the double plays it.
+    const Written generic = writtenBy(withDouble(), {{"GLDOUBLE_VENDOR", "Microsoft Corporation"},
+                                                     {"GLDOUBLE_RENDERER", "GDI Generic"},
+                                                     {"GLDOUBLE_VERSION", "1.1.0"}});
+    EXPECT_EQ(labelled(generic.report, "Summary"),
+              "Only Windows' built-in OpenGL 1.1, in software: no graphics driver provides OpenGL here. This runs under Wine " +
+                  wine + ".");
+    EXPECT_EQ(generic.json["summary"]["verdict"], "generic");
+    EXPECT_FALSE(generic.json["session"]["remote"].get<bool>());
+}
+
+namespace {
+
+// The Save dialog of the program, once it shows.
+HWND waitForSaveDialog(DWORD pid) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50)) {
+        HWND found = findTopWindow(pid, "Save report");
+        if (found != nullptr && IsWindowVisible(found)) return found;
+    }
+    return nullptr;
+}
+
+// Types a name into the Save dialog and presses its Save button.
+void saveAs(HWND save, const std::string& path) {
+    HWND name = GetDlgItem(save, 0x47C);  // the explorer dialog's file name box
+    if (name == nullptr) name = GetDlgItem(save, 0x480);
+    ASSERT_NE(name, nullptr);
+    const std::wstring wide = widen(path);
+    send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    PostMessageW(save, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace
+
+// Ctrl+S and the menu's second item save what Copy report copies; a folder
+// that is not there gives a box that says so, and nothing is left behind.
+TEST_F(Report, SavedAsTheCopyIs) {
+    const DWORD sequence = GetClipboardSequenceNumber();
+    PostMessageW(dialog_, WM_COMMAND, 40001, 0);
+    const std::string copied = clipboardChangedSince(sequence);
+    const std::string file = dosPath(unixTempPath("saved.txt"));
+
+    ASSERT_TRUE(inFront_);
+    press({VK_CONTROL, 'S'});
+    HWND save = waitForSaveDialog(app_.pid());
+    ASSERT_NE(save, nullptr) << "Ctrl+S opened no Save dialog";
+    saveAs(save, file);
+    for (DWORD start = GetTickCount(); !exists(file) && GetTickCount() - start < 10000;) Sleep(50);
+    EXPECT_TRUE(readAll(file) == copied) << readAll(file).substr(0, 200);
+    DeleteFileA(file.c_str());
+
+    const std::string missing = dosPath(unixTempPath("no-such-folder"));
+    press({VK_SHIFT, VK_F10});
+    ASSERT_NE(waitForPopupMenu(), nullptr);
+    press({VK_DOWN});
+    press({VK_DOWN});
+    press({VK_RETURN});
+    save = waitForSaveDialog(app_.pid());
+    ASSERT_NE(save, nullptr) << "the menu's Save report opened no Save dialog";
+    saveAs(save, missing + "\\saved.txt");
+    HWND box = app_.waitForWindow("Report not saved", 10000);
+    ASSERT_NE(box, nullptr);
+    const std::string said = boxText(box);
+    EXPECT_NE(said.find(missing + "\\saved.txt: "), std::string::npos) << said;
+    EXPECT_NE(said.find("(error 3)"), std::string::npos) << said;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(exists(missing));
+    // The dialog carries on.
+    EXPECT_NE(send(dialog_, WM_GETTEXTLENGTH), 0);
 }
