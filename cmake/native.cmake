@@ -82,6 +82,11 @@ if(GRI_CROSS)
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_BINARY_DIR}/program-${arch}/bin/gl-renderer-info.exe)
     endforeach()
     add_test(NAME scripts.wine_arch COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-wine-arch.sh)
+    # The import check fails where it must: on a forbidden DLL and function.
+    add_test(NAME scripts.check_imports
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-check-imports.sh
+              ${CMAKE_BINARY_DIR}/windows-i686/bin/forbidden_imports.exe
+              ${CMAKE_BINARY_DIR}/program-i686/bin/gl-renderer-info.exe)
     add_test(NAME program.reproducible
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-reproducible.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${CMAKE_BUILD_TYPE})
     set_tests_properties(program.reproducible PROPERTIES TIMEOUT 300)

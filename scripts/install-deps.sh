@@ -16,6 +16,12 @@ packages=(
   xvfb x11-utils imagemagick file python3 python3-jsonschema unzip
 )
 
+# The list, for the check that it still holds what the test bed loads.
+if [ "${1:-}" = --list ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
+
 # On a host that cannot execute 32-bit code, the i386 packages' own scripts
 # fail and leave them unpacked but not configured; only the 64-bit Wine path
 # runs there, so that is as installed as they can be.

@@ -12,6 +12,10 @@ foreach(arch ${GRI_WINDOWS_ARCHS})
       COMMAND ${GRI_WINE_EXEC} ${arch} ${bin}/wine_tests.exe --gtest_filter=${suite}.*:${suite}/*)
     list(APPEND tests wine.${arch}.${suite})
   endforeach()
+  # The install step still installs every library this Wine maps to draw.
+  add_test(NAME packages.wine.${arch}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-packages.py ${arch} ${bin}/gl-renderer-info.exe)
+  list(APPEND tests packages.wine.${arch})
   if(GRI_WITH_BENCH)
     add_test(NAME bench.wine.${arch} COMMAND ${GRI_WINE_EXEC} ${arch} ${bin}/bench.exe 1 20)
     list(APPEND tests bench.wine.${arch})
