@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the program again, for each architecture, from a copy of the sources
 # in another folder, and checks that the result is byte for byte the one in
-# the build folder. Prints each program's SHA-256, so that a user can compare
-# a copy they were given.
+# the build folder; then makes the release zip from each folder's programs and
+# checks that the two are the same, and that the SHA256SUMS inside hold.
+# Prints each program's SHA-256 and the zip's, so that a user can compare a
+# copy they were given. The build folder's zip stays in BUILD_DIR/dist.
 #   check-reproducible.sh SOURCE_DIR BUILD_DIR BUILD_TYPE
 set -euo pipefail
 src=$1
@@ -13,7 +15,7 @@ trap 'rm -rf "$work"' EXIT
 
 # Everything but build output and version control, in a folder of another name.
 mkdir -p "$work/elsewhere/sources"
-tar -C "$src" --exclude=./.git --exclude="./$(basename "$build")" --exclude='./build*' -cf - . |
+tar -C "$src" --exclude=./.git --exclude="./$(basename "$build")" --exclude='./build*' --exclude=./dist -cf - . |
   tar -C "$work/elsewhere/sources" -xf -
 
 status=0
@@ -35,4 +37,18 @@ for arch in i686 x86_64; do
     status=1
   fi
 done
+# The download, made in both places.
+first_zip=$("$src/scripts/release.sh" --from "$build" --to "$build/dist")
+second_zip=$("$work/elsewhere/sources/scripts/release.sh" --from "$work/elsewhere" --to "$work/elsewhere/dist")
+a=$(sha256sum <"$first_zip" | cut -d' ' -f1)
+b=$(sha256sum <"$second_zip" | cut -d' ' -f1)
+echo "zip     $a  $(basename "$first_zip") (build folder)"
+echo "zip     $b  $(basename "$second_zip") (made again elsewhere)"
+if [ "$a" != "$b" ]; then
+  echo "the two release zips differ" >&2
+  status=1
+fi
+mkdir "$work/unpacked"
+unzip -q "$first_zip" -d "$work/unpacked"
+(cd "$work/unpacked" && sha256sum -c SHA256SUMS) || status=1
 exit "$status"

@@ -14,9 +14,12 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j"$(nproc)"
 status=0
 GRI_WINE_ARCHS="$archs" "$root/scripts/with-wine.sh" ctest --test-dir "$build" --output-on-failure || status=$?
-echo "SHA-256 of the programs built (compare a copy you were given):"
+echo "SHA-256 of the programs built and of the release zip (compare a copy you were given):"
 for arch in i686 x86_64; do
   echo "  $(sha256sum <"$build/program-$arch/bin/gl-renderer-info.exe" | cut -d' ' -f1)  $arch  build/program-$arch/bin/gl-renderer-info.exe"
+done
+for zip in "$build"/dist/gl-renderer-info-*.zip; do
+  [ -f "$zip" ] && echo "  $(sha256sum <"$zip" | cut -d' ' -f1)  zip  build/dist/$(basename "$zip")"
 done
 gri_i686_notice
 exit "$status"
