@@ -97,13 +97,14 @@ while todo:
                 todo.append(found)
 
 paths = sorted(mapped)
+# One query for every path, and its /lib twin where /usr/lib is merged.
+variants = {v: path for path in paths for v in (path, re.sub(r"^/usr/lib/", "/lib/", path))}
+found = subprocess.run(["dpkg", "-S", *variants], capture_output=True, text=True).stdout
 owners = {}
-for path in paths:
-    for candidate in (path, re.sub(r"^/usr/lib/", "/lib/", path)):
-        result = subprocess.run(["dpkg", "-S", candidate], capture_output=True, text=True)
-        if result.returncode == 0:
-            owners[path] = result.stdout.rsplit(": ", 1)[0].split(", ")  # "a:i386, b:i386: /path"
-            break
+for line in found.splitlines():
+    names, _, where = line.rpartition(": ")  # "a:i386, b:i386: /path"
+    if where in variants:
+        owners[variants[where]] = names.split(", ")
 status = 0
 for path in paths:
     if path not in owners:

@@ -3,6 +3,9 @@
 #include "report/diagnosis.h"
 #include "report/report.h"
 
+#include <GL/gl.h>
+#include <GL/glext.h>
+
 TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     ReportFacts f;
     f.programName = "OpenGL Renderer infos";
@@ -164,6 +167,14 @@ TEST(Report, SaysWhatTheImplementationGaveAndNothingMore) {
 }
 
 TEST(Report, KnowsWhichLimitsAVersionOrExtensionProvides) {
+    // The table's enums are those of the published headers.
+    const unsigned enums[kLimitCount] = {GL_MAX_TEXTURE_SIZE, GL_MAX_3D_TEXTURE_SIZE, GL_MAX_CUBE_MAP_TEXTURE_SIZE,
+                                         GL_MAX_VIEWPORT_DIMS, GL_MAX_RENDERBUFFER_SIZE, GL_MAX_SAMPLES,
+                                         GL_MAX_TEXTURE_IMAGE_UNITS, GL_MAX_VERTEX_ATTRIBS, GL_MAX_TEXTURE_MAX_ANISOTROPY};
+    for (int i = 0; i < kLimitCount; ++i) EXPECT_EQ(kLimits[i].name, enums[i]) << kLimits[i].label;
+    EXPECT_FALSE(hasShadingLanguage(GlVersion{1, 5}));
+    EXPECT_TRUE(hasShadingLanguage(GlVersion{2, 0}));
+
     EXPECT_EQ(parseGlVersion("4.5 (Core Profile) Mesa 22.3.6").major, 4);
     EXPECT_EQ(parseGlVersion("4.5 (Core Profile) Mesa 22.3.6").minor, 5);
     EXPECT_EQ(parseGlVersion("1.1 Double").minor, 1);

@@ -317,6 +317,16 @@ TEST(Info, ReportsWhatAScriptedImplementationGives) {
           {"  Max samples", "not reported"},
           {"  Max anisotropy", "n/a"},
           {"OpenGL driver", "none: opengl32 serves the context itself"}}},
+        {"the shading language from OpenGL 2.0 on", {{"GLDOUBLE_VERSION", "2.0 Double"}}, {{"Shading language", "1.10 Double"}}},
+        // Each limit answered with a number of its own: a limit read with
+        // another's enum shows that one's, or the 0 of one never scripted.
+        {"every limit by its own enum",
+         {{"GLDOUBLE_VERSION", "4.6 Double"},
+          {"GLDOUBLE_INTEGERS", "0x0D33=1001,0x8073=1002,0x851C=1003,0x0D3A=1004/1005,0x84E8=1006,0x8D57=1007,"
+                                "0x8872=1008,0x8869=1009,0x84FF=1010"}},
+         {{"  Max texture size", "1001"}, {"  Max 3D texture size", "1002"}, {"  Max cube map texture size", "1003"},
+          {"  Max viewport dims", "1004 x 1005"}, {"  Max renderbuffer size", "1006"}, {"  Max samples", "1007"},
+          {"  Max texture image units", "1008"}, {"  Max vertex attribs", "1009"}, {"  Max anisotropy", "1010"}}},
         {"no strings at all",
          {{"GLDOUBLE_VERSION", "<null>"}, {"GLDOUBLE_VENDOR", "<null>"}, {"GLDOUBLE_RENDERER", "<null>"}},
          {{"Shading language", "not offered"}, {"Core profile", "not offered"}, {"  Max viewport dims", "0 x 0"}}},
