@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "report/requirements.h"
 #include "report/utf.h"
 
 const char kUsage[] =

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "report/requirements.h"
+#include "report/facts.h"
 
 // The arguments after the program's name, split as the C runtime splits a
 // Windows command line: blanks separate, double quotes group, backslashes

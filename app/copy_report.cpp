@@ -3,10 +3,9 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/current_report.h"
 #include "app/save_report.h"
-#include "report/collect.h"
 #include "report/output.h"
-#include "report/report.h"
 #include "res/resource.h"
 
 namespace {
@@ -92,11 +91,6 @@ void showCopyMenu(HWND dialog, LPARAM at) {
     DestroyMenu(menu);
     if (chosen == IDM_COPY_REPORT) copyReport();
     if (chosen == IDM_SAVE_REPORT) saveReport(dialog);
-}
-
-std::string currentReport() {
-    const ReportSources sources{g_mainDialog.extensionList, g_mainDialog.driverList, &g_driverTable, &g_surface};
-    return formatReport(collectFacts(sources));
 }
 
 bool copyReport() { return putOnClipboard(g_mainDialog.dialog, currentReport()); }

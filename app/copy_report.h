@@ -1,8 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
-
 // The report commands: "Copy report" (Ctrl+C / Ctrl+Insert anywhere in the
 // dialog) puts a plain-text report on the clipboard, "Save report..." (Ctrl+S)
 // writes it to a file; the dialog's context menu offers both.
@@ -15,9 +13,6 @@ void removeCopyShortcuts();
 
 // WM_CONTEXTMENU: `at` in screen coordinates, or -1, -1 from the keyboard.
 void showCopyMenu(HWND dialog, LPARAM at);
-
-// The report of the running dialog, collected now (UTF-8).
-std::string currentReport();
 
 // Collects the report and puts it on the clipboard. If the clipboard cannot
 // be opened or memory runs out, nothing changes and false is returned.

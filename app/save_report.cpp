@@ -7,28 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "app/copy_report.h"
+#include "app/current_report.h"
+#include "render/gl_library.h"
 #include "report/output.h"
 
 namespace {
 
-// A system DLL the program does not import, loaded from the system folder the
-// first time it is needed and kept for the rest of the run.
-HMODULE systemLibrary(const wchar_t* name) {
-    HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module == nullptr) {
-        // Systems without the search flags: the full path.
-        wchar_t folder[MAX_PATH];
-        const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-        if (n > 0 && n < MAX_PATH) module = LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
-    }
-    return module;
-}
-
+// A function of a system DLL the program does not import, loaded from the
+// system folder when first needed and kept for the rest of the run.
 template <typename Function>
-Function entry(const wchar_t* library, const char* name) {
+Function systemFunction(const wchar_t* library, const char* name) {
     static_assert(sizeof(Function) == sizeof(void (*)()), "a function pointer");
-    HMODULE module = systemLibrary(library);
+    HMODULE module = loadFromSystemFolder(library);
     return module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
                              : nullptr;
 }
@@ -36,7 +26,7 @@ Function entry(const wchar_t* library, const char* name) {
 // The user's Documents folder, or empty where the system does not say.
 std::wstring documentsFolder() {
     using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
-    const auto getFolderPath = entry<GetFolderPath>(L"shell32.dll", "SHGetFolderPathW");
+    const auto getFolderPath = systemFunction<GetFolderPath>(L"shell32.dll", "SHGetFolderPathW");
     wchar_t path[MAX_PATH] = {};
     if (getFolderPath == nullptr || getFolderPath(nullptr, CSIDL_PERSONAL, nullptr, 0, path) != S_OK) return std::wstring();
     return path;
@@ -46,7 +36,7 @@ std::wstring documentsFolder() {
 
 void saveReport(HWND dialog) {
     using GetSaveFileName = BOOL(WINAPI*)(OPENFILENAMEW*);
-    const auto getSaveFileName = entry<GetSaveFileName>(L"comdlg32.dll", "GetSaveFileNameW");
+    const auto getSaveFileName = systemFunction<GetSaveFileName>(L"comdlg32.dll", "GetSaveFileNameW");
     if (getSaveFileName == nullptr) {
         MessageBoxW(dialog, L"The system's Save dialog is not available.", L"Report not saved", MB_OK | MB_ICONERROR);
         return;

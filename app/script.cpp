@@ -5,6 +5,7 @@
 #include "report/collect.h"
 #include "report/json.h"
 #include "report/report.h"
+#include "report/requirements.h"
 #include "res/resource.h"
 
 int runScript(HINSTANCE instance, const Options& options, const std::string& libraryProblem, ScriptStreams& streams) {

@@ -82,6 +82,9 @@ if(GRI_CROSS)
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_BINARY_DIR}/program-${arch}/bin/gl-renderer-info.exe)
     endforeach()
     add_test(NAME scripts.wine_arch COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-wine-arch.sh)
+    # The README's table of JSON keys is the schema's.
+    add_test(NAME docs.json_keys
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/json-keys.py ${CMAKE_SOURCE_DIR}/docs/report.schema.json ${CMAKE_SOURCE_DIR}/README.md)
     # The import check fails where it must: on a forbidden DLL and function.
     add_test(NAME scripts.check_imports
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-check-imports.sh

@@ -41,6 +41,7 @@ else()
     app/main_dialog.cpp
     app/copy_report.cpp
     app/save_report.cpp
+    app/current_report.cpp
     app/script.cpp
     report/collect.cpp
     report/machine.cpp

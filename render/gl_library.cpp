@@ -85,19 +85,20 @@ GlLoadResult adopt(HMODULE module) {
 
 }  // namespace
 
+HMODULE loadFromSystemFolder(const wchar_t* name) {
+    // Only the system folder is searched. Systems without the search flags
+    // (before KB2533623) refuse them; they get the full path instead.
+    HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module != nullptr) return module;
+    std::vector<wchar_t> folder(MAX_PATH);
+    const UINT length = GetSystemDirectoryW(folder.data(), MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    return LoadLibraryW((std::wstring(folder.data(), length) + L"\\" + name).c_str());
+}
+
 GlLoadResult loadSystemOpenGl() {
     if (s_module != nullptr) return GlLoadResult{true, 0, nullptr};
-    // Only the system folder is searched. Systems without the search flags
-    // (before KB2533623) refuse it; they get the full path instead.
-    HMODULE module = LoadLibraryExW(L"opengl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module == nullptr) {
-        std::vector<wchar_t> folder(MAX_PATH);
-        const UINT length = GetSystemDirectoryW(folder.data(), MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) return GlLoadResult{false, GetLastError(), nullptr};
-        const std::wstring path = std::wstring(folder.data(), length) + L"\\opengl32.dll";
-        module = LoadLibraryW(path.c_str());
-    }
-    return adopt(module);
+    return adopt(loadFromSystemFolder(L"opengl32.dll"));
 }
 
 GlLoadResult loadOpenGlFrom(const std::wstring& fullPath) {

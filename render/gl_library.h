@@ -25,6 +25,10 @@ struct GlLoadResult {
     const char* missing = nullptr;   // the first entry point it lacks
 };
 
+// A system DLL by name, from the system folder only, never the program's own
+// folder; null when it cannot be loaded (GetLastError says why).
+HMODULE loadFromSystemFolder(const wchar_t* name);
+
 // The system's opengl32.dll, from the system folder only.
 GlLoadResult loadSystemOpenGl();
 // An opengl32.dll the user names; its own dependencies come from its folder.

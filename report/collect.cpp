@@ -57,12 +57,7 @@ Bitness bitness() {
 class VersionLibrary {
 public:
     VersionLibrary() {
-        module_ = LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (module_ == nullptr) {
-            wchar_t folder[MAX_PATH];
-            const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-            if (n > 0 && n < MAX_PATH) module_ = LoadLibraryW((std::wstring(folder, n) + L"\\version.dll").c_str());
-        }
+        module_ = loadFromSystemFolder(L"version.dll");
         if (module_ == nullptr) return;
         size_ = lookUp<decltype(size_)>(module_, "GetFileVersionInfoSizeW");
         info_ = lookUp<decltype(info_)>(module_, "GetFileVersionInfoW");

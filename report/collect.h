@@ -3,7 +3,7 @@
 
 #include "drivers/driver_table.h"
 #include "render/gl_surface.h"
-#include "report/report.h"
+#include "report/facts.h"
 
 // Where the report's facts come from: the dialog's two lists, the driver table
 // read at start-up and the surface that holds the context.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "report/report.h"
+#include "report/facts.h"
 
 // How the context is served: "hardware", "accelerated" or "software", and why;
 // a null word when no pixel format is in use.

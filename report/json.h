@@ -4,7 +4,7 @@
 // values, like the text, so that it needs no Windows.
 #include <string>
 
-#include "report/report.h"
+#include "report/facts.h"
 
 // Raised with every change of a key's meaning or shape; new keys raise it
 // too, as the schema admits no key it does not describe.

@@ -3,7 +3,7 @@
 // adapters with their drivers' registry values, and the session it runs in.
 #include <vector>
 
-#include "report/report.h"
+#include "report/facts.h"
 
 // One entry per adapter, however many outputs it drives; mirroring pseudo
 // adapters are left out.

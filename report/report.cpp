@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "report/diagnosis.h"
+#include "report/requirements.h"
 
 namespace {
 
@@ -94,75 +95,6 @@ std::string coreProfileText(const CoreProfileFacts& c) {
 }
 
 }  // namespace
-
-const char kInitializationFailed[] = "OpenGL Error : Initialization Failed";
-
-const Limit kLimits[kLimitCount] = {
-    {"Max texture size", "max_texture_size", 0x0D33, 1, false, 0, 0, {nullptr}},
-    {"Max 3D texture size", "max_3d_texture_size", 0x8073, 1, false, 1, 2, {"GL_EXT_texture3D", nullptr}},
-    {"Max cube map texture size", "max_cube_map_texture_size", 0x851C, 1, false, 1, 3,
-     {"GL_ARB_texture_cube_map", "GL_EXT_texture_cube_map", nullptr}},
-    {"Max viewport dims", "max_viewport_dims", 0x0D3A, 2, false, 0, 0, {nullptr}},
-    {"Max renderbuffer size", "max_renderbuffer_size", 0x84E8, 1, false, 3, 0,
-     {"GL_ARB_framebuffer_object", "GL_EXT_framebuffer_object", nullptr}},
-    {"Max samples", "max_samples", 0x8D57, 1, false, 3, 0, {"GL_ARB_framebuffer_object", "GL_EXT_framebuffer_multisample", nullptr}},
-    {"Max texture image units", "max_texture_image_units", 0x8872, 1, false, 2, 0, {"GL_ARB_fragment_program", "GL_ARB_fragment_shader", nullptr}},
-    {"Max vertex attribs", "max_vertex_attribs", 0x8869, 1, false, 2, 0, {"GL_ARB_vertex_program", "GL_ARB_vertex_shader", nullptr}},
-    {"Max anisotropy", "max_anisotropy", 0x84FF, 1, true, 4, 6,
-     {"GL_EXT_texture_filter_anisotropic", "GL_ARB_texture_filter_anisotropic", nullptr}},
-};
-
-GlVersion parseGlVersion(const std::string& text) {
-    GlVersion v;
-    int major = 0, minor = 0;
-    char dot = 0;
-    if (std::sscanf(text.c_str(), "%d%c%d", &major, &dot, &minor) == 3 && dot == '.' && major > 0 && minor >= 0) {
-        v.major = major;
-        v.minor = minor;
-    }
-    return v;
-}
-
-bool atLeast(GlVersion version, int major, int minor) {
-    return version.major > major || (version.major == major && version.minor >= minor);
-}
-
-bool hasExtension(const std::vector<std::string>& extensions, const char* name) {
-    for (const std::string& e : extensions) {
-        if (e == name) return true;
-    }
-    return false;
-}
-
-bool limitApplies(const Limit& limit, GlVersion version, const std::vector<std::string>& extensions) {
-    if (limit.major == 0 || atLeast(version, limit.major, limit.minor)) return true;
-    for (const char* const* e = limit.extensions; *e != nullptr; ++e) {
-        if (hasExtension(extensions, *e)) return true;
-    }
-    return false;
-}
-
-
-bool hasShadingLanguage(GlVersion version) { return atLeast(version, 2, 0); }
-
-std::vector<std::string> extensionNames(const std::string& text) {
-    std::vector<std::string> names;
-    for (size_t at = 0; at < text.size();) {
-        const size_t end = std::min(text.find(' ', at), text.size());
-        const std::string name = text.substr(at, end - at);
-        if (!name.empty() && !hasExtension(names, name.c_str())) names.push_back(name);
-        at = end + 1;
-    }
-    return names;
-}
-
-std::vector<std::string> withoutEmptyRows(const std::vector<std::string>& rows) {
-    std::vector<std::string> names;
-    for (const std::string& row : rows) {
-        if (!row.empty()) names.push_back(row);
-    }
-    return names;
-}
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "report/requirements.h"
 
 #include "report/diagnosis.h"
-#include "report/report.h"
+#include "report/facts.h"
 
 namespace {
 

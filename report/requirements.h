@@ -4,32 +4,13 @@
 #include <string>
 #include <vector>
 
-struct ReportFacts;
-
-struct RequiredVersion {
-    int major = 0;
-    int minor = 0;
-    bool core = false;  // a core-profile context of at least that version
-};
+#include "report/facts.h"
 
 // "3.3" or "3.3core" (any case); false for any other text.
 bool parseRequiredVersion(const std::string& text, RequiredVersion* version);
 
-struct Requirements {
-    bool hasVersion = false;
-    RequiredVersion version;
-    std::vector<std::string> extensions;  // OpenGL or WGL names, as given
-
-    bool any() const { return hasVersion || !extensions.empty(); }
-};
-
 // "3.3", or "3.3 core profile".
 std::string requiredVersionText(const RequiredVersion& version);
-
-struct RequirementCheck {
-    bool met = true;
-    std::vector<std::string> missing;  // "OpenGL 3.3", "OpenGL 3.3 core profile", an extension's name
-};
 
 // The version against the context's own GL_VERSION, or against the highest
 // core profile made; each extension against OpenGL's and WGL's names.

@@ -2,6 +2,7 @@
 
 #include "report/diagnosis.h"
 #include "report/report.h"
+#include "report/requirements.h"
 
 namespace {
 

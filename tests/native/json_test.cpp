@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "report/json.h"
+#include "report/requirements.h"
 #include "report/utf.h"
 
 using nlohmann::json;

@@ -1,0 +1,197 @@
+#pragma once
+// The report's facts: plain values that the glue collects (report/collect.cpp),
+// so that the text, the diagnosis and the JSON made of them need no Windows.
+// Every text here is UTF-8: the glue converts what the system gives, and
+// converts the report back to the system's code page where 8-bit text is due.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+
+// What an installer or a CI job requires of OpenGL (--require,
+// --require-extension), and what of it is missing.
+struct RequiredVersion {
+    int major = 0;
+    int minor = 0;
+    bool core = false;  // a core-profile context of at least that version
+};
+
+struct Requirements {
+    bool hasVersion = false;
+    RequiredVersion version;
+    std::vector<std::string> extensions;  // OpenGL or WGL names, as given
+
+    bool any() const { return hasVersion || !extensions.empty(); }
+};
+
+struct RequirementCheck {
+    bool met = true;
+    std::vector<std::string> missing;  // "OpenGL 3.3", "OpenGL 3.3 core profile", an extension's name
+};
+
+// What DescribePixelFormat says of the format in use; index 0: none.
+struct PixelFormatFacts {
+    int index = 0;
+    int colourBits = 0;
+    int alphaBits = 0;
+    int depthBits = 0;
+    int stencilBits = 0;
+    std::uint32_t flags = 0;  // PFD_* flags
+};
+
+enum class Bitness {
+    Unknown,
+    Windows32,  // a 32-bit program on 32-bit Windows
+    Wow64,      // a 32-bit program on 64-bit Windows
+    Windows64,  // a 64-bit program
+};
+
+// The loaded module that serves the context through the driver interface.
+struct DriverModuleFacts {
+    bool found = false;   // false: opengl32 serves the context itself
+    std::string path;
+    std::string version;  // empty: not reported
+    std::string company;  // empty: not reported
+};
+
+// An optional text the implementation may answer null for.
+struct Answer {
+    bool reported = false;
+    std::string text;
+};
+
+struct CoreProfileFacts {
+    enum class State { NotOffered, None, Made } state = State::NotOffered;
+    Answer version;
+    Answer shadingLanguage;
+};
+
+// The limits listed, in the report's order, and when each is there to read.
+struct Limit {
+    const char* label;
+    const char* key;  // its name in the JSON report
+    unsigned name;  // the GL enum queried
+    int count;      // values it answers: 1, or 2 for the viewport
+    bool isFloat;
+    int major, minor;            // the GL version that has it, 0.0 for always
+    const char* extensions[3];   // or any of these extensions, up to a null
+};
+constexpr int kLimitCount = 9;
+extern const Limit kLimits[kLimitCount];
+
+struct LimitReading {
+    bool applies = false;   // false: "n/a"
+    bool reported = false;  // false: the implementation wrote nothing
+    double values[2] = {0, 0};
+};
+
+struct VideoMemoryFacts {
+    enum class Source { None, Nvx, Ati, WineQuery } source = Source::None;
+    // In KiB, as the extensions give them; a value never written stays unreported.
+    LimitReading dedicated, totalAvailable, currentAvailable, atiFreeTexture;
+    LimitReading wineVideoMemory;  // in MiB, from WGL_WINE_query_renderer
+};
+
+// WGL_WINE_query_renderer's answers about the current renderer.
+struct RendererQueryFacts {
+    bool offered = false;
+    LimitReading accelerated;   // 0 or 1
+    LimitReading videoMemoryMib;
+    LimitReading vendorId;      // PCI ids; 0xFFFFFFFF where Wine does not know them
+    LimitReading deviceId;
+};
+
+// One display adapter, however many outputs it drives; its driver's values
+// come from the registry key the system names for it.
+struct AdapterFacts {
+    std::string name;
+    bool primary = false;   // drives the primary display
+    bool attached = false;  // part of the desktop
+    Answer provider;
+    Answer driverVersion;
+    Answer driverDate;
+    Answer openGlDriver;     // OpenGLDriverName
+    Answer openGlDriverWow;  // OpenGLDriverNameWow: the 32-bit one on 64-bit Windows
+    unsigned vendorId = 0;   // PCI ids; 0: not reported
+    unsigned deviceId = 0;
+};
+
+struct SessionFacts {
+    bool remote = false;  // a remote desktop session
+    bool wine = false;
+    Answer wineVersion;
+    Answer wineHost;      // the host system, e.g. "Linux 6.1.0"
+};
+
+struct PixelFormatCounts {
+    int all = 0;
+    int windowOpenGl = 0;    // draw to a window with OpenGL
+    int driversOwn = 0;      // of those, not the generic implementation's
+};
+
+struct ReportFacts {
+    std::string programName;
+    std::string programVersion;
+    unsigned long windowsMajor = 0;
+    unsigned long windowsMinor = 0;
+    unsigned long windowsBuild = 0;
+    unsigned long platformId = 0;  // as GetVersionExA gives it
+    Bitness bitness = Bitness::Unknown;
+    // False when no context could be made: then only what is known without
+    // one is reported, with a line that says so.
+    bool openGlInitialised = true;
+    Answer vendor;
+    Answer renderer;
+    Answer version;
+    std::string openGlLibrary;  // full path of the opengl32.dll in use, or why there is none
+    PixelFormatFacts pixelFormat;
+    std::vector<std::string> extensions;  // the list's rows, in its order (empty rows too)
+    // Each part's names in the implementation's order, without empty pieces
+    // or repeats.
+    std::vector<std::string> glExtensions;
+    std::vector<std::string> wglExtensions;
+    std::vector<std::string> driverRows;  // "name: data", as the driver list shows them
+    std::vector<std::pair<std::string, std::string>> driverValues;  // the same, name and data apart
+    int selectedDriverRow = -1;
+
+    DriverModuleFacts driverModule;
+    Answer shadingLanguage;  // asked only from OpenGL 2.0 on
+    CoreProfileFacts coreProfile;
+    LimitReading limits[kLimitCount];
+    VideoMemoryFacts videoMemory;
+    PixelFormatCounts pixelFormats;
+
+    RendererQueryFacts rendererQuery;
+    std::vector<AdapterFacts> adapters;
+    SessionFacts session;
+
+    // Only when a script asked with --require.
+    bool requirementsAsked = false;
+    Requirements requirements;
+    RequirementCheck requirementCheck;
+};
+
+// Major and minor of a GL_VERSION text ("4.5 (Core Profile) Mesa ..."); 0.0
+// when it does not start with them.
+struct GlVersion {
+    int major = 0;
+    int minor = 0;
+};
+GlVersion parseGlVersion(const std::string& text);
+bool atLeast(GlVersion version, int major, int minor);
+
+// Whether the version or one of the extensions provides the limit.
+bool limitApplies(const Limit& limit, GlVersion version, const std::vector<std::string>& extensions);
+bool hasExtension(const std::vector<std::string>& extensions, const char* name);
+// GL_SHADING_LANGUAGE_VERSION exists from OpenGL 2.0 on.
+bool hasShadingLanguage(GlVersion version);
+
+// The names of an extension string: its pieces between spaces, without empty
+// ones or repeats, in their order.
+std::vector<std::string> extensionNames(const std::string& text);
+// The list's rows without the empty ones.
+std::vector<std::string> withoutEmptyRows(const std::vector<std::string>& rows);
+
+// The message shown, and written into reports, when no context can be made.
+extern const char kInitializationFailed[];
