@@ -31,6 +31,7 @@ std::string array(const std::vector<std::string>& items) {
 
 std::string strings(const std::vector<std::string>& texts) {
     std::vector<std::string> items;
+    items.reserve(texts.size());
     for (const std::string& t : texts) items.push_back(jsonString(t));
     return array(items);
 }

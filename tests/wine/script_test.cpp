@@ -423,6 +423,12 @@ TEST(Script, AConsoleShowsTheReport) {
         const std::string expected = std::string(run.second) == "--json" ? "\"vendor\":\"Pilote \xc3\xa9t\xc3\xa9\""
                                                                         : "\nVendor: Pilote \xc3\xa9t\xc3\xa9\n";
         EXPECT_NE(console.find(expected), std::string::npos) << console.substr(0, 400);
+        if (std::string(run.second) == "--json") {  // one row, as wide as the console's buffer
+            const size_t at = console.find("{\"schema_version\"");
+            ASSERT_NE(at, std::string::npos);
+            writeFile(shown, console.substr(at, console.find('\n', at) - at));
+            EXPECT_EQ(schemaErrors(shown), "");
+        }
     }
     DeleteFileA(shown.c_str());
 }
