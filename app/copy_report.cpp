@@ -40,7 +40,7 @@ HGLOBAL globalCopy(const void* bytes, size_t size) {
 // program's own code page. Left to itself the system would derive one from the
 // other with the code page of whatever keyboard layout is active.
 bool putOnClipboard(HWND owner, const std::string& utf8) {
-    const std::wstring wide = toWide(utf8);
+    const std::wstring wide = utf8ToWide(utf8);
     const std::string text = utf8ToSystem(utf8);
     HGLOBAL unicode = globalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
     HGLOBAL ansi = globalCopy(text.c_str(), text.size() + 1);

@@ -33,14 +33,6 @@ void searchSystemFolderOnly() {
     if (set != nullptr) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-std::wstring fullPath(const std::wstring& path) {
-    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return path;
-    std::vector<wchar_t> full(n);
-    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    return written > 0 && written < n ? std::wstring(full.data(), written) : path;
-}
-
 // The library the user named, or the system's. Returns why a named one cannot
 // be used (UTF-8), empty when all is well; without one, a missing system
 // library shows as the usual failure to make a context.
@@ -49,7 +41,8 @@ std::string loadOpenGl(const Options& options, std::wstring* path) {
         loadSystemOpenGl();
         return std::string();
     }
-    *path = fullPath(options.opengl32);
+    *path = fullPathOf(options.opengl32);
+    if (path->empty()) *path = options.opengl32;
     const GlLoadResult result = loadOpenGlFrom(*path);
     if (result.loaded) return std::string();
     return result.missing != nullptr ? std::string("It does not export ") + result.missing + ", which this program needs."
@@ -62,7 +55,7 @@ int refuse(const Options& options, ScriptStreams& streams) {
     if (options.script || streams.canWriteErr()) {
         streams.writeErr(options.error);
     } else {
-        const std::wstring text = toWide(options.error + "\n\n" + kUsage);
+        const std::wstring text = utf8ToWide(options.error + "\n\n" + kUsage);
         MessageBoxW(nullptr, text.c_str(), L"Usage", MB_OK | MB_ICONERROR);
     }
     return 2;
@@ -87,7 +80,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     std::wstring libraryPath;
     const std::string problem = loadOpenGl(options, &libraryPath);
     if (!problem.empty() && !options.script) {
-        const std::wstring text = L"The OpenGL library could not be used:\n" + libraryPath + L"\n\n" + toWide(problem);
+        const std::wstring text = L"The OpenGL library could not be used:\n" + libraryPath + L"\n\n" + utf8ToWide(problem);
         MessageBoxW(nullptr, text.c_str(), L"OpenGL Error", MB_OK | MB_ICONERROR);
         return 1;
     }
@@ -97,7 +90,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_sizeAllCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32646));  // IDC_SIZEALL
     if (options.script) {
         g_scriptMode = true;
-        const std::string why = problem.empty() ? std::string() : fromWide(libraryPath) + " (not loaded: " + problem + ")";
+        const std::string why = problem.empty() ? std::string() : wideToUtf8(libraryPath) + " (not loaded: " + problem + ")";
         if (!why.empty()) streams.writeErr("The OpenGL library could not be used: " + why);
         return runScript(instance, options, why, streams);
     }

@@ -62,7 +62,7 @@ void saveReport(HWND dialog) {
 
     const WriteResult result = writeReportFile(file.data(), currentReport(), Encoding::SystemCodePage);
     if (!result.written) {
-        const std::wstring text = L"The report could not be saved.\n\n" + toWide(result.problem);
+        const std::wstring text = L"The report could not be saved.\n\n" + utf8ToWide(result.problem);
         MessageBoxW(dialog, text.c_str(), L"Report not saved", MB_OK | MB_ICONERROR);
     }
 }

@@ -19,15 +19,16 @@ void showRendererInfo(HWND infoText) {
     SetWindowTextA(infoText, text);
 }
 
+const char* wglExtensionString(HDC dc) {
+    using GetExtensionsString = const char*(WINAPI*)(HDC);
+    // Through a plain function type: GCC warns about casts between unrelated ones.
+    auto entry = reinterpret_cast<GetExtensionsString>(
+        reinterpret_cast<void (*)()>(wgl().getProcAddress("wglGetExtensionsStringARB")));
+    return entry != nullptr ? entry(dc) : nullptr;
+}
+
 char* buildExtensionString(bool includeWgl) {
-    const char* wglText = nullptr;
-    if (includeWgl) {
-        using GetExtensionsString = const char*(WINAPI*)(HDC);
-        // Through a plain function type: GCC warns about casts between unrelated ones.
-        auto entry = reinterpret_cast<GetExtensionsString>(
-            reinterpret_cast<void (*)()>(wgl().getProcAddress("wglGetExtensionsStringARB")));
-        if (entry != nullptr) wglText = entry(wgl().getCurrentDC());
-    }
+    const char* wglText = includeWgl ? wglExtensionString(wgl().getCurrentDC()) : nullptr;
     return joinExtensionText(glText(GL_EXTENSIONS), wglText);
 }
 

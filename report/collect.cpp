@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/gl_api.h"
+#include "info/renderer_info.h"
 #include "render/gl_library.h"
 #include "report/machine.h"
 #include "report/output.h"
@@ -93,7 +94,7 @@ public:
             _snwprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\CompanyName", pair[0], pair[1]);
             key[63] = L'\0';
             if (query_(block.data(), key, &value, &length) && length > 0) {
-                facts->company = fromWide(std::wstring(static_cast<const wchar_t*>(value), length - 1));
+                facts->company = wideToUtf8(std::wstring(static_cast<const wchar_t*>(value), length - 1));
             }
         }
     }
@@ -124,7 +125,7 @@ DriverModuleFacts driverModule() {
     CloseHandle(snapshot);
     if (path.empty()) return facts;
     facts.found = true;
-    facts.path = fromWide(path);
+    facts.path = wideToUtf8(path);
     VersionLibrary().describe(path, &facts);
     return facts;
 }
@@ -196,14 +197,6 @@ CoreProfileFacts coreProfile(HDC dc, HGLRC own, const std::vector<std::string>& 
     return facts;
 }
 
-std::string wglExtensionText(HDC dc) {
-    using GetExtensionsString = const char*(WINAPI*)(HDC);
-    auto entry = reinterpret_cast<GetExtensionsString>(
-        reinterpret_cast<void (*)()>(wgl().getProcAddress("wglGetExtensionsStringARB")));
-    const char* text = entry != nullptr ? entry(dc) : nullptr;
-    return text != nullptr ? systemToUtf8(text) : std::string();
-}
-
 // WGL_WINE_query_renderer: whether the renderer is accelerated, its memory
 // and PCI ids, as Wine's host driver tells them.
 RendererQueryFacts rendererQuery(const std::vector<std::string>& gl, const std::vector<std::string>& wglNames) {
@@ -260,7 +253,7 @@ ReportFacts collectFacts(const ReportSources& sources) {
         facts.platformId = version.dwPlatformId;
     }
     facts.bitness = bitness();
-    facts.openGlLibrary = fromWide(openGlLibraryPath());
+    facts.openGlLibrary = wideToUtf8(openGlLibraryPath());
     facts.extensions = listRows(sources.extensionList);
     char row[kDriverRowSize];
     for (int k = 0; k < sources.drivers->count; ++k) {
@@ -291,7 +284,8 @@ ReportFacts collectFacts(const ReportSources& sources) {
 
     const Answer glExtensions = answer(GL_EXTENSIONS);
     facts.glExtensions = extensionNames(glExtensions.text);
-    facts.wglExtensions = extensionNames(wglExtensionText(dc));
+    const char* wglText = wglExtensionString(dc);
+    facts.wglExtensions = extensionNames(wglText != nullptr ? systemToUtf8(wglText) : std::string());
 
     facts.driverModule = driverModule();
     const GlVersion gl = parseGlVersion(facts.version.text);

@@ -29,7 +29,7 @@ Answer textValue(HKEY key, const wchar_t* name) {
         return Answer{};
     }
     const std::wstring first(text.data());
-    return first.empty() ? Answer{} : Answer{true, fromWide(first)};
+    return first.empty() ? Answer{} : Answer{true, wideToUtf8(first)};
 }
 
 // "\Registry\Machine\System\..." names a key under HKEY_LOCAL_MACHINE.
@@ -65,8 +65,8 @@ std::vector<AdapterFacts> displayAdapters() {
         if (k == keys.size()) {
             keys.push_back(key);
             AdapterFacts adapter;
-            adapter.name = fromWide(device.DeviceString);
-            parsePciIds(fromWide(device.DeviceID), &adapter.vendorId, &adapter.deviceId);
+            adapter.name = wideToUtf8(device.DeviceString);
+            parsePciIds(wideToUtf8(device.DeviceID), &adapter.vendorId, &adapter.deviceId);
             readDriverValues(device.DeviceKey, &adapter);
             adapters.push_back(adapter);
         }

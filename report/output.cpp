@@ -5,9 +5,6 @@
 #include "report/destination.h"
 #include "report/utf.h"
 
-std::string fromWide(const std::wstring& text) { return wideToUtf8(text); }
-std::wstring toWide(const std::string& utf8) { return utf8ToWide(utf8); }
-
 std::string systemToUtf8(const std::string& text) {
     if (text.empty()) return std::string();
     const int length = static_cast<int>(text.size());
@@ -15,11 +12,11 @@ std::string systemToUtf8(const std::string& text) {
     if (n <= 0) return std::string();
     std::wstring wide(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], n);
-    return fromWide(wide);
+    return wideToUtf8(wide);
 }
 
 std::string utf8ToSystem(const std::string& utf8) {
-    const std::wstring wide = toWide(utf8);
+    const std::wstring wide = utf8ToWide(utf8);
     if (wide.empty()) return std::string();
     const int length = static_cast<int>(wide.size());
     // Best fit would turn "Ωmega" into "Omega": a different path, which may exist.
@@ -56,7 +53,7 @@ bool writeText(HANDLE h, const std::string& utf8, Encoding encoding) {
         return writeAll(h, bytes.data(), bytes.size());
     }
     // A console shows Unicode; its own code page is seldom the program's.
-    const std::wstring wide = toWide(utf8);
+    const std::wstring wide = utf8ToWide(utf8);
     for (size_t at = 0; at < wide.size();) {
         DWORD written = 0;
         const DWORD chunk = wide.size() - at > 8192 ? 8192 : static_cast<DWORD>(wide.size() - at);
@@ -116,15 +113,23 @@ std::string systemMessage(DWORD error, const std::wstring& path) {
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
         message.pop_back();
     }
-    return fromWide(withPathInserted(message, path.empty() ? std::wstring(L"the file") : path)) + " (error " +
+    return wideToUtf8(withPathInserted(message, path.empty() ? std::wstring(L"the file") : path)) + " (error " +
            std::to_string(error) + ")";
+}
+
+std::wstring fullPathOf(const std::wstring& path) {
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return std::wstring();
+    std::vector<wchar_t> full(n);
+    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    return written > 0 && written < n ? std::wstring(full.data(), written) : std::wstring();
 }
 
 namespace {
 
 WriteResult failed(const std::wstring& path, DWORD error) {
     WriteResult result;
-    result.problem = fromWide(path) + ": " + systemMessage(error, path);
+    result.problem = wideToUtf8(path) + ": " + systemMessage(error, path);
     return result;
 }
 
@@ -139,14 +144,6 @@ WriteResult writeDevice(const std::wstring& path, const std::string& utf8, Encod
     WriteResult result;
     result.written = true;
     return result;
-}
-
-std::wstring fullPathOf(const std::wstring& path) {
-    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return std::wstring();
-    std::vector<wchar_t> full(n);
-    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    return written > 0 && written < n ? std::wstring(full.data(), written) : std::wstring();
 }
 
 }  // namespace

@@ -3,14 +3,13 @@
 
 #include <string>
 
+#include "report/utf.h"
+
 // The edges where the report's UTF-8 meets the system: code page conversions,
 // the script's standard streams, and report files.
 
 // The system's 8-bit text (registry names, GL strings) as UTF-8.
 std::string systemToUtf8(const std::string& text);
-// UTF-16 from the system as UTF-8, unchanged whatever the code page.
-std::string fromWide(const std::wstring& text);
-std::wstring toWide(const std::string& utf8);
 // UTF-8 as the system's 8-bit text; a character the code page lacks becomes
 // "?", never a look-alike.
 std::string utf8ToSystem(const std::string& utf8);
@@ -47,6 +46,10 @@ private:
 // The system's words for an error, with the path where they name "%1", and
 // its code: "Access is denied. (error 5)". UTF-8.
 std::string systemMessage(DWORD error, const std::wstring& path = std::wstring());
+
+// The full path the system makes of a path (relative ones against the
+// current folder); empty when it cannot make one.
+std::wstring fullPathOf(const std::wstring& path);
 
 struct WriteResult {
     bool written = false;
