@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "report/requirements.h"
-#include "report/utf.h"
+#include "platform/utf.h"
 
 const char kUsage[] =
     "gl-renderer-info [--opengl32 PATH] [--report [FILE] | --json [FILE]]\n"
@@ -85,16 +85,27 @@ namespace {
 
 enum class Value { None, Optional, Required };
 
+enum class Option { Help, OpenGl32, Report, Json, Require, RequireExtension };
+
+// Every option, in one place: what it is called, whether it takes a value,
+// whether it asks for a script's output (no box, whatever happens), and what
+// is said when its value is missing.
 struct OptionSpec {
+    Option option;
     const char* name;
     Value value;
-    bool script;  // asks for a script's output: no box, whatever happens
+    bool script;
+    const char* missingValue;
 };
 
 const OptionSpec kOptions[] = {
-    {"help", Value::None, false},          {"opengl32", Value::Required, false},
-    {"report", Value::Optional, true},     {"json", Value::Optional, true},
-    {"require", Value::Required, true},    {"require-extension", Value::Required, true},
+    {Option::Help, "help", Value::None, false, nullptr},
+    {Option::OpenGl32, "opengl32", Value::Required, false, "--opengl32 needs the path of an opengl32.dll"},
+    {Option::Report, "report", Value::Optional, true, "--report= needs a FILE after the \"=\"."},
+    {Option::Json, "json", Value::Optional, true, "--json= needs a FILE after the \"=\"."},
+    {Option::Require, "require", Value::Required, true, "--require needs a version, such as 3.3 or 3.3core"},
+    {Option::RequireExtension, "require-extension", Value::Required, true,
+     "--require-extension needs the name of an extension"},
 };
 const OptionSpec& kHelp = kOptions[0];
 
@@ -183,13 +194,6 @@ bool isValue(const std::wstring& next) {
     return read(next).kind == Argument::Kind::NotOurs && next.compare(0, 2, L"--") != 0;
 }
 
-std::string missingValue(const OptionSpec& option) {
-    const std::string name = option.name;
-    if (name == "opengl32") return "--opengl32 needs the path of an opengl32.dll";
-    if (name == "require") return "--require needs a version, such as 3.3 or 3.3core";
-    return "--require-extension needs the name of an extension";
-}
-
 std::string asciiOnly(const std::wstring& text) {
     std::string out;
     for (wchar_t c : text) out += c > 0 && c < 0x80 ? static_cast<char>(c) : '?';
@@ -207,53 +211,54 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
     for (size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
         const Argument a = read(arguments[i]);
         if (a.kind == Argument::Kind::NotOurs) continue;
-        const std::string name = a.option->name;
+        const OptionSpec& spec = *a.option;
         if (a.kind == Argument::Kind::Misspelt) {
-            options.error = "Unknown option " + wideToUtf8(a.written) + "; did you mean --" + name + "?";
+            options.error = "Unknown option " + wideToUtf8(a.written) + "; did you mean --" + spec.name + "?";
             break;
-        }
-        if (a.option->value == Value::None) {
-            options.help = true;
-            continue;
-        }
-        if (a.option->value == Value::Optional) {
-            if (options.output == Output::Text || options.output == Output::Json) {
-                options.error = "--report or --json is given more than once.";
-            } else if (a.attached && a.value.empty()) {
-                options.error = "--" + name + "= needs a FILE after the \"=\".";
-            } else {
-                options.output = name == "report" ? Output::Text : Output::Json;
-                if (a.attached) {
-                    options.file = a.value;
-                } else if (i + 1 < arguments.size() && isValue(arguments[i + 1])) {
-                    options.file = arguments[++i];
-                }
-            }
-            continue;
         }
         std::wstring value;
         if (a.attached) {
             value = a.value;
-        } else if (i + 1 < arguments.size() && isValue(arguments[i + 1])) {
+        } else if (spec.value != Value::None && i + 1 < arguments.size() && isValue(arguments[i + 1])) {
             value = arguments[++i];
-        } else if (i + 1 < arguments.size() && !arguments[i + 1].empty()) {
-            options.error = missingValue(*a.option) + ", not the option " + wideToUtf8(arguments[i + 1]) + ".";
+        } else if (spec.value == Value::Required && i + 1 < arguments.size() && !arguments[i + 1].empty()) {
+            options.error = std::string(spec.missingValue) + ", not the option " + wideToUtf8(arguments[i + 1]) + ".";
             break;
         }
-        if (value.empty()) {
-            options.error = missingValue(*a.option) + ".";
-        } else if (name == "opengl32") {
+        if (spec.value == Value::Required && value.empty()) {
+            options.error = std::string(spec.missingValue) + ".";
+            break;
+        }
+        switch (spec.option) {
+        case Option::Help:
+            options.help = true;
+            break;
+        case Option::Report:
+        case Option::Json:
+            if (options.output == Output::Text || options.output == Output::Json) {
+                options.error = "--report or --json is given more than once.";
+            } else if (a.attached && value.empty()) {
+                options.error = spec.missingValue;
+            } else {
+                options.output = spec.option == Option::Report ? Output::Text : Output::Json;
+                options.file = value;
+            }
+            break;
+        case Option::OpenGl32:
             if (!options.opengl32.empty()) options.error = "--opengl32 is given more than once.";
             options.opengl32 = value;
-        } else if (name == "require") {
+            break;
+        case Option::Require:
             if (options.requirements.hasVersion) {
                 options.error = "--require is given more than once.";
             } else if (!parseRequiredVersion(asciiOnly(value), &options.requirements.version)) {
-                options.error = missingValue(*a.option) + ", not \"" + wideToUtf8(value) + "\".";
+                options.error = std::string(spec.missingValue) + ", not \"" + wideToUtf8(value) + "\".";
             }
             options.requirements.hasVersion = true;
-        } else {
+            break;
+        case Option::RequireExtension:
             options.requirements.extensions.push_back(wideToUtf8(value));
+            break;
         }
     }
     if (options.output == Output::Dialog && options.requirements.any()) options.output = Output::Requirements;

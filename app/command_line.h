@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "report/facts.h"
+#include "report/requirements.h"
 
 // The arguments after the program's name, split as the C runtime splits a
 // Windows command line: blanks separate, double quotes group, backslashes

@@ -5,12 +5,14 @@
 #include "app/app_state.h"
 #include "app/current_report.h"
 #include "app/save_report.h"
-#include "report/output.h"
+#include "platform/code_page.h"
+#include "platform/unique.h"
+#include "platform/utf.h"
 #include "res/resource.h"
 
 namespace {
 
-HHOOK s_filter = nullptr;
+UniqueHook s_filter;
 HACCEL s_accelerators = nullptr;
 HWND s_dialog = nullptr;
 
@@ -20,20 +22,23 @@ LRESULT CALLBACK dialogLoopFilter(int code, WPARAM wparam, LPARAM lparam) {
         const bool ours = message->hwnd == s_dialog || IsChild(s_dialog, message->hwnd);
         if (ours && TranslateAcceleratorA(s_dialog, s_accelerators, message)) return 1;
     }
-    return CallNextHookEx(s_filter, code, wparam, lparam);
+    return CallNextHookEx(s_filter.get(), code, wparam, lparam);
 }
 
-HGLOBAL globalCopy(const void* bytes, size_t size) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (memory == nullptr) return nullptr;
-    void* target = GlobalLock(memory);
-    if (target == nullptr) {
-        GlobalFree(memory);
-        return nullptr;
-    }
+UniqueGlobal globalCopy(const void* bytes, size_t size) {
+    UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, size));
+    void* target = memory ? GlobalLock(memory.get()) : nullptr;
+    if (target == nullptr) return UniqueGlobal();
     std::memcpy(target, bytes, size);
-    GlobalUnlock(memory);
+    GlobalUnlock(memory.get());
     return memory;
+}
+
+// The clipboard owns what it takes; what it refuses is still ours, and freed.
+bool place(UINT format, UniqueGlobal& memory) {
+    if (SetClipboardData(format, memory.get()) == nullptr) return false;
+    memory.release();
+    return true;
 }
 
 // Both forms from the same UTF-8 text: Unicode as it is, the 8-bit form in the
@@ -42,20 +47,13 @@ HGLOBAL globalCopy(const void* bytes, size_t size) {
 bool putOnClipboard(HWND owner, const std::string& utf8) {
     const std::wstring wide = utf8ToWide(utf8);
     const std::string text = utf8ToSystem(utf8);
-    HGLOBAL unicode = globalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
-    HGLOBAL ansi = globalCopy(text.c_str(), text.size() + 1);
+    UniqueGlobal unicode = globalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    UniqueGlobal ansi = globalCopy(text.c_str(), text.size() + 1);
     // Another program may hold the clipboard, or memory ran out: then nothing is changed.
-    if (unicode == nullptr || ansi == nullptr || !OpenClipboard(owner)) {
-        if (unicode != nullptr) GlobalFree(unicode);
-        if (ansi != nullptr) GlobalFree(ansi);
-        return false;
-    }
+    if (!unicode || !ansi || !OpenClipboard(owner)) return false;
     const bool placed = EmptyClipboard() != FALSE;
-    // The clipboard owns what it took; what it refused is still ours.
-    const bool unicodePlaced = placed && SetClipboardData(CF_UNICODETEXT, unicode) != nullptr;
-    if (!unicodePlaced) GlobalFree(unicode);
-    const bool ansiPlaced = placed && SetClipboardData(CF_TEXT, ansi) != nullptr;
-    if (!ansiPlaced) GlobalFree(ansi);
+    const bool unicodePlaced = placed && place(CF_UNICODETEXT, unicode);
+    const bool ansiPlaced = placed && place(CF_TEXT, ansi);
     CloseClipboard();
     return unicodePlaced && ansiPlaced;
 }
@@ -65,13 +63,10 @@ bool putOnClipboard(HWND owner, const std::string& utf8) {
 void installCopyShortcuts(HWND dialog) {
     s_dialog = dialog;
     s_accelerators = LoadAcceleratorsA(g_instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    if (s_filter == nullptr) s_filter = SetWindowsHookExA(WH_MSGFILTER, dialogLoopFilter, nullptr, GetCurrentThreadId());
+    if (!s_filter) s_filter.reset(SetWindowsHookExA(WH_MSGFILTER, dialogLoopFilter, nullptr, GetCurrentThreadId()));
 }
 
-void removeCopyShortcuts() {
-    if (s_filter != nullptr) UnhookWindowsHookEx(s_filter);
-    s_filter = nullptr;
-}
+void removeCopyShortcuts() { s_filter.reset(); }
 
 void showCopyMenu(HWND dialog, LPARAM at) {
     POINT where = {static_cast<SHORT>(LOWORD(at)), static_cast<SHORT>(HIWORD(at))};
@@ -82,13 +77,12 @@ void showCopyMenu(HWND dialog, LPARAM at) {
         GetWindowRect(focus != nullptr && IsChild(dialog, focus) ? focus : dialog, &area);
         where = {area.left + 8, area.top + 8};
     }
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr) return;
-    AppendMenuA(menu, MF_STRING, IDM_COPY_REPORT, "&Copy report\tCtrl+C");
-    AppendMenuW(menu, MF_STRING, IDM_SAVE_REPORT, L"&Save report\u2026\tCtrl+S");
-    const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, where.x, where.y, 0,
+    const UniqueMenu menu(CreatePopupMenu());
+    if (!menu) return;
+    AppendMenuA(menu.get(), MF_STRING, IDM_COPY_REPORT, "&Copy report\tCtrl+C");
+    AppendMenuW(menu.get(), MF_STRING, IDM_SAVE_REPORT, L"&Save report\u2026\tCtrl+S");
+    const BOOL chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, where.x, where.y, 0,
                                        dialog, nullptr);
-    DestroyMenu(menu);
     if (chosen == IDM_COPY_REPORT) copyReport();
     if (chosen == IDM_SAVE_REPORT) saveReport(dialog);
 }

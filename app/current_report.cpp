@@ -1,10 +1,15 @@
 #include "app/current_report.h"
 
 #include "app/app_state.h"
-#include "report/collect.h"
-#include "report/report.h"
+#include "report/text.h"
 
-std::string currentReport() {
-    const ReportSources sources{g_mainDialog.extensionList, g_mainDialog.driverList, &g_driverTable, &g_surface};
-    return formatReport(collectFacts(sources));
+ReportSources dialogSources() {
+    ReportSources sources;
+    sources.extensionList = g_mainDialog.extensionList;
+    sources.driverList = g_mainDialog.driverList;
+    sources.drivers = &g_driverTable;
+    sources.surface = &g_surface;
+    return sources;
 }
+
+std::string currentReport() { return formatReport(gatherReport(dialogSources(), Request())); }

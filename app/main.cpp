@@ -4,9 +4,11 @@
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/script.h"
-#include "drivers/driver_list.h"
+#include "drivers/driver_registry.h"
 #include "render/gl_library.h"
-#include "report/output.h"
+#include "platform/output.h"
+#include "platform/system_library.h"
+#include "platform/utf.h"
 #include "res/resource.h"
 
 MainDialog g_mainDialog;
@@ -26,10 +28,7 @@ namespace {
 // systems lack it.
 void searchSystemFolderOnly() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    if (kernel == nullptr) return;
-    auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    const auto set = procAddress<SetDefaultDllDirectoriesFn>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     if (set != nullptr) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

@@ -3,10 +3,11 @@
 #include "app/app_state.h"
 #include "app/copy_report.h"
 #include "app/save_report.h"
-#include "drivers/driver_list.h"
-#include "info/renderer_info.h"
+#include "drivers/driver_registry.h"
+#include "info/info_controls.h"
+#include "platform/unique.h"
 #include "render/scene_control.h"
-#include "report/report.h"
+#include "report/facts.h"
 #include "res/resource.h"
 
 int MainDialog::bindControls() {
@@ -53,9 +54,8 @@ namespace {
 LRESULT eraseBackground(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     RECT client;
     GetClientRect(window, &client);
-    HBRUSH brush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-    FillRect(reinterpret_cast<HDC>(wparam), &client, brush);
-    DeleteObject(brush);
+    const UniqueBrush brush(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+    FillRect(reinterpret_cast<HDC>(wparam), &client, brush.get());
     return DefWindowProcA(window, message, wparam, lparam);
 }
 

@@ -8,20 +8,11 @@
 #include <vector>
 
 #include "app/current_report.h"
-#include "render/gl_library.h"
-#include "report/output.h"
+#include "platform/output.h"
+#include "platform/system_library.h"
+#include "platform/utf.h"
 
 namespace {
-
-// A function of a system DLL the program does not import, loaded from the
-// system folder when first needed and kept for the rest of the run.
-template <typename Function>
-Function systemFunction(const wchar_t* library, const char* name) {
-    static_assert(sizeof(Function) == sizeof(void (*)()), "a function pointer");
-    HMODULE module = loadFromSystemFolder(library);
-    return module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
-                             : nullptr;
-}
 
 // The user's Documents folder, or empty where the system does not say.
 std::wstring documentsFolder() {
@@ -60,7 +51,7 @@ void saveReport(HWND dialog) {
     request.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!getSaveFileName(&request)) return;  // cancelled
 
-    const WriteResult result = writeReportFile(file.data(), currentReport(), Encoding::SystemCodePage);
+    const WriteResult result = writeTextFile(file.data(), currentReport(), Encoding::SystemCodePage);
     if (!result.written) {
         const std::wstring text = L"The report could not be saved.\n\n" + utf8ToWide(result.problem);
         MessageBoxW(dialog, text.c_str(), L"Report not saved", MB_OK | MB_ICONERROR);

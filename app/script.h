@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "report/output.h"
+#include "platform/output.h"
 
 // --report and --json: the dialog is made but never shown, the report of what
 // it gathered is written, and the program ends. No box and no window appear,

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "drivers/driver_table.h"
-#include "info/extensions.h"
+#include "info/info_rules.h"
 #include "tests/native/memory_key.h"
 
 namespace {

@@ -45,12 +45,14 @@ else()
     app/script.cpp
     report/collect.cpp
     report/machine.cpp
-    report/output.cpp
+    platform/code_page.cpp
+    platform/output.cpp
+    platform/system_library.cpp
     render/gl_library.cpp
     render/gl_surface.cpp
     render/scene_control.cpp
     drivers/driver_registry.cpp
-    info/renderer_info.cpp
+    info/info_controls.cpp
     res/app.rc)
   add_dependencies(gl-renderer-info gri_icon)
   target_include_directories(gl-renderer-info PRIVATE ${CMAKE_SOURCE_DIR} ${GRI_GENERATED})
@@ -59,6 +61,13 @@ endif()
 if(GRI_PROGRAM_ONLY)
   return()
 endif()
+
+# The Wine test harness, one small library that the tests, the benchmark and
+# the screenshot tool link.
+add_library(gri_harness STATIC tests/wine/harness.cpp)
+target_include_directories(gri_harness PUBLIC ${CMAKE_SOURCE_DIR}/tests/wine)
+target_link_libraries(gri_harness PUBLIC advapi32 user32 gdi32)
+gri_warnings(gri_harness)
 
 add_subdirectory(tools)
 if(GRI_WITH_TESTS)

@@ -1,9 +1,11 @@
-#include "drivers/driver_list.h"
+#include "drivers/driver_registry.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "platform/unique.h"
 
 namespace {
 
@@ -31,22 +33,17 @@ const char* s_keyPath = nullptr;
 class RegistryDriverKey : public DriverKey {
 public:
     explicit RegistryDriverKey(const char* path) {
-        if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key_) != ERROR_SUCCESS) key_ = nullptr;
+        if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, key_.put()) != ERROR_SUCCESS) key_.release();
     }
-    ~RegistryDriverKey() override {
-        if (key_ != nullptr) RegCloseKey(key_);
-    }
-    RegistryDriverKey(const RegistryDriverKey&) = delete;
-    RegistryDriverKey& operator=(const RegistryDriverKey&) = delete;
 
-    bool isOpen() const { return key_ != nullptr; }
+    bool isOpen() const { return static_cast<bool>(key_); }
 
     bool enumValue(std::uint32_t index, char* name, std::uint32_t* nameLength, std::uint8_t* data,
                    std::uint32_t* dataLength) override {
         DWORD nameChars = *nameLength;
         DWORD dataBytes = *dataLength;
         DWORD type = 0;  // received, not looked at: every type is listed as text
-        const LONG status = RegEnumValueA(key_, index, name, &nameChars, nullptr, &type, data, &dataBytes);
+        const LONG status = RegEnumValueA(key_.get(), index, name, &nameChars, nullptr, &type, data, &dataBytes);
         *nameLength = nameChars;
         *dataLength = dataBytes;
         return status == ERROR_SUCCESS;
@@ -55,12 +52,12 @@ public:
     bool readValue(const char* name, std::uint32_t* type, std::vector<std::uint8_t>* bytes) override {
         DWORD valueType = 0;
         DWORD size = 0;
-        if (RegQueryValueExA(key_, name, nullptr, &valueType, nullptr, &size) != ERROR_SUCCESS) return false;
+        if (RegQueryValueExA(key_.get(), name, nullptr, &valueType, nullptr, &size) != ERROR_SUCCESS) return false;
         // The value may grow between the two calls; ask again until it fits.
         for (int attempt = 0; attempt < 4; ++attempt) {
             bytes->assign(size + 1, 0);
             DWORD got = size;
-            const LONG status = RegQueryValueExA(key_, name, nullptr, &valueType, bytes->data(), &got);
+            const LONG status = RegQueryValueExA(key_.get(), name, nullptr, &valueType, bytes->data(), &got);
             if (status == ERROR_SUCCESS) {
                 bytes->resize(got);
                 *type = valueType;
@@ -73,10 +70,10 @@ public:
     }
 
     bool writeValue(const char* name, std::uint32_t type, const std::uint8_t* bytes, std::uint32_t size) override {
-        return RegSetValueExA(key_, name, 0, type, bytes, size) == ERROR_SUCCESS;
+        return RegSetValueExA(key_.get(), name, 0, type, bytes, size) == ERROR_SUCCESS;
     }
 
-    bool deleteValue(const char* name) override { return RegDeleteValueA(key_, name) == ERROR_SUCCESS; }
+    bool deleteValue(const char* name) override { return RegDeleteValueA(key_.get(), name) == ERROR_SUCCESS; }
 
     // The key's own names and text are UTF-16; the 8-bit functions that the
     // table is read and written with see them through the code page, where a
@@ -89,7 +86,7 @@ public:
             DWORD chars = static_cast<DWORD>(valueName.size());
             DWORD type = 0;
             DWORD size = 0;
-            const LONG status = RegEnumValueW(key_, index, valueName.data(), &chars, nullptr, &type, nullptr, &size);
+            const LONG status = RegEnumValueW(key_.get(), index, valueName.data(), &chars, nullptr, &type, nullptr, &size);
             if (status == ERROR_NO_MORE_ITEMS) return true;
             if (status != ERROR_SUCCESS) return false;
             const bool nameSurvives = survivesCodePage(valueName.data(), static_cast<int>(chars), &narrow);
@@ -98,7 +95,7 @@ public:
             if (!isText(type)) continue;
             std::vector<BYTE> data(size + sizeof(wchar_t));
             DWORD got = size;
-            if (RegQueryValueExW(key_, valueName.data(), nullptr, &type, data.data(), &got) != ERROR_SUCCESS) {
+            if (RegQueryValueExW(key_.get(), valueName.data(), nullptr, &type, data.data(), &got) != ERROR_SUCCESS) {
                 return false;
             }
             const int length = static_cast<int>(got / sizeof(wchar_t));
@@ -109,7 +106,7 @@ public:
     }
 
 private:
-    HKEY key_ = nullptr;
+    UniqueRegKey key_;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/unique.h"
 #include "render/gl_api.h"
 
 namespace {
@@ -41,11 +42,9 @@ HMODULE s_module = nullptr;
 GlFunctions s_gl = {};
 WglEntryPoints s_wgl = {};
 
-// GetProcAddress hands back one function type for all; go through a plain
-// function pointer type, as GCC warns about casts between unrelated ones.
 template <typename Function>
 bool take(HMODULE module, const char* name, Function* out) {
-    *out = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    *out = procAddress<Function>(module, name);
     return *out != nullptr;
 }
 
@@ -63,20 +62,18 @@ const char* resolve(HMODULE module, GlFunctions* gl, WglEntryPoints* w) {
     return nullptr;
 }
 
-GlLoadResult adopt(HMODULE module) {
+GlLoadResult adopt(UniqueModule module) {
     GlLoadResult result;
-    if (module == nullptr) {
+    if (!module) {
         result.error = GetLastError();
         return result;
     }
     GlFunctions gl = {};
     WglEntryPoints w = {};
-    result.missing = resolve(module, &gl, &w);
-    if (result.missing != nullptr) {
-        FreeLibrary(module);
-        return result;
-    }
-    s_module = module;
+    result.missing = resolve(module.get(), &gl, &w);
+    if (result.missing != nullptr) return result;
+    // Kept for the life of the process.
+    s_module = module.release();
     s_gl = gl;
     s_wgl = w;
     result.loaded = true;
@@ -85,25 +82,14 @@ GlLoadResult adopt(HMODULE module) {
 
 }  // namespace
 
-HMODULE loadFromSystemFolder(const wchar_t* name) {
-    // Only the system folder is searched. Systems without the search flags
-    // (before KB2533623) refuse them; they get the full path instead.
-    HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module != nullptr) return module;
-    std::vector<wchar_t> folder(MAX_PATH);
-    const UINT length = GetSystemDirectoryW(folder.data(), MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    return LoadLibraryW((std::wstring(folder.data(), length) + L"\\" + name).c_str());
-}
-
 GlLoadResult loadSystemOpenGl() {
     if (s_module != nullptr) return GlLoadResult{true, 0, nullptr};
-    return adopt(loadFromSystemFolder(L"opengl32.dll"));
+    return adopt(UniqueModule(loadFromSystemFolder(L"opengl32.dll")));
 }
 
 GlLoadResult loadOpenGlFrom(const std::wstring& fullPath) {
     if (s_module != nullptr) return GlLoadResult{true, 0, nullptr};
-    return adopt(LoadLibraryExW(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    return adopt(UniqueModule(LoadLibraryExW(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)));
 }
 
 bool openGlLoaded() { return s_module != nullptr; }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/system_library.h"
+
 // Where OpenGL comes from. The program links to no OpenGL library: it loads
 // opengl32.dll itself, from the system folder (a copy of that name beside the
 // program is never picked up), or from a path the user names, and takes every
@@ -25,10 +27,6 @@ struct GlLoadResult {
     const char* missing = nullptr;   // the first entry point it lacks
 };
 
-// A system DLL by name, from the system folder only, never the program's own
-// folder; null when it cannot be loaded (GetLastError says why).
-HMODULE loadFromSystemFolder(const wchar_t* name);
-
 // The system's opengl32.dll, from the system folder only.
 GlLoadResult loadSystemOpenGl();
 // An opengl32.dll the user names; its own dependencies come from its folder.
@@ -41,3 +39,10 @@ bool openGlLoaded();
 const WglEntryPoints& wgl();
 // The full path of the library in use; empty when none is loaded.
 std::wstring openGlLibraryPath();
+
+// An extension's entry point from the current context, as the type it has;
+// null when the implementation does not offer it.
+template <typename Function>
+Function wglFunction(const char* name) {
+    return asFunction<Function>(wgl().getProcAddress(name));
+}

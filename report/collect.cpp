@@ -7,11 +7,14 @@
 #include <cstdio>
 #include <vector>
 
+#include "info/info_controls.h"
+#include "platform/code_page.h"
+#include "platform/system_library.h"
+#include "platform/unique.h"
+#include "platform/utf.h"
 #include "render/gl_api.h"
-#include "info/renderer_info.h"
 #include "render/gl_library.h"
 #include "report/machine.h"
-#include "report/output.h"
 #include "res/version.h"
 
 namespace {
@@ -21,12 +24,6 @@ constexpr GLenum kShadingLanguageVersion = 0x8B8C;
 Answer answer(GLenum name) {
     const char* text = reinterpret_cast<const char*>(glGetString(name));
     return text != nullptr ? Answer{true, systemToUtf8(text)} : Answer{};
-}
-
-template <typename Function>
-Function lookUp(HMODULE module, const char* name) {
-    // Through a plain function type: GCC warns about casts between unrelated ones.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
 std::vector<std::string> listRows(HWND list) {
@@ -47,7 +44,7 @@ Bitness bitness() {
     if (sizeof(void*) == 8) return Bitness::Windows64;
     // Looked up: Windows before XP SP2 lacks it, and is never 64-bit.
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
-    auto isWow64 = lookUp<IsWow64ProcessFn>(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process");
+    const auto isWow64 = procAddress<IsWow64ProcessFn>(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process");
     BOOL wow64 = FALSE;
     if (isWow64 == nullptr) return Bitness::Windows32;
     if (!isWow64(GetCurrentProcess(), &wow64)) return Bitness::Unknown;
@@ -57,18 +54,11 @@ Bitness bitness() {
 // version.dll from the system folder, for the time of one report.
 class VersionLibrary {
 public:
-    VersionLibrary() {
-        module_ = loadFromSystemFolder(L"version.dll");
-        if (module_ == nullptr) return;
-        size_ = lookUp<decltype(size_)>(module_, "GetFileVersionInfoSizeW");
-        info_ = lookUp<decltype(info_)>(module_, "GetFileVersionInfoW");
-        query_ = lookUp<decltype(query_)>(module_, "VerQueryValueW");
-    }
-    ~VersionLibrary() {
-        if (module_ != nullptr) FreeLibrary(module_);
-    }
-    VersionLibrary(const VersionLibrary&) = delete;
-    VersionLibrary& operator=(const VersionLibrary&) = delete;
+    VersionLibrary()
+        : module_(loadFromSystemFolder(L"version.dll")),
+          size_(procAddress<decltype(size_)>(module_.get(), "GetFileVersionInfoSizeW")),
+          info_(procAddress<decltype(info_)>(module_.get(), "GetFileVersionInfoW")),
+          query_(procAddress<decltype(query_)>(module_.get(), "VerQueryValueW")) {}
 
     // The file version and company name of a module's version resource.
     void describe(const std::wstring& path, DriverModuleFacts* facts) const {
@@ -100,7 +90,7 @@ public:
     }
 
 private:
-    HMODULE module_ = nullptr;
+    UniqueModule module_;
     DWORD(WINAPI* size_)(LPCWSTR, LPDWORD) = nullptr;
     BOOL(WINAPI* info_)(LPCWSTR, DWORD, DWORD, LPVOID) = nullptr;
     BOOL(WINAPI* query_)(LPCVOID, LPCWSTR, LPVOID*, PUINT) = nullptr;
@@ -110,19 +100,18 @@ private:
 // client driver serves the context. None: opengl32 serves it itself.
 DriverModuleFacts driverModule() {
     DriverModuleFacts facts;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return facts;
+    const UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0));
+    if (!snapshot) return facts;
     MODULEENTRY32W module = {};
     module.dwSize = sizeof module;
     std::wstring path;
-    for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module)) {
+    for (BOOL more = Module32FirstW(snapshot.get(), &module); more; more = Module32NextW(snapshot.get(), &module)) {
         if (GetProcAddress(module.hModule, "DrvSetContext") != nullptr ||
             GetProcAddress(module.hModule, "DrvCreateContext") != nullptr) {
             path = module.szExePath;
             break;
         }
     }
-    CloseHandle(snapshot);
     if (path.empty()) return facts;
     facts.found = true;
     facts.path = wideToUtf8(path);
@@ -173,8 +162,7 @@ VideoMemoryFacts videoMemory(const std::vector<std::string>& extensions) {
 CoreProfileFacts coreProfile(HDC dc, HGLRC own, const std::vector<std::string>& extensions) {
     CoreProfileFacts facts;
     using CreateContextAttribs = HGLRC(WINAPI*)(HDC, HGLRC, const int*);
-    auto create = reinterpret_cast<CreateContextAttribs>(
-        reinterpret_cast<void (*)()>(wgl().getProcAddress("wglCreateContextAttribsARB")));
+    const auto create = wglFunction<CreateContextAttribs>("wglCreateContextAttribsARB");
     if (!hasExtension(extensions, "WGL_ARB_create_context_profile") || create == nullptr) return facts;
     facts.state = CoreProfileFacts::State::None;
     const int versions[][2] = {{4, 6}, {4, 5}, {4, 4}, {4, 3}, {4, 2}, {4, 1}, {4, 0}, {3, 3}, {3, 2}};
@@ -204,8 +192,7 @@ RendererQueryFacts rendererQuery(const std::vector<std::string>& gl, const std::
     const char* name = "WGL_WINE_query_renderer";
     if (!hasExtension(wglNames, name) && !hasExtension(gl, name)) return facts;
     using QueryInteger = BOOL(WINAPI*)(GLenum, GLuint*);
-    auto query = reinterpret_cast<QueryInteger>(
-        reinterpret_cast<void (*)()>(wgl().getProcAddress("wglQueryCurrentRendererIntegerWINE")));
+    const auto query = wglFunction<QueryInteger>("wglQueryCurrentRendererIntegerWINE");
     if (query == nullptr) return facts;
     facts.offered = true;
     const auto read = [query](GLenum attribute) {
@@ -238,10 +225,9 @@ PixelFormatCounts pixelFormats(HDC dc) {
     return counts;
 }
 
-}  // namespace
-
 ReportFacts collectFacts(const ReportSources& sources) {
     ReportFacts facts;
+    facts.openGlInitialised = sources.initialised;
     facts.programName = GRI_PRODUCT_NAME;
     facts.programVersion = GRI_VERSION_TEXT;
     OSVERSIONINFOA version = {};
@@ -253,7 +239,7 @@ ReportFacts collectFacts(const ReportSources& sources) {
         facts.platformId = version.dwPlatformId;
     }
     facts.bitness = bitness();
-    facts.openGlLibrary = wideToUtf8(openGlLibraryPath());
+    facts.openGlLibrary = sources.libraryProblem.empty() ? wideToUtf8(openGlLibraryPath()) : sources.libraryProblem;
     facts.extensions = listRows(sources.extensionList);
     char row[kDriverRowSize];
     for (int k = 0; k < sources.drivers->count; ++k) {
@@ -308,4 +294,10 @@ ReportFacts collectFacts(const ReportSources& sources) {
     facts.coreProfile = coreProfile(dc, own, facts.extensions);
     facts.pixelFormats = pixelFormats(dc);
     return facts;
+}
+
+}  // namespace
+
+Report gatherReport(const ReportSources& sources, const Request& request) {
+    return makeReport(collectFacts(sources), request);
 }

@@ -1,20 +1,25 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "drivers/driver_table.h"
 #include "render/gl_surface.h"
-#include "report/facts.h"
+#include "report/report.h"
 
 // Where the report's facts come from: the dialog's two lists, the driver table
-// read at start-up and the surface that holds the context.
+// read at start-up, the surface that holds the context, and how start-up went.
 struct ReportSources {
-    HWND extensionList;
-    HWND driverList;
-    const DriverTable* drivers;
-    const GlSurface* surface;
+    HWND extensionList = nullptr;
+    HWND driverList = nullptr;
+    const DriverTable* drivers = nullptr;
+    const GlSurface* surface = nullptr;
+    bool initialised = true;     // false: no context could be made
+    std::string libraryProblem;  // why the opengl32.dll named is not in use; empty when it is
 };
 
-// Gathers every fact of the report, when a report is asked for and not
-// before. Every GL query runs on the surface's context, which is current again
-// afterwards; without a current context the GL facts stay unreported.
-ReportFacts collectFacts(const ReportSources& sources);
+// Gathers every fact when a report is asked for, and not before, and makes the
+// report of them. Every GL query runs on the surface's context, which is
+// current again afterwards; without a current context the GL facts stay
+// unreported.
+Report gatherReport(const ReportSources& sources, const Request& request);

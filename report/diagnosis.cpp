@@ -1,7 +1,5 @@
 #include "report/diagnosis.h"
 
-#include <cstdio>
-
 namespace {
 
 constexpr std::uint32_t kGenericFormat = 0x00000040;       // PFD_GENERIC_FORMAT
@@ -199,19 +197,9 @@ ImplementationKind classifyImplementation(const ReportFacts& f) {
     return kind;
 }
 
-const char* verdictWord(Verdict verdict) {
-    switch (verdict) {
-    case Verdict::Hardware: return "hardware";
-    case Verdict::Software: return "software";
-    case Verdict::Generic: return "generic";
-    default: return "none";
-    }
-}
-
-Summary summarise(const ReportFacts& f) {
+Summary summarise(const ReportFacts& f, const ImplementationKind& kind) {
     Summary summary;
     std::string first;
-    const ImplementationKind kind = classifyImplementation(f);
     if (!f.openGlInitialised) {
         summary.verdict = Verdict::None;
         first = "OpenGL could not be initialised: no pixel format or context could be made.";
@@ -275,13 +263,6 @@ bool rendersOpenGl(const AdapterFacts& a, const ReportFacts& f) {
     const std::string renderer = lower(rendererName(f));
     const std::string name = lower(a.name);
     return name.size() >= 4 && !renderer.empty() && (renderer.find(name) != std::string::npos || name.find(renderer) != std::string::npos);
-}
-
-std::string pciIds(const AdapterFacts& a) {
-    if (a.vendorId == 0) return std::string();
-    char text[16];
-    std::snprintf(text, sizeof text, "%04X:%04X", a.vendorId & 0xFFFF, a.deviceId & 0xFFFF);
-    return text;
 }
 
 void parsePciIds(const std::string& deviceId, unsigned* vendor, unsigned* device) {

@@ -24,13 +24,13 @@ enum class Verdict {
     Generic,   // Windows' built-in OpenGL 1.1
     None,      // no context could be made
 };
-const char* verdictWord(Verdict verdict);
 
 struct Summary {
     Verdict verdict = Verdict::None;
     std::string text;  // one sentence, or two where a fact shows the cause
 };
-Summary summarise(const ReportFacts& facts);
+// The implementation's kind, as classifyImplementation gives it, is the summary's starting point.
+Summary summarise(const ReportFacts& facts, const ImplementationKind& kind);
 
 // The virtual machine that a display adapter's name or PCI vendor shows,
 // e.g. "VMware"; empty when none does.
@@ -40,7 +40,5 @@ std::string virtualMachine(const std::vector<AdapterFacts>& adapters);
 // own, or the renderer string names it.
 bool rendersOpenGl(const AdapterFacts& adapter, const ReportFacts& facts);
 
-// "10DE:2504", or empty when the ids are not reported.
-std::string pciIds(const AdapterFacts& adapter);
 // The vendor and device of a PNP id such as "PCI\VEN_10DE&DEV_2504&SUBSYS_...".
 void parsePciIds(const std::string& deviceId, unsigned* vendor, unsigned* device);

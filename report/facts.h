@@ -8,28 +8,6 @@
 #include <utility>
 #include <vector>
 
-
-// What an installer or a CI job requires of OpenGL (--require,
-// --require-extension), and what of it is missing.
-struct RequiredVersion {
-    int major = 0;
-    int minor = 0;
-    bool core = false;  // a core-profile context of at least that version
-};
-
-struct Requirements {
-    bool hasVersion = false;
-    RequiredVersion version;
-    std::vector<std::string> extensions;  // OpenGL or WGL names, as given
-
-    bool any() const { return hasVersion || !extensions.empty(); }
-};
-
-struct RequirementCheck {
-    bool met = true;
-    std::vector<std::string> missing;  // "OpenGL 3.3", "OpenGL 3.3 core profile", an extension's name
-};
-
 // What DescribePixelFormat says of the format in use; index 0: none.
 struct PixelFormatFacts {
     int index = 0;
@@ -165,11 +143,6 @@ struct ReportFacts {
     RendererQueryFacts rendererQuery;
     std::vector<AdapterFacts> adapters;
     SessionFacts session;
-
-    // Only when a script asked with --require.
-    bool requirementsAsked = false;
-    Requirements requirements;
-    RequirementCheck requirementCheck;
 };
 
 // Major and minor of a GL_VERSION text ("4.5 (Core Profile) Mesa ..."); 0.0

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "report/diagnosis.h"
-#include "report/utf.h"
+#include "platform/utf.h"
+#include "report/words.h"
 
 namespace {
 
@@ -57,36 +57,35 @@ std::string limitValue(const Limit& limit, const LimitReading& reading) {
 
 std::string reported(const LimitReading& reading) { return reading.reported ? number(reading.values[0]) : kNull; }
 
+std::string word(const char* text) { return text != nullptr ? jsonString(text) : kNull; }
+
 std::string windows(const ReportFacts& f) {
-    const char* family = f.platformId == 2 ? "\"NT\"" : f.platformId == 1 ? "\"95\"" : f.platformId == 0 ? "\"Win32s\"" : "null";
-    const char* bitness = f.bitness == Bitness::Windows32 ? "\"32-bit\""
-                          : f.bitness == Bitness::Wow64   ? "\"32-bit program on 64-bit\""
-                          : f.bitness == Bitness::Windows64 ? "\"64-bit\""
-                                                            : "null";
     return object({{"major", number(f.windowsMajor)},
                    {"minor", number(f.windowsMinor)},
                    {"build", number(f.windowsBuild)},
-                   {"family", family},
-                   {"bitness", bitness}});
+                   {"family", word(platformWords(f.platformId).json)},
+                   {"bitness", word(bitnessWords(f.bitness).json)}});
 }
 
 std::string videoMemory(const VideoMemoryFacts& v) {
+    const std::string source = word(videoMemorySource(v.source));
     switch (v.source) {
     case VideoMemoryFacts::Source::Nvx:
-        return object({{"source", "\"GL_NVX_gpu_memory_info\""},
+        return object({{"source", source},
                        {"dedicated_kib", reported(v.dedicated)},
                        {"total_available_kib", reported(v.totalAvailable)},
                        {"current_available_kib", reported(v.currentAvailable)}});
     case VideoMemoryFacts::Source::Ati:
-        return object({{"source", "\"GL_ATI_meminfo\""}, {"free_texture_kib", reported(v.atiFreeTexture)}});
+        return object({{"source", source}, {"free_texture_kib", reported(v.atiFreeTexture)}});
     case VideoMemoryFacts::Source::WineQuery:
-        return object({{"source", "\"WGL_WINE_query_renderer\""}, {"video_memory_mib", reported(v.wineVideoMemory)}});
+        return object({{"source", source}, {"video_memory_mib", reported(v.wineVideoMemory)}});
     default:
         return kNull;
     }
 }
 
-std::string opengl(const ReportFacts& f) {
+std::string opengl(const Report& r) {
+    const ReportFacts& f = r.facts;
     const CoreProfileFacts& c = f.coreProfile;
     const std::string core = object({{"offered", boolean(c.state != CoreProfileFacts::State::NotOffered)},
                                      {"version", answer(c.version)},
@@ -103,7 +102,7 @@ std::string opengl(const ReportFacts& f) {
                                {"depth_bits", number(p.depthBits)},
                                {"stencil_bits", number(p.stencilBits)},
                                {"double_buffered", boolean((p.flags & 1u) != 0)}});
-    const ImplementationKind kind = classifyImplementation(f);
+    const ImplementationKind& kind = r.findings.implementation;
 
     const DriverModuleFacts& d = f.driverModule;
     const std::string driver = !d.found ? kNull
@@ -135,16 +134,12 @@ std::string opengl(const ReportFacts& f) {
                    {"video_memory", videoMemory(f.videoMemory)}});
 }
 
-std::string hexId(unsigned id) {
-    if (id == 0) return kNull;
-    char text[8];
-    std::snprintf(text, sizeof text, "\"%04X\"", id & 0xFFFF);
-    return text;
-}
+std::string pciId(unsigned id) { return id == 0 ? kNull : jsonString(hexId(id)); }
 
-std::string adapters(const ReportFacts& f) {
+std::string adapters(const Report& r) {
     std::vector<std::string> items;
-    for (const AdapterFacts& a : f.adapters) {
+    for (std::size_t k = 0; k < r.facts.adapters.size(); ++k) {
+        const AdapterFacts& a = r.facts.adapters[k];
         items.push_back(object({{"name", jsonString(a.name)},
                                 {"primary", boolean(a.primary)},
                                 {"attached", boolean(a.attached)},
@@ -153,17 +148,17 @@ std::string adapters(const ReportFacts& f) {
                                 {"driver_date", answer(a.driverDate)},
                                 {"opengl_driver", answer(a.openGlDriver)},
                                 {"opengl_driver_wow", answer(a.openGlDriverWow)},
-                                {"vendor_id", hexId(a.vendorId)},
-                                {"device_id", a.vendorId != 0 ? hexId(a.deviceId) : kNull},
-                                {"renders_opengl", boolean(rendersOpenGl(a, f))}}));
+                                {"vendor_id", pciId(a.vendorId)},
+                                {"device_id", a.vendorId != 0 ? pciId(a.deviceId) : kNull},
+                                {"renders_opengl", boolean(r.findings.rendersOpenGl[k])}}));
     }
     return array(items);
 }
 
-std::string session(const ReportFacts& f) {
-    const SessionFacts& s = f.session;
+std::string session(const Report& r) {
+    const SessionFacts& s = r.facts.session;
     const std::string wine = s.wine ? object({{"version", answer(s.wineVersion)}, {"host", answer(s.wineHost)}}) : kNull;
-    return object({{"remote", boolean(s.remote)}, {"virtual_machine", textOrNull(virtualMachine(f.adapters))}, {"wine", wine}});
+    return object({{"remote", boolean(s.remote)}, {"virtual_machine", textOrNull(r.findings.virtualMachine)}, {"wine", wine}});
 }
 
 std::string drivers(const ReportFacts& f) {
@@ -176,15 +171,15 @@ std::string drivers(const ReportFacts& f) {
     return array(rows);
 }
 
-std::string requirements(const ReportFacts& f) {
-    const Requirements& r = f.requirements;
+std::string requirements(const Report& report) {
+    const Requirements& r = report.request.requirements;
     const std::string version = std::to_string(r.version.major) + "." + std::to_string(r.version.minor);
     const std::string required = object({{"version", r.hasVersion ? jsonString(version) : kNull},
                                          {"core_profile", boolean(r.hasVersion && r.version.core)},
                                          {"extensions", strings(r.extensions)}});
-    return object({{"met", boolean(f.requirementCheck.met)},
+    return object({{"met", boolean(report.findings.requirements.met)},
                    {"required", required},
-                   {"missing", strings(f.requirementCheck.missing)}});
+                   {"missing", strings(report.findings.requirements.missing)}});
 }
 
 }  // namespace
@@ -228,16 +223,17 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
-std::string formatJson(const ReportFacts& f) {
-    const Summary summary = summarise(f);
+std::string formatJson(const Report& r) {
+    const ReportFacts& f = r.facts;
+    const Summary& summary = r.findings.summary;
     Members top = {{"schema_version", number(kJsonSchemaVersion)},
                    {"program", object({{"name", jsonString(f.programName)}, {"version", jsonString(f.programVersion)}})},
                    {"summary", object({{"text", jsonString(summary.text)}, {"verdict", jsonString(verdictWord(summary.verdict))}})},
                    {"windows", windows(f)},
-                   {"session", session(f)},
-                   {"opengl", opengl(f)},
-                   {"adapters", adapters(f)},
+                   {"session", session(r)},
+                   {"opengl", opengl(r)},
+                   {"adapters", adapters(r)},
                    {"drivers", drivers(f)}};
-    if (f.requirementsAsked) top.emplace_back("requirements", requirements(f));
+    if (r.request.requirements.any()) top.emplace_back("requirements", requirements(r));
     return object(top) + "\n";
 }

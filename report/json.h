@@ -1,10 +1,10 @@
 #pragma once
-// The report's facts as one JSON object, for scripts: an interface others
-// build on, described by docs/report.schema.json. Put together from plain
-// values, like the text, so that it needs no Windows.
+// The report as one JSON object, for scripts: an interface others build on,
+// described by docs/report.schema.json. Written from the report as it was
+// made (report/report.h), like the text.
 #include <string>
 
-#include "report/facts.h"
+#include "report/report.h"
 
 // Raised with every change of a key's meaning or shape; new keys raise it
 // too, as the schema admits no key it does not describe.
@@ -13,7 +13,7 @@ constexpr int kJsonSchemaVersion = 1;
 // One JSON object (RFC 8259, UTF-8), "schema_version" first. A value the
 // implementation did not give is null. The facts' text is UTF-8; a byte
 // sequence that is not becomes U+FFFD.
-std::string formatJson(const ReportFacts& facts);
+std::string formatJson(const Report& report);
 
 // `text` as a JSON string literal: quotes, backslashes and control characters
 // escaped, and every byte sequence that is not UTF-8 replaced by U+FFFD.

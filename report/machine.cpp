@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/code_page.h"
+#include "platform/system_library.h"
+#include "platform/unique.h"
+#include "platform/utf.h"
 #include "report/diagnosis.h"
-#include "report/output.h"
 
 namespace {
 
@@ -36,17 +39,17 @@ Answer textValue(HKEY key, const wchar_t* name) {
 void readDriverValues(const std::wstring& deviceKey, AdapterFacts* adapter) {
     const std::wstring machine = L"\\registry\\machine\\";
     if (deviceKey.size() <= machine.size() || _wcsnicmp(deviceKey.c_str(), machine.c_str(), machine.size()) != 0) return;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, deviceKey.substr(machine.size()).c_str(), 0, KEY_QUERY_VALUE, &key) !=
+    UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, deviceKey.substr(machine.size()).c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
         ERROR_SUCCESS) {
+        key.release();  // a failed call may leave anything there
         return;
     }
-    adapter->provider = textValue(key, L"ProviderName");
-    adapter->driverVersion = textValue(key, L"DriverVersion");
-    adapter->driverDate = textValue(key, L"DriverDate");
-    adapter->openGlDriver = textValue(key, L"OpenGLDriverName");
-    adapter->openGlDriverWow = textValue(key, L"OpenGLDriverNameWow");
-    RegCloseKey(key);
+    adapter->provider = textValue(key.get(), L"ProviderName");
+    adapter->driverVersion = textValue(key.get(), L"DriverVersion");
+    adapter->driverDate = textValue(key.get(), L"DriverDate");
+    adapter->openGlDriver = textValue(key.get(), L"OpenGLDriverName");
+    adapter->openGlDriverWow = textValue(key.get(), L"OpenGLDriverNameWow");
 }
 
 }  // namespace
@@ -84,8 +87,8 @@ SessionFacts sessionFacts() {
     if (ntdll == nullptr) return session;
     using Version = const char*(CDECL*)();
     using Host = void(CDECL*)(const char**, const char**);
-    const auto version = reinterpret_cast<Version>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "wine_get_version")));
-    const auto host = reinterpret_cast<Host>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "wine_get_host_version")));
+    const auto version = procAddress<Version>(ntdll, "wine_get_version");
+    const auto host = procAddress<Host>(ntdll, "wine_get_host_version");
     if (version == nullptr) return session;
     session.wine = true;
     if (const char* v = version()) session.wineVersion = Answer{true, systemToUtf8(v)};

@@ -1,11 +1,32 @@
 #pragma once
-// The plain-text report for bug reports, made of the facts (report/facts.h)
-// by rules that need no Windows.
+// One report: the facts gathered, what was asked of it, and what the facts
+// mean. Made once, by rules that need no Windows; the writers (text, JSON)
+// only write what it holds.
 #include <string>
+#include <vector>
 
+#include "report/diagnosis.h"
 #include "report/facts.h"
+#include "report/requirements.h"
 
-// Labelled lines with CR LF ends.
-std::string formatReport(const ReportFacts& facts);
-// "met (OpenGL 3.3, GL_x)" or "not met: missing ...".
-std::string requirementsText(const ReportFacts& facts);
+// What the person or the script asks the report to answer.
+struct Request {
+    Requirements requirements;  // --require, --require-extension; none: not asked
+};
+
+// What the facts mean, worked out once.
+struct Findings {
+    Summary summary;
+    ImplementationKind implementation;  // a null word: no pixel format in use
+    std::string virtualMachine;         // e.g. "VMware"; empty when none is recognised
+    std::vector<bool> rendersOpenGl;    // per adapter, in the facts' order
+    RequirementCheck requirements;      // met when none were asked
+};
+
+struct Report {
+    ReportFacts facts;
+    Request request;
+    Findings findings;
+};
+
+Report makeReport(ReportFacts facts, Request request = Request());

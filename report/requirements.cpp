@@ -1,7 +1,5 @@
 #include "report/requirements.h"
 
-#include "report/diagnosis.h"
-#include "report/facts.h"
 
 namespace {
 
@@ -59,12 +57,4 @@ RequirementCheck checkRequirements(const Requirements& requirements, const Repor
     }
     check.met = check.missing.empty();
     return check;
-}
-
-std::string requirementsLine(const ReportFacts& facts) {
-    const RequirementCheck& check = facts.requirementCheck;
-    if (check.met) return "OpenGL requirements met: " + facts.version.text;
-    std::string missing;
-    for (const std::string& m : check.missing) missing += (missing.empty() ? "" : ", ") + m;
-    return "OpenGL requirements not met: missing " + missing + ". " + summarise(facts).text;
 }

@@ -6,6 +6,25 @@
 
 #include "report/facts.h"
 
+struct RequiredVersion {
+    int major = 0;
+    int minor = 0;
+    bool core = false;  // a core-profile context of at least that version
+};
+
+struct Requirements {
+    bool hasVersion = false;
+    RequiredVersion version;
+    std::vector<std::string> extensions;  // OpenGL or WGL names, as given
+
+    bool any() const { return hasVersion || !extensions.empty(); }
+};
+
+struct RequirementCheck {
+    bool met = true;
+    std::vector<std::string> missing;  // "OpenGL 3.3", "OpenGL 3.3 core profile", an extension's name
+};
+
 // "3.3" or "3.3core" (any case); false for any other text.
 bool parseRequiredVersion(const std::string& text, RequiredVersion* version);
 
@@ -16,6 +35,3 @@ std::string requiredVersionText(const RequiredVersion& version);
 // core profile made; each extension against OpenGL's and WGL's names.
 RequirementCheck checkRequirements(const Requirements& requirements, const ReportFacts& facts);
 
-// The one line that --require alone prints, from the facts' check:
-// "OpenGL requirements met: <version>", or what is missing and the summary.
-std::string requirementsLine(const ReportFacts& facts);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
-#include "report/destination.h"
+#include "platform/destination.h"
 
 using Args = std::vector<std::wstring>;
 

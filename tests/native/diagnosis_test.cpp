@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "report/diagnosis.h"
-#include "report/report.h"
+#include "report/text.h"
 #include "report/requirements.h"
 
 namespace {
@@ -101,18 +101,18 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Summary s = summarise(c.facts);
+        const Summary s = makeReport(c.facts).findings.summary;
         EXPECT_EQ(s.verdict, c.verdict);
         EXPECT_EQ(s.text, c.summary);
         const ImplementationKind kind = classifyImplementation(c.facts);
         EXPECT_EQ(kind.word == nullptr ? "unknown" : kind.word, std::string(c.word == nullptr ? "unknown" : c.word));
-        const std::string report = formatReport(c.facts);
+        const std::string report = formatReport(makeReport(c.facts));
         EXPECT_NE(report.find("\r\nSummary: " + c.summary + "\r\n"), std::string::npos);
     }
     // Why llvmpipe is software, although its format looks like a driver's own.
     EXPECT_EQ(classifyImplementation(llvmpipe).reason,
               "llvmpipe is a software rasteriser; WGL_WINE_query_renderer says it is not accelerated");
-    EXPECT_NE(formatReport(twoAdapters).find("\r\n  Intel(R) UHD Graphics 630: primary, attached; provider not reported, "
+    EXPECT_NE(formatReport(makeReport(twoAdapters)).find("\r\n  Intel(R) UHD Graphics 630: primary, attached; provider not reported, "
                                              "version not reported, date not reported; OpenGLDriverName not reported; "
                                              "PCI ids not reported; OpenGL runs here\r\n"),
               std::string::npos);
@@ -174,8 +174,12 @@ TEST(Diagnosis, MatchesAdaptersAndRequirements) {
         EXPECT_EQ(check.missing, c.missing) << c.major << "." << c.minor;
         EXPECT_EQ(check.met, c.missing.empty());
     }
-    mesa.requirementCheck = RequirementCheck{};
-    EXPECT_EQ(requirementsLine(mesa), "OpenGL requirements met: 4.5 (Compatibility Profile) Mesa 22.3.6");
-    mesa.requirementCheck = RequirementCheck{false, {"OpenGL 4.6", "GL_x"}};
-    EXPECT_EQ(requirementsLine(mesa), "OpenGL requirements not met: missing OpenGL 4.6, GL_x. OpenGL 4.5 in software (llvmpipe).");
+    Request asked;
+    asked.requirements.hasVersion = true;
+    asked.requirements.version = RequiredVersion{3, 3, false};
+    EXPECT_EQ(requirementsLine(makeReport(mesa, asked)), "OpenGL requirements met: 4.5 (Compatibility Profile) Mesa 22.3.6");
+    asked.requirements.version = RequiredVersion{4, 6, false};
+    asked.requirements.extensions = {"GL_x"};
+    EXPECT_EQ(requirementsLine(makeReport(mesa, asked)),
+              "OpenGL requirements not met: missing OpenGL 4.6, GL_x. OpenGL 4.5 in software (llvmpipe).");
 }

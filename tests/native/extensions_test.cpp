@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "info/extensions.h"
+#include "info/info_rules.h"
 
 namespace {
 

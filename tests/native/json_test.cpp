@@ -6,7 +6,7 @@
 
 #include "report/json.h"
 #include "report/requirements.h"
-#include "report/utf.h"
+#include "platform/utf.h"
 
 using nlohmann::json;
 
@@ -57,7 +57,7 @@ TEST(Json, EveryTextBecomesAValidString) {
         facts.extensions.push_back(c.text);
     }
     facts.vendor = Answer{true, cases[1].text};
-    const json parsed = json::parse(formatJson(facts));
+    const json parsed = json::parse(formatJson(makeReport(facts)));
     ASSERT_EQ(parsed["drivers"].size(), std::size(cases));
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
@@ -65,14 +65,14 @@ TEST(Json, EveryTextBecomesAValidString) {
         EXPECT_EQ(parsed["opengl"]["extensions"][i].get<std::string>(), cases[i].parsed);
     }
     EXPECT_EQ(parsed["opengl"]["vendor"], cases[1].parsed);
-    expectValid({formatJson(facts)});
+    expectValid({formatJson(makeReport(facts))});
 }
 
 // Absent values are null, never made up; present ones keep their types.
 TEST(Json, AbsentValuesAreNull) {
     ReportFacts bare;
     bare.openGlInitialised = false;
-    const json none = json::parse(formatJson(bare));
+    const json none = json::parse(formatJson(makeReport(bare)));
     for (const char* key : {"program", "windows", "opengl", "drivers"}) EXPECT_TRUE(none.contains(key)) << key;
     const json& gl = none["opengl"];
     for (const char* key : {"library", "vendor", "renderer", "version", "shading_language", "pixel_format",
@@ -94,7 +94,7 @@ TEST(Json, AbsentValuesAreNull) {
     full.limits[5] = LimitReading{true, false, {0, 0}};  // asked, never written
     full.driverValues = {{"Software (MICROSOFT)", "OpenGL32.dll"}, {"Acme", "acme.dll"}};
     full.selectedDriverRow = 1;
-    const json j = json::parse(formatJson(full));
+    const json j = json::parse(formatJson(makeReport(full)));
     EXPECT_EQ(j["opengl"]["shading_language"], "4.50");
     EXPECT_EQ(j["opengl"]["limits"]["max_texture_size"], 16384);
     EXPECT_EQ(j["opengl"]["limits"]["max_viewport_dims"], json::array({16384, 8192}));
@@ -105,7 +105,7 @@ TEST(Json, AbsentValuesAreNull) {
     EXPECT_EQ(j["drivers"][1]["name"], "Acme");
     EXPECT_TRUE(j["drivers"][1]["selected"].get<bool>());
     EXPECT_FALSE(j["drivers"][0]["selected"].get<bool>());
-    expectValid({formatJson(bare), formatJson(full)});
+    expectValid({formatJson(makeReport(bare)), formatJson(makeReport(full))});
 }
 
 
@@ -124,13 +124,12 @@ TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
     const std::u16string path = u"C:\\tmp\\\u03A9mega\\\u62A5\\opengl32.dll";
     refused.openGlLibrary = utf16ToUtf8(path);
     refused.driverModule = DriverModuleFacts{true, utf16ToUtf8(path), "", utf16ToUtf8(u"Pilote \u00e9t\u00e9")};
-    refused.requirementsAsked = true;
-    refused.requirements.hasVersion = true;
-    refused.requirements.version = RequiredVersion{3, 3, true};
-    refused.requirements.extensions = {"GL_b"};
-    refused.requirementCheck = checkRequirements(refused.requirements, refused);
+    Request asked;
+    asked.requirements.hasVersion = true;
+    asked.requirements.version = RequiredVersion{3, 3, true};
+    asked.requirements.extensions = {"GL_b"};
 
-    const std::string text = formatJson(refused);
+    const std::string text = formatJson(makeReport(refused, asked));
     const json j = json::parse(text);
     EXPECT_EQ(text.rfind("{\"schema_version\":1,", 0), 0u);
     EXPECT_TRUE(j["opengl"]["core_profile"]["offered"].get<bool>());
@@ -148,6 +147,6 @@ TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
 
     ReportFacts bare;
     bare.openGlInitialised = false;
-    expectValid({text, formatJson(bare), formatJson(ReportFacts{})});
-    EXPECT_EQ(json::parse(formatJson(bare)).count("requirements"), 0u);  // only when asked
+    expectValid({text, formatJson(makeReport(bare)), formatJson(makeReport(ReportFacts{}))});
+    EXPECT_EQ(json::parse(formatJson(makeReport(bare))).count("requirements"), 0u);  // only when asked
 }

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "report/diagnosis.h"
-#include "report/report.h"
+#include "report/json.h"
+#include "report/text.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -23,7 +24,7 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     f.glExtensions = {"GL_a", "GL_b"};
     f.driverRows = {"Software (MICROSOFT): OpenGL32.dll", "Acme: a.dll"};
     f.selectedDriverRow = 1;
-    EXPECT_EQ(formatReport(f),
+    EXPECT_EQ(formatReport(makeReport(f)),
               "Program: OpenGL Renderer infos 1.0.0.11\r\n"
               "Summary: OpenGL 1.1 on " + std::string(1500, 'r') + ", in hardware.\r\n"
               "Windows: 6.1 build 7601, NT family\r\n"
@@ -61,7 +62,7 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     // No format in use, the 95 family, nothing listed, nothing selected.
     ReportFacts bare;
     bare.platformId = 1;
-    const std::string text = formatReport(bare);
+    const std::string text = formatReport(makeReport(bare));
     EXPECT_NE(text.find("\r\nWindows: 0.0 build 0, 95 family\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nPixel format: none\r\nImplementation: unknown\r\nExtensions: 0 (0 from OpenGL, 0 from WGL)\r\n"
                         "Drivers (* selected):\r\n"),
@@ -71,7 +72,7 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
 
     // No context could be made: the report says so where OpenGL's lines begin.
     bare.openGlInitialised = false;
-    EXPECT_NE(formatReport(bare).find("\r\nOpenGL Error : Initialization Failed\r\nVendor: \r\n"), std::string::npos);
+    EXPECT_NE(formatReport(makeReport(bare)).find("\r\nOpenGL Error : Initialization Failed\r\nVendor: \r\n"), std::string::npos);
 }
 
 TEST(Report, NamesThePixelFormatsKindByItsFlags) {
@@ -92,7 +93,7 @@ TEST(Report, NamesThePixelFormatsKindByItsFlags) {
     }
     ReportFacts single;
     single.pixelFormat = PixelFormatFacts{1, 24, 0, 16, 0, 0x24 | 0x40};
-    EXPECT_NE(formatReport(single).find(", single-buffered\r\nImplementation: software"), std::string::npos);
+    EXPECT_NE(formatReport(makeReport(single)).find(", single-buffered\r\nImplementation: software"), std::string::npos);
 }
 
 namespace {
@@ -159,7 +160,7 @@ TEST(Report, SaysWhatTheImplementationGaveAndNothingMore) {
           "Video memory: free texture memory not reported (GL_ATI_meminfo)", "Pixel formats: none"}},
     };
     for (const Case& c : cases) {
-        const std::string report = formatReport(c.facts);
+        const std::string report = formatReport(makeReport(c.facts));
         for (const std::string& expected : c.lines) {
             EXPECT_EQ(lineOf(report, expected.substr(0, expected.find(':') + 1)), expected);
         }
@@ -205,4 +206,29 @@ TEST(Report, KnowsWhichLimitsAVersionOrExtensionProvides) {
             EXPECT_EQ(limitApplies(limit, parseGlVersion(c.version), c.extensions), c.applies) << c.version << " " << c.label;
         }
     }
+}
+
+// The findings are worked out once, when the report is made; both writers
+// write what the report holds and work out nothing again.
+TEST(Report, WritersWriteTheFindingsTheyAreGiven) {
+    ReportFacts f;
+    f.renderer = Answer{true, "GDI Generic"};
+    f.adapters.resize(2);
+    f.adapters[0].name = "First";
+    f.adapters[1].name = "Second";
+    Report r = makeReport(f);
+    EXPECT_EQ(r.findings.rendersOpenGl, std::vector<bool>({false, false}));
+    r.findings.summary = Summary{Verdict::Software, "Written as given."};
+    r.findings.rendersOpenGl = {false, true};
+    r.findings.virtualMachine = "Given";
+    const std::string text = formatReport(r);
+    EXPECT_NE(text.find("\r\nSummary: Written as given.\r\n"), std::string::npos);
+    EXPECT_EQ(lineOf(text, "  First:").find("OpenGL runs here"), std::string::npos);
+    EXPECT_NE(lineOf(text, "  Second:").find("; OpenGL runs here"), std::string::npos);
+    EXPECT_NE(text.find("\r\nSession: local, Given virtual machine\r\n"), std::string::npos);
+    const std::string json = formatJson(r);
+    EXPECT_NE(json.find("\"summary\":{\"text\":\"Written as given.\",\"verdict\":\"software\"}"), std::string::npos);
+    EXPECT_NE(json.find("\"virtual_machine\":\"Given\""), std::string::npos);
+    EXPECT_NE(json.find("\"name\":\"Second\",\"primary\":false,\"attached\":false"), std::string::npos);
+    EXPECT_NE(json.find("\"renders_opengl\":true"), std::string::npos);
 }

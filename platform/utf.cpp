@@ -1,4 +1,4 @@
-#include "report/utf.h"
+#include "platform/utf.h"
 
 namespace {
 

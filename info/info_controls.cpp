@@ -1,6 +1,6 @@
-#include "info/renderer_info.h"
+#include "info/info_controls.h"
 
-#include "info/extensions.h"
+#include "info/info_rules.h"
 #include "render/gl_api.h"
 #include "render/gl_library.h"
 
@@ -21,9 +21,7 @@ void showRendererInfo(HWND infoText) {
 
 const char* wglExtensionString(HDC dc) {
     using GetExtensionsString = const char*(WINAPI*)(HDC);
-    // Through a plain function type: GCC warns about casts between unrelated ones.
-    auto entry = reinterpret_cast<GetExtensionsString>(
-        reinterpret_cast<void (*)()>(wgl().getProcAddress("wglGetExtensionsStringARB")));
+    const auto entry = wglFunction<GetExtensionsString>("wglGetExtensionsStringARB");
     return entry != nullptr ? entry(dc) : nullptr;
 }
 

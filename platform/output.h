@@ -1,24 +1,17 @@
 #pragma once
+// Text going out of the program: the standard streams a script gave it, and
+// files written so that nothing half-written is ever left.
 #include <windows.h>
 
 #include <string>
 
-#include "report/utf.h"
+#include "platform/unique.h"
 
-// The edges where the report's UTF-8 meets the system: code page conversions,
-// the script's standard streams, and report files.
-
-// The system's 8-bit text (registry names, GL strings) as UTF-8.
-std::string systemToUtf8(const std::string& text);
-// UTF-8 as the system's 8-bit text; a character the code page lacks becomes
-// "?", never a look-alike.
-std::string utf8ToSystem(const std::string& utf8);
-
-// How text goes out as bytes: the 8-bit text report in the system's code
-// page, JSON as UTF-8. A console is written Unicode either way.
+// How text goes out as bytes: the 8-bit text in the system's code page, or
+// UTF-8. A console is written Unicode either way.
 enum class Encoding { SystemCodePage, Utf8 };
 
-// Where a script's report goes: the standard output and error the program was
+// Where a script's output goes: the standard output and error the program was
 // given (a file or a pipe), or else the console it has or that of the process
 // that started it. A GUI program has neither by default.
 class ScriptStreams {
@@ -40,7 +33,7 @@ private:
 
     bool attached_ = false;
     bool lookedForConsole_ = false;
-    HANDLE console_ = INVALID_HANDLE_VALUE;  // the console, once opened
+    UniqueFile console_;  // the console, once opened
 };
 
 // The system's words for an error, with the path where they name "%1", and
@@ -61,4 +54,4 @@ struct WriteResult {
 // so that nothing half-written is ever left and a file that cannot be
 // replaced keeps what it held; a device (NUL, CON, COM1, \\.\...) is written
 // directly. Long paths go through their \\?\ form.
-WriteResult writeReportFile(const std::wstring& path, const std::string& utf8, Encoding encoding);
+WriteResult writeTextFile(const std::wstring& path, const std::string& utf8, Encoding encoding);

@@ -1,4 +1,6 @@
 #pragma once
+// The renderer information's rules, apart from the controls that show them: the
+// information text, and the extension text joined and split into rows.
 #include <cstddef>
 
 // Joins the OpenGL and WGL extension strings into one newly allocated text

@@ -1,4 +1,4 @@
-#include "info/extensions.h"
+#include "info/info_rules.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,31 +1,10 @@
-#include "report/output.h"
+#include "platform/output.h"
 
 #include <vector>
 
-#include "report/destination.h"
-#include "report/utf.h"
-
-std::string systemToUtf8(const std::string& text) {
-    if (text.empty()) return std::string();
-    const int length = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (n <= 0) return std::string();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], n);
-    return wideToUtf8(wide);
-}
-
-std::string utf8ToSystem(const std::string& utf8) {
-    const std::wstring wide = utf8ToWide(utf8);
-    if (wide.empty()) return std::string();
-    const int length = static_cast<int>(wide.size());
-    // Best fit would turn "Ωmega" into "Omega": a different path, which may exist.
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0, "?", nullptr);
-    if (n <= 0) return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, &out[0], n, "?", nullptr);
-    return out;
-}
+#include "platform/code_page.h"
+#include "platform/destination.h"
+#include "platform/utf.h"
 
 namespace {
 
@@ -71,7 +50,7 @@ HANDLE openConsoleOutput() {
 }  // namespace
 
 ScriptStreams::~ScriptStreams() {
-    if (console_ != INVALID_HANDLE_VALUE) CloseHandle(console_);
+    console_.reset();
     if (attached_) FreeConsole();
 }
 
@@ -82,13 +61,13 @@ HANDLE ScriptStreams::stream(DWORD which) {
         lookedForConsole_ = true;
         // A console of its own (started with one, handles not passed on), or
         // else that of the process that started it: cmd without redirection.
-        console_ = openConsoleOutput();
-        if (console_ == INVALID_HANDLE_VALUE && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        console_.reset(openConsoleOutput());
+        if (!console_ && AttachConsole(ATTACH_PARENT_PROCESS)) {
             attached_ = true;
-            console_ = openConsoleOutput();
+            console_.reset(openConsoleOutput());
         }
     }
-    return console_;
+    return console_.get();
 }
 
 bool ScriptStreams::writeOut(const std::string& utf8, Encoding encoding) {
@@ -108,8 +87,8 @@ std::string systemMessage(DWORD error, const std::wstring& path) {
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const UniqueLocal owned(text);
     std::wstring message = n > 0 && text != nullptr ? std::wstring(text, n) : std::wstring(L"Unknown error.");
-    if (text != nullptr) LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
         message.pop_back();
     }
@@ -134,13 +113,10 @@ WriteResult failed(const std::wstring& path, DWORD error) {
 }
 
 WriteResult writeDevice(const std::wstring& path, const std::string& utf8, Encoding encoding) {
-    HANDLE device = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                0, nullptr);
-    if (device == INVALID_HANDLE_VALUE) return failed(path, GetLastError());
-    const bool complete = writeText(device, utf8, encoding);
-    const DWORD error = complete ? 0 : GetLastError();
-    CloseHandle(device);
-    if (!complete) return failed(path, error);
+    const UniqueFile device(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    if (!device) return failed(path, GetLastError());
+    if (!writeText(device.get(), utf8, encoding)) return failed(path, GetLastError());
     WriteResult result;
     result.written = true;
     return result;
@@ -148,7 +124,7 @@ WriteResult writeDevice(const std::wstring& path, const std::string& utf8, Encod
 
 }  // namespace
 
-WriteResult writeReportFile(const std::wstring& path, const std::string& utf8, Encoding encoding) {
+WriteResult writeTextFile(const std::wstring& path, const std::string& utf8, Encoding encoding) {
     if (isDevicePath(path)) return writeDevice(path, utf8, encoding);
     const std::string bytes = encoding == Encoding::Utf8 ? utf8 : utf8ToSystem(utf8);
     const std::wstring target = fullPathOf(path);
@@ -164,18 +140,18 @@ WriteResult writeReportFile(const std::wstring& path, const std::string& utf8, E
 
     // A name that exists already belongs to someone else: never overwritten, never deleted.
     std::wstring temporary;
-    HANDLE file = INVALID_HANDLE_VALUE;
+    UniqueFile file;
     DWORD error = ERROR_FILE_EXISTS;
-    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE && error == ERROR_FILE_EXISTS; ++attempt) {
+    for (int attempt = 0; attempt < 100 && !file && error == ERROR_FILE_EXISTS; ++attempt) {
         temporary = longPathForm(temporaryPath(target, GetCurrentProcessId(), attempt));
-        file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+        file.reset(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        error = !file ? GetLastError() : 0;
         if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
     }
-    if (file == INVALID_HANDLE_VALUE) return failed(target, error);
-    const bool complete = writeAll(file, bytes.data(), bytes.size()) && FlushFileBuffers(file);
+    if (!file) return failed(target, error);
+    const bool complete = writeAll(file.get(), bytes.data(), bytes.size()) && FlushFileBuffers(file.get());
     error = complete ? 0 : GetLastError();
-    CloseHandle(file);
+    file.reset();  // closed before it is moved
     if (complete && MoveFileExW(temporary.c_str(), longPathForm(target).c_str(),
                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         WriteResult result;

@@ -1,4 +1,4 @@
-#include "report/destination.h"
+#include "platform/destination.h"
 
 
 namespace {

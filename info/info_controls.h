@@ -1,4 +1,6 @@
 #pragma once
+// The renderer information's controls: the text and the extension list, filled
+// from the current context.
 #include <windows.h>
 
 // The current OpenGL context's vendor, renderer and version, as the text of `infoText`.

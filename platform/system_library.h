@@ -1,0 +1,30 @@
+#pragma once
+// System DLLs that the program does not import, loaded from the system folder
+// only (never the folder the program was downloaded to), and their functions
+// taken by type.
+#include <windows.h>
+
+// GetProcAddress hands back one function type for all; going through a plain
+// function pointer type keeps GCC from warning about casts between unrelated ones.
+template <typename Function>
+Function asFunction(FARPROC entry) {
+    static_assert(sizeof(Function) == sizeof(FARPROC), "a function pointer");
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(entry));
+}
+
+// A module's function by name, as the type it has; null when it lacks it.
+template <typename Function>
+Function procAddress(HMODULE module, const char* name) {
+    return module != nullptr ? asFunction<Function>(GetProcAddress(module, name)) : nullptr;
+}
+
+// A system DLL by name, from the system folder only; null when it cannot be
+// loaded (GetLastError says why). The caller owns the module.
+HMODULE loadFromSystemFolder(const wchar_t* name);
+
+// A function of a system DLL, loaded when first needed and kept loaded for the
+// rest of the run; null when the DLL or the function is not there.
+template <typename Function>
+Function systemFunction(const wchar_t* library, const char* name) {
+    return procAddress<Function>(loadFromSystemFolder(library), name);
+}

@@ -1,0 +1,180 @@
+#include "report/text.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "report/words.h"
+
+namespace {
+
+constexpr std::uint32_t kDoubleBuffer = 0x00000001;        // PFD_DOUBLEBUFFER
+
+void line(std::string& out, const std::string& text) {
+    out += text;
+    out += "\r\n";
+}
+
+std::string printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string printed(const char* format, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+std::string answered(const Answer& answer) { return answer.reported ? answer.text : "not reported"; }
+
+std::string number(const Limit& limit, double value) {
+    return limit.isFloat ? printed("%g", value) : printed("%.0f", value);
+}
+
+std::string limitText(const Limit& limit, const LimitReading& reading) {
+    if (!reading.applies) return "n/a";
+    if (!reading.reported) return "not reported";
+    std::string text = number(limit, reading.values[0]);
+    if (limit.count == 2) text += " x " + number(limit, reading.values[1]);
+    return text;
+}
+
+std::string mebibytes(const char* what, const LimitReading& kib) {
+    return std::string(what) + " " + (kib.reported ? printed("%.0f MiB", kib.values[0] / 1024.0) : "not reported");
+}
+
+std::string videoMemoryText(const VideoMemoryFacts& v) {
+    std::string text;
+    switch (v.source) {
+    case VideoMemoryFacts::Source::WineQuery:
+        text = v.wineVideoMemory.reported ? printed("%.0f MiB", v.wineVideoMemory.values[0]) : std::string("not reported");
+        break;
+    case VideoMemoryFacts::Source::Nvx:
+        text = mebibytes("dedicated", v.dedicated) + ", " + mebibytes("total available", v.totalAvailable) + ", " +
+               mebibytes("currently available", v.currentAvailable);
+        break;
+    case VideoMemoryFacts::Source::Ati:
+        text = mebibytes("free texture memory", v.atiFreeTexture);
+        break;
+    default:
+        return "not reported";
+    }
+    return text + " (" + videoMemorySource(v.source) + ")";
+}
+
+std::string driverText(const DriverModuleFacts& d) {
+    if (!d.found) return "none: opengl32 serves the context itself";
+    return d.path + ", version " + (d.version.empty() ? "not reported" : d.version) + ", " +
+           (d.company.empty() ? "company not reported" : d.company);
+}
+
+std::string coreProfileText(const CoreProfileFacts& c) {
+    switch (c.state) {
+    case CoreProfileFacts::State::Made:
+        return answered(c.version) + ", shading language " + answered(c.shadingLanguage);
+    case CoreProfileFacts::State::None:
+        return "none";
+    default:
+        return "not offered";
+    }
+}
+
+std::string adapterLine(const Report& r, std::size_t k) {
+    const AdapterFacts& a = r.facts.adapters[k];
+    std::string text = "  " + a.name + ": " + (a.primary ? "primary, attached" : a.attached ? "attached" : "not attached");
+    text += "; provider " + answered(a.provider) + ", version " + answered(a.driverVersion) + ", date " + answered(a.driverDate);
+    text += "; OpenGLDriverName " + answered(a.openGlDriver);
+    if (r.facts.bitness == Bitness::Wow64) text += ", OpenGLDriverNameWow " + answered(a.openGlDriverWow);
+    text += "; PCI " + (a.vendorId == 0 ? std::string("ids not reported") : hexId(a.vendorId) + ":" + hexId(a.deviceId));
+    if (r.facts.adapters.size() > 1 && r.findings.rendersOpenGl[k]) text += "; OpenGL runs here";
+    return text;
+}
+
+std::string sessionText(const Report& r) {
+    const SessionFacts& s = r.facts.session;
+    const std::string& vm = r.findings.virtualMachine;
+    std::string text = s.remote ? "remote desktop" : "local";
+    text += vm.empty() ? ", no virtual machine recognised" : ", " + vm + " virtual machine";
+    if (s.wine) {
+        text += ", Wine " + answered(s.wineVersion) + " on " + (s.wineHost.reported ? s.wineHost.text : "a host not reported");
+    }
+    return text;
+}
+
+std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
+// "met (OpenGL 3.3, GL_x)" or "not met: missing ...".
+std::string requirementsText(const Report& r) {
+    const Requirements& asked = r.request.requirements;
+    std::string required;
+    if (asked.hasVersion) required = "OpenGL " + requiredVersionText(asked.version);
+    for (const std::string& e : asked.extensions) required += (required.empty() ? "" : ", ") + e;
+    if (r.findings.requirements.met) return "met (" + required + ")";
+    return "not met: missing " + joined(r.findings.requirements.missing);
+}
+
+}  // namespace
+
+std::string requirementsLine(const Report& r) {
+    const RequirementCheck& check = r.findings.requirements;
+    if (check.met) return "OpenGL requirements met: " + r.facts.version.text;
+    return "OpenGL requirements not met: missing " + joined(check.missing) + ". " + r.findings.summary.text;
+}
+
+std::string formatReport(const Report& r) {
+    const ReportFacts& f = r.facts;
+    std::string out;
+    line(out, "Program: " + f.programName + " " + f.programVersion);
+    line(out, "Summary: " + r.findings.summary.text);
+    if (r.request.requirements.any()) line(out, "Requirements: " + requirementsText(r));
+    const char* bitness = bitnessWords(f.bitness).text;
+    line(out, printed("Windows: %lu.%lu build %lu, %s%s%s", f.windowsMajor, f.windowsMinor, f.windowsBuild,
+                      platformWords(f.platformId).text, bitness != nullptr ? ", " : "", bitness != nullptr ? bitness : ""));
+    line(out, "Session: " + sessionText(r));
+    if (!f.openGlInitialised) line(out, kInitializationFailed);
+    line(out, "Vendor: " + f.vendor.text);
+    line(out, "Renderer: " + f.renderer.text);
+    line(out, "Version: " + f.version.text);
+    line(out, "OpenGL library: " + f.openGlLibrary);
+    const PixelFormatFacts& p = f.pixelFormat;
+    if (p.index > 0) {
+        line(out, printed("Pixel format: %d, colour %d bits, alpha %d, depth %d, stencil %d, %s", p.index,
+                          p.colourBits, p.alphaBits, p.depthBits, p.stencilBits,
+                          (p.flags & kDoubleBuffer) != 0 ? "double-buffered" : "single-buffered"));
+        const ImplementationKind& kind = r.findings.implementation;
+        line(out, std::string("Implementation: ") + kind.word + " (" + kind.reason + ")");
+    } else {
+        line(out, "Pixel format: none");
+        line(out, "Implementation: unknown");
+    }
+    const std::vector<std::string> names = withoutEmptyRows(f.extensions);
+    line(out, printed("Extensions: %lu (%lu from OpenGL, %lu from WGL)", static_cast<unsigned long>(names.size()),
+                      static_cast<unsigned long>(f.glExtensions.size()), static_cast<unsigned long>(f.wglExtensions.size())));
+    for (const std::string& name : names) line(out, "  " + name);
+    line(out, "Drivers (* selected):");
+    for (std::size_t k = 0; k < f.driverRows.size(); ++k) {
+        line(out, (static_cast<int>(k) == f.selectedDriverRow ? "* " : "  ") + f.driverRows[k]);
+    }
+    if (f.driverRows.size() <= 1) {
+        line(out, "  none registered here; display drivers since Windows Vista register theirs with the adapter "
+                  "(see Display adapters)");
+    }
+    line(out, "Display adapters:");
+    if (f.adapters.empty()) line(out, "  none reported");
+    for (std::size_t k = 0; k < f.adapters.size(); ++k) line(out, adapterLine(r, k));
+    line(out, "OpenGL driver: " + driverText(f.driverModule));
+    line(out, "Shading language: " +
+                  (hasShadingLanguage(parseGlVersion(f.version.text)) ? answered(f.shadingLanguage) : std::string("not offered")));
+    line(out, "Core profile: " + coreProfileText(f.coreProfile));
+    line(out, "Limits:");
+    for (int i = 0; i < kLimitCount; ++i) line(out, std::string("  ") + kLimits[i].label + ": " + limitText(kLimits[i], f.limits[i]));
+    line(out, "Video memory: " + videoMemoryText(f.videoMemory));
+    const PixelFormatCounts& c = f.pixelFormats;
+    line(out, c.all == 0 ? std::string("Pixel formats: none")
+                         : printed("Pixel formats: %d in all, %d draw to a window with OpenGL, %d of those a driver's own",
+                                   c.all, c.windowOpenGl, c.driversOwn));
+    return out;
+}

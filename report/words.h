@@ -1,0 +1,24 @@
+#pragma once
+// The words the report's values are written with: one table per kind of
+// value, which the text and the JSON both take theirs from. Where the two
+// differ, the JSON's is the shorter name a script compares with.
+#include <string>
+
+#include "report/diagnosis.h"
+#include "report/facts.h"
+
+struct Words {
+    const char* text;  // null: the text says nothing
+    const char* json;  // null: the JSON says null
+};
+
+// By dwPlatformId of GetVersionExA: "NT family" / "NT".
+const Words& platformWords(unsigned long platformId);
+// "32-bit program on 64-bit Windows" / "32-bit program on 64-bit".
+const Words& bitnessWords(Bitness bitness);
+// The extension the video memory was read from; null when none.
+const char* videoMemorySource(VideoMemoryFacts::Source source);
+// The summary's verdict: "hardware", "software", "generic" or "none".
+const char* verdictWord(Verdict verdict);
+// A PCI id as four upper-case hex digits: "10DE".
+std::string hexId(unsigned id);
