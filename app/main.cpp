@@ -6,6 +6,7 @@
 #include "app/script.h"
 #include "drivers/driver_registry.h"
 #include "render/gl_library.h"
+#include "platform/fatal.h"
 #include "platform/output.h"
 #include "platform/system_library.h"
 #include "platform/utf.h"
@@ -60,6 +61,19 @@ int refuse(const Options& options, ScriptStreams& streams) {
     return 2;
 }
 
+// Where the message goes when the program cannot go on (platform/fatal.h):
+// a script's standard error, or else a box.
+ScriptStreams* s_streams = nullptr;
+bool s_script = false;
+
+void reportFatal(const char* what) {
+    if (s_script || s_streams->canWriteErr()) {
+        s_streams->writeErr(what);
+    } else {
+        MessageBoxA(nullptr, what, "OpenGL Renderer infos", MB_OK | MB_ICONERROR);
+    }
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -68,6 +82,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (GetEnvironmentVariableW(L"GRI_TEST_SKIP_DEFAULT_DLL_DIRECTORIES", nullptr, 0) == 0) searchSystemFolderOnly();
     const Options options = parseOptions(splitCommandLine(GetCommandLineW()));
     ScriptStreams streams;
+    s_streams = &streams;
+    s_script = options.script;
+    setFatalReporter(reportFatal);
     if (!options.error.empty()) return refuse(options, streams);
     if (options.help) {
         // A script with nowhere to print the usage ends quietly: no box waits.

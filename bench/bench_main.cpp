@@ -39,6 +39,7 @@ struct Sample {
     double reportMs = 0;  // the program only: --report FILE, from process start to exit
     double framesPerSecond = 0;
     double peakMiB = 0;
+    double privateMiB = 0;
     bool frameSeen = false;
     std::string info;
 };
@@ -99,6 +100,22 @@ struct Subject {
     std::vector<Sample> samples;
 };
 
+// The private (anonymous) memory, in MiB, of the Unix process that runs the
+// newest Windows process of this program under Wine; -1 when there is none.
+// Wine answers 0 for PrivateUsage. The kernel's own count leaves out pages of
+// shared files, such as Wine's theme file, whose mapping a huge page can
+// inflate in the working set. Only one subject runs at a time.
+double privateMiB(const std::string& exe) {
+    const std::string name = exe.substr(exe.find_last_of('\\') + 1);
+    // "[g]l-..." so that the shell running pgrep does not match itself.
+    const std::string pid = harness::runUnix("pgrep -n -f -- '[" + name.substr(0, 1) + "]" + name.substr(1) + "'");
+    if (pid.empty() || pid[0] < '0' || pid[0] > '9') return -1;
+    const std::string rollup = harness::runUnix("cat /proc/" + std::to_string(std::atoi(pid.c_str())) + "/smaps_rollup");
+    const size_t line = rollup.find("\nAnonymous:");
+    if (line == std::string::npos) return -1;
+    return std::atof(rollup.c_str() + line + 11) / 1024.0;
+}
+
 bool measure(const Subject& subject, int steps, bool inspect, Sample* sample) {
     const char* name = subject.label;
     harness::App app;
@@ -128,13 +145,20 @@ bool measure(const Subject& subject, int steps, bool inspect, Sample* sample) {
         return false;
     }
 
-    PROCESS_MEMORY_COUNTERS counters = {};
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(app.process(), &counters, sizeof counters)) {
+    if (!GetProcessMemoryInfo(app.process(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
         std::fprintf(stderr, "%s: no memory counters (error %lu)\n", name, GetLastError());
         return false;
     }
     sample->peakMiB = static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+    // Windows' own count where the system gives one, the kernel's under Wine.
+    sample->privateMiB = counters.PrivateUsage != 0 ? static_cast<double>(counters.PrivateUsage) / (1024.0 * 1024.0)
+                                                    : privateMiB(subject.exe);
+    if (sample->privateMiB < 0) {
+        std::fprintf(stderr, "%s: no private memory figure\n", name);
+        return false;
+    }
 
     sendChecked(dialog, WM_COMMAND, IDCANCEL);
     DWORD exitCode = 0;
@@ -201,10 +225,10 @@ std::string number(const char* format, double value) {
     return text;
 }
 
-void printRow(const char* figure, const std::string& program, const std::string& baseline, double ratio,
-              const char* target, bool met, const std::string& cube, const std::string& cubeRatio) {
-    std::printf("| %s | %s | %s | %.2f | %s | %s | %s | %s |\n", figure, program.c_str(), baseline.c_str(), ratio,
-                target, met ? "yes" : "NO", cube.c_str(), cubeRatio.c_str());
+void printRow(const char* figure, const std::string& program, const std::string& cube, const std::string& ratio,
+              const char* target, const char* met, const std::string& baseline, const std::string& baselineRatio) {
+    std::printf("| %s | %s | %s | %s | %s | %s | %s | %s |\n", figure, program.c_str(), cube.c_str(), ratio.c_str(), target,
+                met, baseline.c_str(), baselineRatio.c_str());
 }
 
 void printIndented(const std::string& text) {
@@ -257,8 +281,9 @@ int main(int argc, char** argv) {
         std::printf("run %d/%d:", run + 1, runs);
         for (int i = 0; i < kSubjects; ++i) {
             subjects[i].samples.push_back(samples[i]);
-            std::printf("%s %s %.1f ms, %.0f frames/s, %.1f MiB", i == 0 ? "" : ";", subjects[i].label,
-                        samples[i].startupMs, samples[i].framesPerSecond, samples[i].peakMiB);
+            std::printf("%s %s %.1f ms, %.0f frames/s, %.1f MiB peak, %.1f MiB private", i == 0 ? "" : ";",
+                        subjects[i].label, samples[i].startupMs, samples[i].framesPerSecond, samples[i].peakMiB,
+                        samples[i].privateMiB);
         }
         std::printf("\n");
         std::fflush(stdout);
@@ -273,7 +298,11 @@ int main(int argc, char** argv) {
     std::printf("Medians of %d runs after one warm-up run; a ratio is the median of the runs' ratios. "
                 "Drag: %d pointer moves.\n\n",
                 runs, steps);
-    std::printf("| Figure | Program | Baseline | Ratio | Target | Met | Baseline drawing the cube | "
+    // The targets are against the baseline that draws its own cube: what the
+    // rendering test must cost on this OpenGL. Private memory decides the
+    // memory target: the peak working set also counts pages of shared files,
+    // which move with where the system maps them, not with the program.
+    std::printf("| Figure | Program | Baseline drawing the cube | Ratio | Target | Met | Baseline (clear only) | "
                 "Program / that |\n");
     std::printf("|---|---:|---:|---:|---|---|---:|---:|\n");
 
@@ -281,25 +310,27 @@ int main(int argc, char** argv) {
         const char* name;
         double Sample::*field;
         const char* format;
-        const char* target;
+        const char* target;  // null: shown only
         double limit;
         bool atMost;
     };
     const Figure figures[] = {
-        {"Start-up to the first frame (ms)", &Sample::startupMs, "%.0f", "at most 1.25", 1.25, true},
-        {"Drag frame rate (frames/s)", &Sample::framesPerSecond, "%.0f", "at least 0.90", 0.90, false},
-        {"Peak working set (MiB)", &Sample::peakMiB, "%.1f", "at most 1.20", 1.20, true},
+        {"Start-up to the first frame (ms)", &Sample::startupMs, "%.0f", "at most 1.05", 1.05, true},
+        {"Drag frame rate (frames/s)", &Sample::framesPerSecond, "%.0f", "at least 0.95", 0.95, false},
+        {"Private memory (MiB)", &Sample::privateMiB, "%.1f", "at most 1.05", 1.05, true},
+        {"Peak working set (MiB)", &Sample::peakMiB, "%.1f", nullptr, 0, true},
     };
     for (const Figure& f : figures) {
-        const double ratio = medianRatio(program, baseline, f.field);
-        printRow(f.name, number(f.format, medianOf(program, f.field)), number(f.format, medianOf(baseline, f.field)),
-                 ratio, f.target, f.atMost ? ratio <= f.limit : ratio >= f.limit,
-                 number(f.format, medianOf(cube, f.field)), number("%.2f", medianRatio(program, cube, f.field)));
+        const double ratio = medianRatio(program, cube, f.field);
+        const char* met = f.target == nullptr ? "" : (f.atMost ? ratio <= f.limit : ratio >= f.limit) ? "yes" : "NO";
+        printRow(f.name, number(f.format, medianOf(program, f.field)), number(f.format, medianOf(cube, f.field)),
+                 number("%.3f", ratio), f.target != nullptr ? f.target : "shown", met,
+                 number(f.format, medianOf(baseline, f.field)), number("%.2f", medianRatio(program, baseline, f.field)));
     }
     const double programKiB = fileKiB(program.exe);
     const double baselineKiB = fileKiB(baseline.exe);
-    printRow("Executable size (KiB)", number("%.0f", programKiB), number("%.0f", baselineKiB),
-             programKiB / baselineKiB, "program under 1024", programKiB >= 0 && programKiB < 1024, "", "");
+    printRow("Executable size (KiB)", number("%.0f", programKiB), number("%.0f", baselineKiB), "", "program under 384",
+             programKiB >= 0 && programKiB < 384 ? "yes" : "NO", "", "");
 
     std::printf("\n| The program, from process start (ms, medians) | Time |\n|---|---:|\n");
     std::printf("| `--report FILE`: file written and exited | %.0f |\n", medianOf(program, &Sample::reportMs));

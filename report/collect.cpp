@@ -225,8 +225,7 @@ PixelFormatCounts pixelFormats(HDC dc) {
     return counts;
 }
 
-ReportFacts collectFacts(const ReportSources& sources) {
-    ReportFacts facts;
+void collectFacts(const ReportSources& sources, ReportFacts& facts) {
     facts.openGlInitialised = sources.initialised;
     facts.programName = GRI_PRODUCT_NAME;
     facts.programVersion = GRI_VERSION_TEXT;
@@ -254,7 +253,7 @@ ReportFacts collectFacts(const ReportSources& sources) {
 
     const HDC dc = sources.surface->deviceContext();
     const HGLRC own = sources.surface->renderingContext();
-    if (!openGlLoaded() || own == nullptr || wgl().getCurrentContext() != own) return facts;
+    if (!openGlLoaded() || own == nullptr || wgl().getCurrentContext() != own) return;
     facts.vendor = answer(GL_VENDOR);
     facts.renderer = answer(GL_RENDERER);
     facts.version = answer(GL_VERSION);
@@ -293,11 +292,15 @@ ReportFacts collectFacts(const ReportSources& sources) {
     }
     facts.coreProfile = coreProfile(dc, own, facts.extensions);
     facts.pixelFormats = pixelFormats(dc);
-    return facts;
 }
 
 }  // namespace
 
 Report gatherReport(const ReportSources& sources, const Request& request) {
-    return makeReport(collectFacts(sources), request);
+    // Gathered in place: a report is large, and moving it costs code.
+    Report report;
+    report.request = request;
+    collectFacts(sources, report.facts);
+    report.findings = workOutFindings(report.facts, report.request);
+    return report;
 }

@@ -1,7 +1,6 @@
 #include "report/facts.h"
 
 #include <algorithm>
-#include <cstdio>
 
 const char kInitializationFailed[] = "OpenGL Error : Initialization Failed";
 
@@ -20,11 +19,29 @@ const Limit kLimits[kLimitCount] = {
      {"GL_EXT_texture_filter_anisotropic", "GL_ARB_texture_filter_anisotropic", nullptr}},
 };
 
+namespace {
+
+// A decimal number as scanf's %d reads one: blanks skipped, a sign, digits.
+// Past INT_MAX it stays there, a version no one has.
+bool readNumber(const char*& p, int* value) {
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if (*p < '0' || *p > '9') return false;
+    long long v = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) v = v < 0x7FFFFFFF ? v * 10 + (*p - '0') : v;
+    if (v > 0x7FFFFFFF) v = 0x7FFFFFFF;
+    *value = static_cast<int>(negative ? -v : v);
+    return true;
+}
+
+}  // namespace
+
 GlVersion parseGlVersion(const std::string& text) {
     GlVersion v;
+    const char* p = text.c_str();
     int major = 0, minor = 0;
-    char dot = 0;
-    if (std::sscanf(text.c_str(), "%d%c%d", &major, &dot, &minor) == 3 && dot == '.' && major > 0 && minor >= 0) {
+    if (readNumber(p, &major) && *p == '.' && readNumber(++p, &minor) && major > 0 && minor >= 0) {
         v.major = major;
         v.minor = minor;
     }

@@ -3,6 +3,7 @@
 // mean. Made once, by rules that need no Windows; the writers (text, JSON)
 // only write what it holds.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "report/diagnosis.h"
@@ -29,4 +30,11 @@ struct Report {
     Findings findings;
 };
 
-Report makeReport(ReportFacts facts, Request request = Request());
+// What the facts mean, for what was asked.
+Findings workOutFindings(const ReportFacts& facts, const Request& request);
+
+inline Report makeReport(ReportFacts facts, Request request = Request()) {
+    Report report{std::move(facts), std::move(request), Findings()};
+    report.findings = workOutFindings(report.facts, report.request);
+    return report;
+}
