@@ -22,11 +22,12 @@ const char kUsage[] =
     "  --help, -h, /?     show this text\n"
     "\n"
     "Options are read in any case, as --name, -name or /name, with a value\n"
-    "after a space or \"=\" (or \":\" after /name). A FILE of NUL keeps only\n"
-    "the exit code.\n"
+    "after a space, \"=\" or \":\" (a version also right after --require).\n"
+    "A FILE of NUL keeps only the exit code.\n"
     "Exit codes: 0 done; 1 OpenGL could not be initialised (the report is\n"
     "still written); 2 bad command line; 3 FILE could not be written;\n"
-    "4 a requirement is not met. Other arguments are ignored.";
+    "4 a requirement is not met; 5 the program could not go on. Other\n"
+    "arguments are ignored.";
 
 namespace {
 
@@ -88,24 +89,25 @@ enum class Value { None, Optional, Required };
 enum class Option { Help, OpenGl32, Report, Json, Require, RequireExtension };
 
 // Every option, in one place: what it is called, whether it takes a value,
+// whether that value may follow the name directly (a version: --require3.3),
 // whether it asks for a script's output (no box, whatever happens), and what
-// is said when its value is missing.
+// its value is.
 struct OptionSpec {
     Option option;
     const char* name;
     Value value;
+    bool runIn;
     bool script;
-    const char* missingValue;
+    const char* needs;
 };
 
 const OptionSpec kOptions[] = {
-    {Option::Help, "help", Value::None, false, nullptr},
-    {Option::OpenGl32, "opengl32", Value::Required, false, "--opengl32 needs the path of an opengl32.dll"},
-    {Option::Report, "report", Value::Optional, true, "--report= needs a FILE after the \"=\"."},
-    {Option::Json, "json", Value::Optional, true, "--json= needs a FILE after the \"=\"."},
-    {Option::Require, "require", Value::Required, true, "--require needs a version, such as 3.3 or 3.3core"},
-    {Option::RequireExtension, "require-extension", Value::Required, true,
-     "--require-extension needs the name of an extension"},
+    {Option::Help, "help", Value::None, false, false, nullptr},
+    {Option::OpenGl32, "opengl32", Value::Required, false, false, "the path of an opengl32.dll"},
+    {Option::Report, "report", Value::Optional, false, true, "a FILE"},
+    {Option::Json, "json", Value::Optional, false, true, "a FILE"},
+    {Option::Require, "require", Value::Required, true, true, "a version, such as 3.3 or 3.3core"},
+    {Option::RequireExtension, "require-extension", Value::Required, false, true, "the name of an extension"},
 };
 const OptionSpec& kHelp = kOptions[0];
 
@@ -114,7 +116,8 @@ struct Argument {
     enum class Kind { NotOurs, Ours, Misspelt } kind = Kind::NotOurs;
     const OptionSpec* option = nullptr;  // ours, or the one it misspells
     std::wstring written;                // the prefix and name as given
-    bool attached = false;               // a value after "=" or ":"
+    wchar_t separator = 0;               // "=" or ":" before an attached value; 0: none or run in
+    bool attached = false;               // a value in the same argument
     std::wstring value;
 };
 
@@ -146,38 +149,51 @@ size_t editDistance(const std::wstring& a, const std::wstring& b) {
 constexpr size_t kShortestMisspelling = 3;
 constexpr size_t kMostEdits = 2;
 
+// A hyphen, or a dash that a web page or a word processor puts in its place
+// (en and em dash, minus sign, their small and full-width forms).
+bool isDash(wchar_t c) {
+    return c == L'-' || (c >= 0x2010 && c <= 0x2015) || c == 0x2212 || c == 0xFE58 || c == 0xFE63 || c == 0xFF0D;
+}
+
+size_t dashes(const std::wstring& a) {
+    size_t n = 0;
+    while (n < a.size() && n < 2 && isDash(a[n])) ++n;
+    return n;
+}
+
 Argument read(const std::wstring& a) {
     Argument argument;
-    size_t prefix = 0;
-    bool slash = false;
-    if (a.compare(0, 2, L"--") == 0) {
-        prefix = 2;
-    } else if (!a.empty() && (a[0] == L'-' || a[0] == L'/')) {
-        prefix = 1;
-        slash = a[0] == L'/';
-    } else {
-        return argument;
-    }
+    const size_t prefix = !a.empty() && a[0] == L'/' ? 1 : dashes(a);
+    if (prefix == 0) return argument;
     const std::wstring rest = a.substr(prefix);
-    size_t split = rest.find(L'=');
-    if (slash) split = std::min(split, rest.find(L':'));
-    const std::wstring name = lower(rest.substr(0, split));
+    size_t split = rest.find_first_of(L"=:");
+    std::wstring name = lower(rest.substr(0, split));
     if (name.empty()) return argument;  // "--", "-", a lone "/"
-    argument.written = a.substr(0, prefix + std::min(split, rest.size()));
-    argument.attached = split != std::wstring::npos;
-    if (argument.attached) argument.value = rest.substr(split + 1);
     if (name == L"?" || name == L"h") {
         argument.kind = Argument::Kind::Ours;
         argument.option = &kHelp;
+        argument.written = a.substr(0, prefix + name.size());
         return argument;
     }
     size_t closest = kMostEdits + 1;
     for (const OptionSpec& option : kOptions) {
-        const size_t edits = editDistance(name, widened(option.name));
+        const std::wstring candidate = widened(option.name);
+        // A version run into the name: "--require3.3".
+        if (option.runIn && split == std::wstring::npos && name.size() > candidate.size() &&
+            name.compare(0, candidate.size(), candidate) == 0 && name[candidate.size()] >= L'0' &&
+            name[candidate.size()] <= L'9') {
+            argument.kind = Argument::Kind::Ours;
+            argument.option = &option;
+            argument.written = a.substr(0, prefix + candidate.size());
+            argument.attached = true;
+            argument.value = rest.substr(candidate.size());
+            return argument;
+        }
+        const size_t edits = editDistance(name, candidate);
         if (edits == 0) {
             argument.kind = Argument::Kind::Ours;
             argument.option = &option;
-            return argument;
+            break;
         }
         if (edits < closest && name.size() >= kShortestMisspelling) {
             closest = edits;
@@ -185,14 +201,18 @@ Argument read(const std::wstring& a) {
             argument.option = &option;
         }
     }
+    argument.written = a.substr(0, prefix + std::min(split, rest.size()));
+    argument.attached = split != std::wstring::npos;
+    if (argument.attached) {
+        argument.separator = rest[split];
+        argument.value = rest.substr(split + 1);
+    }
     return argument;
 }
 
 // Whether `next` can be an option's value: not an option of ours, nor a
-// misspelling of one, nor anything else that begins with "--".
-bool isValue(const std::wstring& next) {
-    return read(next).kind == Argument::Kind::NotOurs && next.compare(0, 2, L"--") != 0;
-}
+// misspelling of one, nor anything else that begins with two dashes.
+bool isValue(const std::wstring& next) { return read(next).kind == Argument::Kind::NotOurs && dashes(next) < 2; }
 
 std::string asciiOnly(const std::wstring& text) {
     std::string out;
@@ -212,21 +232,33 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
         const Argument a = read(arguments[i]);
         if (a.kind == Argument::Kind::NotOurs) continue;
         const OptionSpec& spec = *a.option;
+        const std::string written = wideToUtf8(a.written);
         if (a.kind == Argument::Kind::Misspelt) {
-            options.error = "Unknown option " + wideToUtf8(a.written) + "; did you mean --" + spec.name + "?";
+            options.error = "Unknown option " + written + "; did you mean --" + spec.name + "?";
             break;
         }
         std::wstring value;
+        bool given = a.attached;
         if (a.attached) {
             value = a.value;
         } else if (spec.value != Value::None && i + 1 < arguments.size() && isValue(arguments[i + 1])) {
             value = arguments[++i];
-        } else if (spec.value == Value::Required && i + 1 < arguments.size() && !arguments[i + 1].empty()) {
-            options.error = std::string(spec.missingValue) + ", not the option " + wideToUtf8(arguments[i + 1]) + ".";
+            given = true;
+        } else if (spec.value == Value::Required && i + 1 < arguments.size()) {
+            options.error = written + " needs " + spec.needs + ", not the option " + wideToUtf8(arguments[i + 1]) + ".";
             break;
         }
-        if (spec.value == Value::Required && value.empty()) {
-            options.error = std::string(spec.missingValue) + ".";
+        // An empty value is never taken for no value: an empty shell variable
+        // must not send the report somewhere else.
+        if (spec.value != Value::None && value.empty() && (given || spec.value == Value::Required)) {
+            if (a.attached && a.separator != 0) {
+                const std::string separator = wideToUtf8(std::wstring(1, a.separator));
+                options.error = written + separator + " needs " + spec.needs + " after the \"" + separator + "\".";
+            } else if (given) {
+                options.error = written + " needs " + spec.needs + "; the one given is empty.";
+            } else {
+                options.error = written + " needs " + spec.needs + ".";
+            }
             break;
         }
         switch (spec.option) {
@@ -237,8 +269,6 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
         case Option::Json:
             if (options.output == Output::Text || options.output == Output::Json) {
                 options.error = "--report or --json is given more than once.";
-            } else if (a.attached && value.empty()) {
-                options.error = spec.missingValue;
             } else {
                 options.output = spec.option == Option::Report ? Output::Text : Output::Json;
                 options.file = value;
@@ -252,7 +282,7 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
             if (options.requirements.hasVersion) {
                 options.error = "--require is given more than once.";
             } else if (!parseRequiredVersion(asciiOnly(value), &options.requirements.version)) {
-                options.error = std::string(spec.missingValue) + ", not \"" + wideToUtf8(value) + "\".";
+                options.error = written + " needs " + spec.needs + ", not \"" + wideToUtf8(value) + "\".";
             }
             options.requirements.hasVersion = true;
             break;

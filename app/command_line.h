@@ -1,9 +1,11 @@
 #pragma once
 // The command line, read by rules that need no Windows. Every option is read
-// whatever its case, as --name, -name or /name, with its value after a space,
-// "=" or (for /name) ":". An argument within two edits of an option's name is
-// refused as a misspelling; anything else the program does not know is
-// ignored, so that existing shortcuts and scripts keep working.
+// whatever its case, as --name, -name or /name (a dash pasted from a document
+// counts as a hyphen), with its value after a space, "=" or ":", and a version
+// also right after --require. An empty value is refused. An argument within
+// two edits of an option's name is refused as a misspelling; anything else the
+// program does not know is ignored, so that existing shortcuts and scripts
+// keep working.
 #include <string>
 #include <vector>
 

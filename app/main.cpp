@@ -49,10 +49,23 @@ std::string loadOpenGl(const Options& options, std::wstring* path) {
                                      : systemMessage(result.error, *path);
 }
 
+// Whoever started the program chose its standard handles, even closed ones:
+// a script, a service or a CI job, where no box may wait for a person. A
+// shortcut or Explorer chooses none.
+bool handlesWereChosen() {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    GetStartupInfoW(&startup);
+    return (startup.dwFlags & STARTF_USESTDHANDLES) != 0;
+}
+
+// Where no box may appear: a script's option, or handles chosen by a script.
+bool noBoxes(const Options& options) { return options.script || handlesWereChosen(); }
+
 // The line is bad: standard error, or a box when there is nowhere to write
 // and no script asked (a script never gets a box).
 int refuse(const Options& options, ScriptStreams& streams) {
-    if (options.script || streams.canWriteErr()) {
+    if (noBoxes(options) || streams.canWriteErr()) {
         streams.writeErr(options.error);
     } else {
         const std::wstring text = utf8ToWide(options.error + "\n\n" + kUsage);
@@ -83,12 +96,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const Options options = parseOptions(splitCommandLine(GetCommandLineW()));
     ScriptStreams streams;
     s_streams = &streams;
-    s_script = options.script;
+    s_script = noBoxes(options);
     setFatalReporter(reportFatal);
     if (!options.error.empty()) return refuse(options, streams);
     if (options.help) {
         // A script with nowhere to print the usage ends quietly: no box waits.
-        if (!streams.writeOut(std::string(kUsage) + "\n", Encoding::SystemCodePage) && !options.script) {
+        if (!streams.writeOut(std::string(kUsage) + "\n", Encoding::SystemCodePage) && !noBoxes(options)) {
             MessageBoxA(nullptr, kUsage, "Usage", MB_OK | MB_ICONINFORMATION);
         }
         return 0;
@@ -106,9 +119,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_sizeAllCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32646));  // IDC_SIZEALL
     if (options.script) {
         g_scriptMode = true;
-        const std::string why = problem.empty() ? std::string() : wideToUtf8(libraryPath) + " (not loaded: " + problem + ")";
-        if (!why.empty()) streams.writeErr("The OpenGL library could not be used: " + why);
-        return runScript(instance, options, why, streams);
+        const std::string path = wideToUtf8(libraryPath);
+        if (!problem.empty()) streams.writeErr("The OpenGL library could not be used: " + path + " (not loaded: " + problem + ")");
+        return runScript(instance, options, path, problem, streams);
     }
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogInit, 0);
     // A script can tell from the exit code whether OpenGL works on this machine.

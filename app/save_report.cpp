@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/current_report.h"
+#include "platform/destination.h"
 #include "platform/output.h"
 #include "platform/system_library.h"
 #include "platform/utf.h"
@@ -51,7 +52,13 @@ void saveReport(HWND dialog) {
     request.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!getSaveFileName(&request)) return;  // cancelled
 
-    const WriteResult result = writeTextFile(file.data(), currentReport(), Encoding::SystemCodePage);
+    if (isDevicePath(file.data())) {
+        const std::wstring text = L"\u201C" + std::wstring(file.data()) +
+                                  L"\u201D names a device, not a file. Choose another name to save the report under.";
+        MessageBoxW(dialog, text.c_str(), L"Report not saved", MB_OK | MB_ICONERROR);
+        return;
+    }
+    const WriteResult result = writeTextFile(file.data(), currentReport(), Encoding::Utf8WithBom);
     if (!result.written) {
         const std::wstring text = L"The report could not be saved.\n\n" + utf8ToWide(result.problem);
         MessageBoxW(dialog, text.c_str(), L"Report not saved", MB_OK | MB_ICONERROR);

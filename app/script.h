@@ -12,5 +12,7 @@
 // 0 written, 1 OpenGL could not be initialised (the report is still written),
 // 3 the file could not be written, 4 a requirement is not met. --require alone
 // writes one line that says whether they are met.
-// `libraryProblem` says why the opengl32.dll the user named is not in use.
-int runScript(HINSTANCE instance, const Options& options, const std::string& libraryProblem, ScriptStreams& streams);
+// `libraryProblem` says why the opengl32.dll the user named, `libraryPath`,
+// is not in use (both UTF-8).
+int runScript(HINSTANCE instance, const Options& options, const std::string& libraryPath, const std::string& libraryProblem,
+              ScriptStreams& streams);

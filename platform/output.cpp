@@ -1,9 +1,11 @@
 #include "platform/output.h"
 
+#include <cwchar>
 #include <vector>
 
 #include "platform/code_page.h"
 #include "platform/destination.h"
+#include "platform/system_library.h"
 #include "platform/utf.h"
 
 namespace {
@@ -26,9 +28,17 @@ bool writeAll(HANDLE h, const char* bytes, size_t size) {
     return true;
 }
 
+std::string encoded(const std::string& utf8, Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Utf8: return utf8;
+    case Encoding::Utf8WithBom: return "\xEF\xBB\xBF" + utf8;
+    default: return utf8ToSystem(utf8);
+    }
+}
+
 bool writeText(HANDLE h, const std::string& utf8, Encoding encoding) {
     if (!isConsole(h)) {
-        const std::string bytes = encoding == Encoding::Utf8 ? utf8 : utf8ToSystem(utf8);
+        const std::string bytes = encoded(utf8, encoding);
         return writeAll(h, bytes.data(), bytes.size());
     }
     // A console shows Unicode; its own code page is seldom the program's.
@@ -77,7 +87,9 @@ bool ScriptStreams::writeOut(const std::string& utf8, Encoding encoding) {
 
 void ScriptStreams::writeErr(const std::string& utf8Line) {
     HANDLE h = stream(STD_ERROR_HANDLE);
-    if (usable(h)) writeText(h, utf8Line + "\r\n", Encoding::SystemCodePage);
+    // UTF-8 where it is redirected: an error names paths, which must arrive
+    // whole, whatever the code page lacks.
+    if (usable(h)) writeText(h, utf8Line + "\r\n", Encoding::Utf8);
 }
 
 bool ScriptStreams::canWriteErr() { return usable(stream(STD_ERROR_HANDLE)); }
@@ -112,31 +124,114 @@ WriteResult failed(const std::wstring& path, DWORD error) {
     return result;
 }
 
-WriteResult writeDevice(const std::wstring& path, const std::string& utf8, Encoding encoding) {
-    const UniqueFile device(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
-    if (!device) return failed(path, GetLastError());
-    if (!writeText(device.get(), utf8, encoding)) return failed(path, GetLastError());
+WriteResult failed(const std::wstring& path, const char* why) {
+    WriteResult result;
+    result.problem = wideToUtf8(path) + ": " + why;
+    return result;
+}
+
+WriteResult done() {
     WriteResult result;
     result.written = true;
     return result;
+}
+
+WriteResult writeDevice(const std::wstring& path, const std::string& utf8, Encoding encoding) {
+    const std::wstring device = devicePath(path);
+    // A GUI program has a console only when it was given or found one; that
+    // of the process that started it will do, as for standard output.
+    bool attached = false;
+    if (isConsolePath(path) && GetConsoleWindow() == nullptr) {
+        attached = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
+        if (!attached) return failed(path, "there is no console to write to.");
+    }
+    WriteResult result;
+    {
+        const UniqueFile handle(CreateFileW(device.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        // A document for a device is in the code page; a console shows Unicode.
+        const Encoding forDevice = encoding == Encoding::Utf8WithBom ? Encoding::SystemCodePage : encoding;
+        if (!handle) {
+            result = failed(path, GetLastError());
+        } else if (!writeText(handle.get(), utf8, forDevice)) {
+            result = failed(path, GetLastError());
+        } else {
+            result = done();
+        }
+    }
+    if (attached) FreeConsole();
+    return result;
+}
+
+// What an existing file is, opened without any access to it.
+struct Existing {
+    bool exists = false;
+    bool folder = false;
+    bool readOnly = false;
+    DWORD links = 0;
+    std::wstring finalPath;  // where the name leads, links followed; empty when the system cannot say
+};
+
+Existing existing(const std::wstring& target) {
+    Existing found;
+    const UniqueFile handle(CreateFileW(longPathForm(target).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) return found;
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(handle.get(), &information)) return found;
+    found.exists = true;
+    found.folder = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    found.readOnly = (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    found.links = information.nNumberOfLinks;
+    // Looked up at run time: Windows XP lacks it.
+    using FinalPath = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+    const auto finalPath = procAddress<FinalPath>(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW");
+    if (finalPath != nullptr) {
+        std::vector<wchar_t> path(1024);
+        DWORD n = finalPath(handle.get(), path.data(), static_cast<DWORD>(path.size()), 0);
+        if (n >= path.size()) {
+            path.resize(n + 1);
+            n = finalPath(handle.get(), path.data(), static_cast<DWORD>(path.size()), 0);
+        }
+        if (n > 0 && n < path.size()) found.finalPath = withoutLongPathPrefix(std::wstring(path.data(), n));
+    }
+    return found;
+}
+
+// Writes over the file itself, so that every name it has, and every link to
+// it, sees the new report. A failure midway is said as such.
+WriteResult writeInPlace(const std::wstring& target, const std::string& bytes) {
+    const UniqueFile file(CreateFileW(longPathForm(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return failed(target, GetLastError());
+    if (!writeAll(file.get(), bytes.data(), bytes.size()) || !SetEndOfFile(file.get()) || !FlushFileBuffers(file.get())) {
+        const DWORD error = GetLastError();
+        WriteResult result;
+        result.problem = wideToUtf8(target) + ": the report was written only in part, and the file holds a part of it: " +
+                         systemMessage(error, target);
+        return result;
+    }
+    return done();
 }
 
 }  // namespace
 
 WriteResult writeTextFile(const std::wstring& path, const std::string& utf8, Encoding encoding) {
     if (isDevicePath(path)) return writeDevice(path, utf8, encoding);
-    const std::string bytes = encoding == Encoding::Utf8 ? utf8 : utf8ToSystem(utf8);
-    const std::wstring target = fullPathOf(path);
+    const std::string bytes = encoded(utf8, encoding);
+    std::wstring target = fullPathOf(path);
     if (target.empty()) return failed(path, GetLastError());
 
+    const Existing before = existing(target);
+    if (before.folder) return failed(target, "this is a folder, not a file.");
     // Windows refuses to replace a read-only file; Wine, run as root, would
     // replace it and drop the attribute. Refuse as Windows does.
-    const DWORD attributes = GetFileAttributesW(longPathForm(target).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        return failed(target, ERROR_ACCESS_DENIED);
-    }
+    if (before.readOnly) return failed(target, ERROR_ACCESS_DENIED);
+    // A file with other names (hard links) is written over, so that they all
+    // see the new report.
+    if (before.links > 1) return writeInPlace(target, bytes);
+    // A symbolic link keeps leading where it led: the file it leads to is replaced.
+    if (!before.finalPath.empty() && _wcsicmp(before.finalPath.c_str(), target.c_str()) != 0) target = before.finalPath;
 
     // A name that exists already belongs to someone else: never overwritten, never deleted.
     std::wstring temporary;
@@ -148,15 +243,16 @@ WriteResult writeTextFile(const std::wstring& path, const std::string& utf8, Enc
         error = !file ? GetLastError() : 0;
         if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
     }
+    // No file may be made beside it (a folder where the user may write the
+    // file but create none): the file itself is written over.
+    if (!file && before.exists) return writeInPlace(target, bytes);
     if (!file) return failed(target, error);
     const bool complete = writeAll(file.get(), bytes.data(), bytes.size()) && FlushFileBuffers(file.get());
     error = complete ? 0 : GetLastError();
     file.reset();  // closed before it is moved
     if (complete && MoveFileExW(temporary.c_str(), longPathForm(target).c_str(),
                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        WriteResult result;
-        result.written = true;
-        return result;
+        return done();
     }
     if (complete) error = GetLastError();
     DeleteFileW(temporary.c_str());

@@ -7,9 +7,11 @@
 
 #include "platform/unique.h"
 
-// How text goes out as bytes: the 8-bit text in the system's code page, or
-// UTF-8. A console is written Unicode either way.
-enum class Encoding { SystemCodePage, Utf8 };
+// How text goes out as bytes: the 8-bit text in the system's code page, UTF-8,
+// or, for a text document, UTF-8 after a byte-order mark, which every Notepad
+// since XP reads right (a device other than the console gets such a document
+// in the code page). A console is written Unicode whatever is asked.
+enum class Encoding { SystemCodePage, Utf8, Utf8WithBom };
 
 // Where a script's output goes: the standard output and error the program was
 // given (a file or a pipe), or else the console it has or that of the process
@@ -49,9 +51,12 @@ struct WriteResult {
     std::string problem;  // "<full path>: <system message> (error N)", UTF-8
 };
 
-// Writes the text to `path`, encoded as asked. A file is written beside itself first (a name
-// that did not exist, which only this run may delete) and then put in place,
-// so that nothing half-written is ever left and a file that cannot be
-// replaced keeps what it held; a device (NUL, CON, COM1, \\.\...) is written
-// directly. Long paths go through their \\?\ form.
+// Writes the text to `path`, encoded as asked. A file is written beside itself
+// first (a name that did not exist, which only this run may delete) and then
+// put in place, so that nothing half-written is ever left and a file that
+// cannot be replaced keeps what it held. A symbolic link's target is the file
+// replaced. A file with other names (hard links), or one in a folder where no
+// file may be made, is written over instead, and a write that fails midway
+// says so. A device (NUL, CON, COM1, \\.\...) is written directly. Long paths
+// go through their \\?\ form.
 WriteResult writeTextFile(const std::wstring& path, const std::string& utf8, Encoding encoding);

@@ -238,7 +238,8 @@ void collectFacts(const ReportSources& sources, ReportFacts& facts) {
         facts.platformId = version.dwPlatformId;
     }
     facts.bitness = bitness();
-    facts.openGlLibrary = sources.libraryProblem.empty() ? wideToUtf8(openGlLibraryPath()) : sources.libraryProblem;
+    facts.openGlLibrary = sources.libraryProblem.empty() ? wideToUtf8(openGlLibraryPath()) : sources.libraryPath;
+    facts.openGlLibraryProblem = sources.libraryProblem;
     facts.extensions = listRows(sources.extensionList);
     char row[kDriverRowSize];
     for (int k = 0; k < sources.drivers->count; ++k) {
@@ -249,7 +250,9 @@ void collectFacts(const ReportSources& sources, ReportFacts& facts) {
     }
     facts.adapters = displayAdapters();
     facts.session = sessionFacts();
-    facts.selectedDriverRow = static_cast<int>(SendMessageA(sources.driverList, LB_GETCURSEL, 0, 0));
+    // A list that was never made has no selection (a message to no window answers 0).
+    facts.selectedDriverRow =
+        IsWindow(sources.driverList) ? static_cast<int>(SendMessageA(sources.driverList, LB_GETCURSEL, 0, 0)) : -1;
 
     const HDC dc = sources.surface->deviceContext();
     const HGLRC own = sources.surface->renderingContext();

@@ -15,7 +15,8 @@ struct ReportSources {
     const DriverTable* drivers = nullptr;
     const GlSurface* surface = nullptr;
     bool initialised = true;     // false: no context could be made
-    std::string libraryProblem;  // why the opengl32.dll named is not in use; empty when it is
+    std::string libraryPath;     // the opengl32.dll named that could not be used (UTF-8)
+    std::string libraryProblem;  // why it could not; empty when the library is in use
 };
 
 // Gathers every fact when a report is asked for, and not before, and makes the

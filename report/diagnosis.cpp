@@ -15,13 +15,28 @@ std::string lower(std::string text) {
 
 bool contains(const std::string& text, const char* piece) { return lower(text).find(lower(piece)) != std::string::npos; }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // The renderer without what drivers add after a slash: "NVIDIA GeForce RTX 3060/PCIe/SSE2".
 std::string rendererName(const ReportFacts& f) {
+    if (!f.renderer.reported) return std::string();
     std::string name = f.renderer.text.substr(0, f.renderer.text.find('/'));
     while (!name.empty() && name.back() == ' ') name.pop_back();
     return name;
+}
+
+// " on NVIDIA GeForce RTX 3060", or the words for a renderer without a name.
+std::string onRenderer(const ReportFacts& f) {
+    const std::string name = rendererName(f);
+    return name.empty() ? " on a renderer that gives no name" : " on " + name;
+}
+
+// An adapter by its name, and by its place in the list where another has the same name.
+std::string adapterLabel(const ReportFacts& f, const AdapterFacts& a) {
+    int same = 0;
+    for (const AdapterFacts& other : f.adapters) same += other.name == a.name ? 1 : 0;
+    const std::string label = "\"" + a.name + "\"";
+    if (same < 2) return label;
+    return label + " (adapter " + std::to_string(&a - f.adapters.data() + 1) + ")";
 }
 
 std::string versionWords(const std::string& versionText) {
@@ -90,12 +105,12 @@ const AdapterFacts* virtualAdapter(const std::vector<AdapterFacts>& adapters, co
 bool hasBasicAdapter(const AdapterFacts& a, const ReportFacts&) { return a.attached && isBasicAdapter(a); }
 
 std::string basicAdapterWords(const ReportFacts& f) {
-    return "the display adapter " + quoted(firstAdapter(f, hasBasicAdapter)->name) + " has no vendor driver installed.";
+    return "the display adapter " + adapterLabel(f, *firstAdapter(f, hasBasicAdapter)) + " has no vendor driver installed.";
 }
 
 std::string noOpenGlWords(const ReportFacts& f) {
     const AdapterFacts* a = firstAdapter(f, registersNoOpenGl);
-    return "the display adapter " + quoted(a->name) + " has a driver by " + a->provider.text +
+    return "the display adapter " + adapterLabel(f, *a) + " has a driver by " + a->provider.text +
            " that registers no OpenGL driver.";
 }
 
@@ -121,12 +136,12 @@ const Cause kCauses[] = {
      [](const ReportFacts& f) {
          const char* vm = nullptr;
          const AdapterFacts* a = virtualAdapter(f.adapters, &vm);
-         return "the display adapter " + quoted(a->name) + " is a " + vm + " virtual machine's, and no OpenGL driver serves it.";
+         return "the display adapter " + adapterLabel(f, *a) + " is a " + vm + " virtual machine's, and no OpenGL driver serves it.";
      },
      [](const ReportFacts& f, Verdict) {
          const char* vm = nullptr;
          const AdapterFacts* a = virtualAdapter(f.adapters, &vm);
-         return std::string("This is a ") + vm + " virtual machine (display adapter " + quoted(a->name) + ").";
+         return std::string("This is a ") + vm + " virtual machine (display adapter " + adapterLabel(f, *a) + ").";
      }},
     {[](const ReportFacts& f) { return firstAdapter(f, registersNoOpenGl) != nullptr; }, noOpenGlWords,
      [](const ReportFacts& f, Verdict v) { return v == Verdict::Hardware ? std::string() : capitalised(noOpenGlWords(f)); }},
@@ -145,18 +160,19 @@ const Cause kCauses[] = {
 // "This machine has 2 display adapters; OpenGL runs on "A", not on "B"."
 std::string adaptersSentence(const ReportFacts& f) {
     if (f.adapters.size() < 2) return std::string();
+    const std::vector<bool> renders = renderingAdapters(f);
     const AdapterFacts* runs = nullptr;
     std::string others;
-    for (const AdapterFacts& a : f.adapters) {
-        if (runs == nullptr && rendersOpenGl(a, f)) {
-            runs = &a;
+    for (std::size_t k = 0; k < f.adapters.size(); ++k) {
+        if (renders[k]) {
+            runs = &f.adapters[k];
         } else {
-            others += (others.empty() ? "" : " or ") + quoted(a.name);
+            others += (others.empty() ? "" : " or ") + adapterLabel(f, f.adapters[k]);
         }
     }
     if (runs == nullptr) return std::string();
     return "This machine has " + std::to_string(f.adapters.size()) + " display adapters; OpenGL runs on " +
-           quoted(runs->name) + ", not on " + others + ".";
+           adapterLabel(f, *runs) + ", not on " + others + ".";
 }
 
 }  // namespace
@@ -174,8 +190,9 @@ const char* softwareRasteriser(const std::string& renderer) {
 
 ImplementationKind classifyImplementation(const ReportFacts& f) {
     ImplementationKind kind;
-    if (f.pixelFormat.index <= 0) return kind;
-    const std::uint32_t flags = f.pixelFormat.flags;
+    if (!f.openGlInitialised) return kind;
+    // Without a pixel format only the renderer's own words can tell.
+    const std::uint32_t flags = f.pixelFormat.index > 0 ? f.pixelFormat.flags : 0;
     std::string software;
     const auto add = [&software](const std::string& reason) { software += (software.empty() ? "" : "; ") + reason; };
     if ((flags & kGenericFormat) != 0 && (flags & kGenericAccelerated) == 0) add("the generic format, not accelerated");
@@ -187,6 +204,8 @@ ImplementationKind classifyImplementation(const ReportFacts& f) {
     if (!software.empty()) {
         kind.word = "software";
         kind.reason = software;
+    } else if (f.pixelFormat.index <= 0) {
+        return kind;
     } else if ((flags & kGenericFormat) != 0) {
         kind.word = "accelerated";
         kind.reason = "generic format, accelerated by a driver";
@@ -200,23 +219,34 @@ ImplementationKind classifyImplementation(const ReportFacts& f) {
 Summary summarise(const ReportFacts& f, const ImplementationKind& kind) {
     Summary summary;
     std::string first;
+    const std::string word = kind.word != nullptr ? kind.word : "";
     if (!f.openGlInitialised) {
         summary.verdict = Verdict::None;
-        first = "OpenGL could not be initialised: no pixel format or context could be made.";
+        if (f.openGlLibraryProblem.empty()) {
+            first = "OpenGL could not be initialised: no pixel format or context could be made.";
+        } else {
+            std::string problem = f.openGlLibraryProblem;
+            if (!problem.empty() && problem.back() == '.') problem.pop_back();
+            first = "OpenGL could not be initialised: the OpenGL library " + f.openGlLibrary + " could not be used: " + problem + ".";
+        }
     } else if (isGeneric(f)) {
         summary.verdict = Verdict::Generic;
         first = "Only Windows' built-in OpenGL 1.1, in software: ";
-    } else if (kind.word != nullptr && std::string(kind.word) == "software") {
+    } else if (word == "software") {
         summary.verdict = Verdict::Software;
         const char* rasteriser = softwareRasteriser(f.renderer.text);
-        first = versionWords(f.version.text) + " in software (" + (rasteriser != nullptr ? rasteriser : rendererName(f)) + ")" +
+        const std::string name = rasteriser != nullptr ? rasteriser : rendererName(f);
+        first = versionWords(f.version.text) + " in software" + (name.empty() ? "" : " (" + name + ")") +
                 (f.session.wine ? ", under " + wineWords(f) : std::string()) + ".";
+    } else if (word.empty()) {
+        // A context with no pixel format in use: nothing shows how it is served.
+        summary.verdict = Verdict::Unknown;
+        first = versionWords(f.version.text) + onRenderer(f) + "; whether in hardware is not known: no pixel format is in use.";
     } else {
         summary.verdict = Verdict::Hardware;
-        first = versionWords(f.version.text) + " on " + rendererName(f) + ", ";
-        first += kind.word != nullptr && std::string(kind.word) == "accelerated"
-                     ? "accelerated by the display driver through Windows' generic implementation"
-                     : std::string("in hardware");
+        first = versionWords(f.version.text) + onRenderer(f) + ", ";
+        first += word == "accelerated" ? "accelerated by the display driver through Windows' generic implementation"
+                                       : std::string("in hardware");
         if (f.driverModule.found) first += ", by the graphics vendor's driver";
         if (f.session.wine) first += ", under " + wineWords(f);
         const GlVersion core = parseGlVersion(f.coreProfile.version.text);
@@ -239,12 +269,25 @@ Summary summarise(const ReportFacts& f, const ImplementationKind& kind) {
         if (!sentence.empty()) more += " " + sentence;
     }
     if (!explained) first += "no graphics driver provides OpenGL here.";
-    if (summary.verdict == Verdict::Hardware) {
+    if (summary.verdict == Verdict::Hardware || summary.verdict == Verdict::Unknown) {
         const std::string adapters = adaptersSentence(f);
         if (!adapters.empty()) more += " " + adapters;
     }
     summary.text = first + more;
     return summary;
+}
+
+std::vector<bool> renderingAdapters(const ReportFacts& f) {
+    std::vector<bool> renders;
+    int count = 0;
+    for (const AdapterFacts& a : f.adapters) {
+        renders.push_back(rendersOpenGl(a, f));
+        count += renders.back() ? 1 : 0;
+    }
+    // Two that match alike (one name, or the same card twice): which one
+    // renders is not known, and none is named.
+    if (count > 1) renders.assign(renders.size(), false);
+    return renders;
 }
 
 std::string virtualMachine(const std::vector<AdapterFacts>& adapters) {
@@ -253,7 +296,7 @@ std::string virtualMachine(const std::vector<AdapterFacts>& adapters) {
 }
 
 bool rendersOpenGl(const AdapterFacts& a, const ReportFacts& f) {
-    if (!f.openGlInitialised || !f.renderer.reported) return false;
+    if (!f.openGlInitialised || !given(f.renderer)) return false;
     const RendererQueryFacts& q = f.rendererQuery;
     const bool queryIds = q.offered && q.vendorId.reported && q.deviceId.reported && q.vendorId.values[0] != 0 &&
                           q.vendorId.values[0] != kUnknownId;

@@ -8,7 +8,8 @@
 #include "report/facts.h"
 
 // How the context is served: "hardware", "accelerated" or "software", and why;
-// a null word when no pixel format is in use.
+// a null word when there is no context, or no pixel format in use and nothing
+// else that tells.
 struct ImplementationKind {
     const char* word = nullptr;
     std::string reason;
@@ -23,6 +24,7 @@ enum class Verdict {
     Software,  // a software rasteriser other than Windows' own
     Generic,   // Windows' built-in OpenGL 1.1
     None,      // no context could be made
+    Unknown,   // a context, with no pixel format that would tell how it is served
 };
 
 struct Summary {
@@ -39,6 +41,8 @@ std::string virtualMachine(const std::vector<AdapterFacts>& adapters);
 // Whether OpenGL runs on this adapter: the renderer query's PCI ids are its
 // own, or the renderer string names it.
 bool rendersOpenGl(const AdapterFacts& adapter, const ReportFacts& facts);
+// The same for every adapter, in order; none where two match alike.
+std::vector<bool> renderingAdapters(const ReportFacts& facts);
 
 // The vendor and device of a PNP id such as "PCI\VEN_10DE&DEV_2504&SUBSYS_...".
 void parsePciIds(const std::string& deviceId, unsigned* vendor, unsigned* device);

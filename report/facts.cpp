@@ -48,6 +48,15 @@ GlVersion parseGlVersion(const std::string& text) {
     return v;
 }
 
+bool plausible(const LimitReading& reading, int count, bool isFloat) {
+    if (!reading.reported) return false;
+    for (int i = 0; i < count && i < 2; ++i) {
+        const double v = reading.values[i];
+        if (!(v >= 0 && v <= 1e15) || (!isFloat && v != static_cast<double>(static_cast<long long>(v)))) return false;
+    }
+    return true;
+}
+
 bool atLeast(GlVersion version, int major, int minor) {
     return version.major > major || (version.major == major && version.minor >= minor);
 }

@@ -38,6 +38,8 @@ struct Answer {
     bool reported = false;
     std::string text;
 };
+// An answer that says something: given, and not empty.
+inline bool given(const Answer& answer) { return answer.reported && !answer.text.empty(); }
 
 struct CoreProfileFacts {
     enum class State { NotOffered, None, Made } state = State::NotOffered;
@@ -63,6 +65,9 @@ struct LimitReading {
     bool reported = false;  // false: the implementation wrote nothing
     double values[2] = {0, 0};
 };
+// Whether a reading holds a value that can be: written, finite, not negative,
+// and whole where the query answers integers. Anything else is not reported.
+bool plausible(const LimitReading& reading, int count = 1, bool isFloat = false);
 
 struct VideoMemoryFacts {
     enum class Source { None, Nvx, Ati, WineQuery } source = Source::None;
@@ -122,7 +127,8 @@ struct ReportFacts {
     Answer vendor;
     Answer renderer;
     Answer version;
-    std::string openGlLibrary;  // full path of the opengl32.dll in use, or why there is none
+    std::string openGlLibrary;         // full path of the opengl32.dll in use, or of the one named
+    std::string openGlLibraryProblem;  // why the one named could not be used; empty when it is in use
     PixelFormatFacts pixelFormat;
     std::vector<std::string> extensions;  // the list's rows, in its order (empty rows too)
     // Each part's names in the implementation's order, without empty pieces

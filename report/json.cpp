@@ -46,16 +46,16 @@ std::string number(double value) {
 }
 
 std::string boolean(bool value) { return value ? "true" : "false"; }
-std::string answer(const Answer& a) { return a.reported ? jsonString(a.text) : kNull; }
+std::string answer(const Answer& a) { return given(a) ? jsonString(a.text) : kNull; }
 std::string textOrNull(const std::string& text) { return text.empty() ? kNull : jsonString(text); }
 
 std::string limitValue(const Limit& limit, const LimitReading& reading) {
-    if (!reading.applies || !reading.reported) return kNull;
+    if (!reading.applies || !plausible(reading, limit.count, limit.isFloat)) return kNull;
     if (limit.count == 2) return array({number(reading.values[0]), number(reading.values[1])});
     return number(reading.values[0]);
 }
 
-std::string reported(const LimitReading& reading) { return reading.reported ? number(reading.values[0]) : kNull; }
+std::string reported(const LimitReading& reading) { return plausible(reading) ? number(reading.values[0]) : kNull; }
 
 std::string word(const char* text) { return text != nullptr ? jsonString(text) : kNull; }
 
@@ -94,8 +94,9 @@ std::string opengl(const Report& r) {
     for (int i = 0; i < kLimitCount; ++i) limits.emplace_back(kLimits[i].key, limitValue(kLimits[i], f.limits[i]));
 
     const PixelFormatFacts& p = f.pixelFormat;
+    const bool described = p.index > 0 && p.colourBits >= 0 && p.alphaBits >= 0 && p.depthBits >= 0 && p.stencilBits >= 0;
     const std::string pixelFormat =
-        p.index <= 0 ? kNull
+        !described ? kNull
                      : object({{"index", number(p.index)},
                                {"colour_bits", number(p.colourBits)},
                                {"alpha_bits", number(p.alphaBits)},
@@ -110,13 +111,15 @@ std::string opengl(const Report& r) {
                                                   {"version", textOrNull(d.version)},
                                                   {"company", textOrNull(d.company)}});
     const PixelFormatCounts& n = f.pixelFormats;
-    const std::string counts = n.all == 0 ? kNull
+    const std::string counts = n.all <= 0 || n.windowOpenGl < 0 || n.driversOwn < 0 ? kNull
                                           : object({{"all", number(n.all)},
                                                     {"window_opengl", number(n.windowOpenGl)},
                                                     {"drivers_own", number(n.driversOwn)}});
     const bool glsl = hasShadingLanguage(parseGlVersion(f.version.text));
     return object({{"initialised", boolean(f.openGlInitialised)},
-                   {"library", textOrNull(f.openGlLibrary)},
+                   {"library", textOrNull(f.openGlLibraryProblem.empty()
+                                              ? f.openGlLibrary
+                                              : f.openGlLibrary + " (not loaded: " + f.openGlLibraryProblem + ")")},
                    {"vendor", answer(f.vendor)},
                    {"renderer", answer(f.renderer)},
                    {"version", answer(f.version)},

@@ -5,7 +5,7 @@ Findings workOutFindings(const ReportFacts& f, const Request& request) {
     found.implementation = classifyImplementation(f);
     found.summary = summarise(f, found.implementation);
     found.virtualMachine = virtualMachine(f.adapters);
-    for (const AdapterFacts& a : f.adapters) found.rendersOpenGl.push_back(rendersOpenGl(a, f));
+    found.rendersOpenGl = renderingAdapters(f);
     if (request.requirements.any()) found.requirements = checkRequirements(request.requirements, f);
     return found;
 }

@@ -24,7 +24,7 @@ std::string printed(const char* format, ...) {
     return text;
 }
 
-std::string answered(const Answer& answer) { return answer.reported ? answer.text : "not reported"; }
+std::string answered(const Answer& answer) { return given(answer) ? answer.text : "not reported"; }
 
 std::string number(const Limit& limit, double value) {
     return limit.isFloat ? printed("%g", value) : printed("%.0f", value);
@@ -32,21 +32,21 @@ std::string number(const Limit& limit, double value) {
 
 std::string limitText(const Limit& limit, const LimitReading& reading) {
     if (!reading.applies) return "n/a";
-    if (!reading.reported) return "not reported";
+    if (!plausible(reading, limit.count, limit.isFloat)) return "not reported";
     std::string text = number(limit, reading.values[0]);
     if (limit.count == 2) text += " x " + number(limit, reading.values[1]);
     return text;
 }
 
 std::string mebibytes(const char* what, const LimitReading& kib) {
-    return std::string(what) + " " + (kib.reported ? printed("%.0f MiB", kib.values[0] / 1024.0) : "not reported");
+    return std::string(what) + " " + (plausible(kib) ? printed("%.0f MiB", kib.values[0] / 1024.0) : "not reported");
 }
 
 std::string videoMemoryText(const VideoMemoryFacts& v) {
     std::string text;
     switch (v.source) {
     case VideoMemoryFacts::Source::WineQuery:
-        text = v.wineVideoMemory.reported ? printed("%.0f MiB", v.wineVideoMemory.values[0]) : std::string("not reported");
+        text = plausible(v.wineVideoMemory) ? printed("%.0f MiB", v.wineVideoMemory.values[0]) : std::string("not reported");
         break;
     case VideoMemoryFacts::Source::Nvx:
         text = mebibytes("dedicated", v.dedicated) + ", " + mebibytes("total available", v.totalAvailable) + ", " +
@@ -61,7 +61,9 @@ std::string videoMemoryText(const VideoMemoryFacts& v) {
     return text + " (" + videoMemorySource(v.source) + ")";
 }
 
-std::string driverText(const DriverModuleFacts& d) {
+std::string driverText(const ReportFacts& f) {
+    const DriverModuleFacts& d = f.driverModule;
+    if (!f.openGlInitialised) return "not reported: no context was made";
     if (!d.found) return "none: opengl32 serves the context itself";
     return d.path + ", version " + (d.version.empty() ? "not reported" : d.version) + ", " +
            (d.company.empty() ? "company not reported" : d.company);
@@ -120,6 +122,11 @@ std::string requirementsText(const Report& r) {
 
 std::string requirementsLine(const Report& r) {
     const RequirementCheck& check = r.findings.requirements;
+    const Requirements& asked = r.request.requirements;
+    // What met it: the core profile's version where one was asked for.
+    if (check.met && asked.hasVersion && asked.version.core) {
+        return "OpenGL requirements met: core profile " + r.facts.coreProfile.version.text;
+    }
     if (check.met) return "OpenGL requirements met: " + r.facts.version.text;
     return "OpenGL requirements not met: missing " + joined(check.missing) + ". " + r.findings.summary.text;
 }
@@ -135,21 +142,19 @@ std::string formatReport(const Report& r) {
                       platformWords(f.platformId).text, bitness != nullptr ? ", " : "", bitness != nullptr ? bitness : ""));
     line(out, "Session: " + sessionText(r));
     if (!f.openGlInitialised) line(out, kInitializationFailed);
-    line(out, "Vendor: " + f.vendor.text);
-    line(out, "Renderer: " + f.renderer.text);
-    line(out, "Version: " + f.version.text);
-    line(out, "OpenGL library: " + f.openGlLibrary);
+    line(out, "Vendor: " + answered(f.vendor));
+    line(out, "Renderer: " + answered(f.renderer));
+    line(out, "Version: " + answered(f.version));
+    line(out, "OpenGL library: " + f.openGlLibrary +
+                  (f.openGlLibraryProblem.empty() ? std::string() : " (not loaded: " + f.openGlLibraryProblem + ")"));
     const PixelFormatFacts& p = f.pixelFormat;
-    if (p.index > 0) {
-        line(out, printed("Pixel format: %d, colour %d bits, alpha %d, depth %d, stencil %d, %s", p.index,
-                          p.colourBits, p.alphaBits, p.depthBits, p.stencilBits,
-                          (p.flags & kDoubleBuffer) != 0 ? "double-buffered" : "single-buffered"));
-        const ImplementationKind& kind = r.findings.implementation;
-        line(out, std::string("Implementation: ") + kind.word + " (" + kind.reason + ")");
-    } else {
-        line(out, "Pixel format: none");
-        line(out, "Implementation: unknown");
-    }
+    line(out, p.index > 0 ? printed("Pixel format: %d, colour %d bits, alpha %d, depth %d, stencil %d, %s", p.index,
+                                    p.colourBits, p.alphaBits, p.depthBits, p.stencilBits,
+                                    (p.flags & kDoubleBuffer) != 0 ? "double-buffered" : "single-buffered")
+                          : std::string("Pixel format: none"));
+    const ImplementationKind& kind = r.findings.implementation;
+    line(out, kind.word != nullptr ? std::string("Implementation: ") + kind.word + " (" + kind.reason + ")"
+                                   : std::string("Implementation: unknown"));
     const std::vector<std::string> names = withoutEmptyRows(f.extensions);
     line(out, printed("Extensions: %lu (%lu from OpenGL, %lu from WGL)", static_cast<unsigned long>(names.size()),
                       static_cast<unsigned long>(f.glExtensions.size()), static_cast<unsigned long>(f.wglExtensions.size())));
@@ -165,7 +170,7 @@ std::string formatReport(const Report& r) {
     line(out, "Display adapters:");
     if (f.adapters.empty()) line(out, "  none reported");
     for (std::size_t k = 0; k < f.adapters.size(); ++k) line(out, adapterLine(r, k));
-    line(out, "OpenGL driver: " + driverText(f.driverModule));
+    line(out, "OpenGL driver: " + driverText(f));
     line(out, "Shading language: " +
                   (hasShadingLanguage(parseGlVersion(f.version.text)) ? answered(f.shadingLanguage) : std::string("not offered")));
     line(out, "Core profile: " + coreProfileText(f.coreProfile));
@@ -173,7 +178,7 @@ std::string formatReport(const Report& r) {
     for (int i = 0; i < kLimitCount; ++i) line(out, std::string("  ") + kLimits[i].label + ": " + limitText(kLimits[i], f.limits[i]));
     line(out, "Video memory: " + videoMemoryText(f.videoMemory));
     const PixelFormatCounts& c = f.pixelFormats;
-    line(out, c.all == 0 ? std::string("Pixel formats: none")
+    line(out, c.all <= 0 ? std::string("Pixel formats: none")
                          : printed("Pixel formats: %d in all, %d draw to a window with OpenGL, %d of those a driver's own",
                                    c.all, c.windowOpenGl, c.driversOwn));
     return out;

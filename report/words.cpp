@@ -32,6 +32,7 @@ const char* verdictWord(Verdict verdict) {
     case Verdict::Hardware: return "hardware";
     case Verdict::Software: return "software";
     case Verdict::Generic: return "generic";
+    case Verdict::Unknown: return "unknown";
     default: return "none";
     }
 }

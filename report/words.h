@@ -18,7 +18,7 @@ const Words& platformWords(unsigned long platformId);
 const Words& bitnessWords(Bitness bitness);
 // The extension the video memory was read from; null when none.
 const char* videoMemorySource(VideoMemoryFacts::Source source);
-// The summary's verdict: "hardware", "software", "generic" or "none".
+// The summary's verdict: "hardware", "software", "generic", "none" or "unknown".
 const char* verdictWord(Verdict verdict);
 // A PCI id as four upper-case hex digits: "10DE".
 std::string hexId(unsigned id);

@@ -49,6 +49,15 @@ if [ "$a" != "$b" ]; then
   status=1
 fi
 mkdir "$work/unpacked"
-unzip -q "$first_zip" -d "$work/unpacked"
+(umask 022 && unzip -q "$first_zip" -d "$work/unpacked")
 (cd "$work/unpacked" && sha256sum -c SHA256SUMS) || status=1
+# Unpacked anywhere, every file can be read by everyone, and the JSON's schema is there.
+for file in "$work"/unpacked/*; do
+  mode=$(stat -c %a "$file")
+  if [ "$mode" != 644 ]; then
+    echo "$(basename "$file") unpacks with mode $mode, not 644" >&2
+    status=1
+  fi
+done
+[ -f "$work/unpacked/report.schema.json" ] || { echo "the zip holds no report.schema.json" >&2; status=1; }
 exit "$status"

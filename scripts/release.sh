@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the download: dist/gl-renderer-info-<version>.zip, holding the 32-bit
-# program, the 64-bit build, README.txt, LICENSE.txt and SHA256SUMS.
+# program, the 64-bit build, README.txt, LICENSE.txt, the JSON's schema
+# (report.schema.json) and SHA256SUMS.
 #   release.sh                      builds both programs first (build/)
 #   release.sh --from BUILD --to OUT    takes them from BUILD, writes to OUT
 # The zip is byte-reproducible: fixed time stamps, a fixed order, no extra
@@ -29,7 +30,8 @@ cp "$build/program-i686/bin/gl-renderer-info.exe" "$stage/gl-renderer-info.exe"
 cp "$build/program-x86_64/bin/gl-renderer-info.exe" "$stage/gl-renderer-info-x64.exe"
 sed 's/$/\r/' "$root/docs/README.txt" >"$stage/README.txt"
 sed 's/$/\r/' "$root/LICENSE" >"$stage/LICENSE.txt"
-files="gl-renderer-info.exe gl-renderer-info-x64.exe README.txt LICENSE.txt"
+cp "$root/docs/report.schema.json" "$stage/report.schema.json"
+files="gl-renderer-info.exe gl-renderer-info-x64.exe README.txt LICENSE.txt report.schema.json"
 (cd "$stage" && sha256sum $files >SHA256SUMS)
 mkdir -p "$out"
 zip="$out/gl-renderer-info-$version.zip"
@@ -40,8 +42,10 @@ with zipfile.ZipFile(target + ".tmp", "w") as z:
     for name in names:
         info = zipfile.ZipInfo(name, date_time=(2026, 1, 1, 0, 0, 0))
         info.compress_type = zipfile.ZIP_DEFLATED
-        info.create_system = 0  # MS-DOS: no Unix owner or mode
-        info.external_attr = 0
+        # Made on Unix with no owner, readable by all where it is unpacked
+        # (rw-r--r--); Windows reads only the low byte, which stays 0.
+        info.create_system = 3
+        info.external_attr = 0o100644 << 16
         with open(f"{stage}/{name}", "rb") as f:
             z.writestr(info, f.read(), compresslevel=9)
 import os

@@ -37,7 +37,14 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
         {{L"/report", L"x"}, Output::Text, L"x", nullptr},
         {{L"/json:C:\\t\\gl.json"}, Output::Json, L"C:\\t\\gl.json", nullptr},
         {{L"-report=a b.txt"}, Output::Text, L"a b.txt", nullptr},
-        {{L"-json:x"}, Output::Dialog, L"", "did you mean --json?"},  // ":" only after /name: refused, not ignored
+        {{L"-json:x"}, Output::Json, L"x", nullptr},
+        {{L"--json:C:\\m1.json"}, Output::Json, L"C:\\m1.json", nullptr},
+        {{L"\u2014report", L"C:\\m4.txt"}, Output::Text, L"C:\\m4.txt", nullptr},  // pasted dashes
+        {{L"\u2013\u2013JSON=a"}, Output::Json, L"a", nullptr},
+        {{L"\u2212report:b"}, Output::Text, L"b", nullptr},
+        {{L"\u2014repot"}, Output::Dialog, L"", "Unknown option \xe2\x80\x94repot; did you mean --report?"},
+        {{L"--report", L""}, Output::Dialog, L"", "--report needs a FILE; the one given is empty."},
+        {{L"/report:"}, Output::Dialog, L"", "/report: needs a FILE after the \":\"."},
         {{L"--report"}, Output::Text, L"", nullptr},
         {{L"--report", L"--opengl32", L"d.dll"}, Output::Text, L"", nullptr},  // the next option is no file
         {{L"--report", L"/?"}, Output::Text, L"", nullptr},
@@ -90,6 +97,9 @@ TEST(CommandLine, ReadsWhatIsRequired) {
         {{L"--require", L"3.3"}, false, 3, 3, false, {}},
         {{L"--require=4.6CORE", L"--require-extension", L"GL_a", L"/require-extension:WGL_b"}, false, 4, 6, true, {"GL_a", "WGL_b"}},
         {{L"--require", L"1.0"}, false, 1, 0, false, {}},
+        {{L"--require3.3"}, false, 3, 3, false, {}},  // the version run into the name
+        {{L"\u2014Require4.6core"}, false, 4, 6, true, {}},
+        {{L"--require3"}, true, 0, 0, false, {}},
         {{L"--require", L"x.y"}, true, 0, 0, false, {}},
         {{L"--require", L"3"}, true, 0, 0, false, {}},
         {{L"--require", L"0.5"}, true, 0, 0, false, {}},

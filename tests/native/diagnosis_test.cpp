@@ -66,6 +66,24 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
     none.openGlInitialised = false;
     none.session.remote = true;
 
+    ReportFacts unloadable;  // the library named could not be loaded at all
+    unloadable.openGlInitialised = false;
+    unloadable.openGlLibrary = "C:\\nope\\opengl32.dll";
+    unloadable.openGlLibraryProblem = "The specified module could not be found. (error 126)";
+
+    // Two cards of one name: the renderer query's ids tell which one renders.
+    ReportFacts twins = context("NVIDIA Corporation", "NVIDIA GeForce RTX 3060/PCIe/SSE2", "4.6.0", kDriversOwn);
+    twins.adapters = {adapter("NVIDIA GeForce RTX 3060", 0x10DE, 0x2504), adapter("NVIDIA GeForce RTX 3060", 0x10DE, 0x2503)};
+    twins.rendererQuery.offered = true;
+    twins.rendererQuery.vendorId = LimitReading{true, true, {0x10DE, 0}};
+    twins.rendererQuery.deviceId = LimitReading{true, true, {0x2503, 0}};
+    ReportFacts twinsByName = twins;  // without ids both match: neither is named
+    twinsByName.rendererQuery = RendererQueryFacts{};
+
+    ReportFacts unnamed = context("V", "", "3.3 V", kDriversOwn);
+    ReportFacts noFormat = context("V", "R", "3.3 V", kDriversOwn);
+    noFormat.pixelFormat = PixelFormatFacts{};
+
     struct Case {
         const char* what;
         const ReportFacts& facts;
@@ -98,6 +116,17 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
         {"no context", none, Verdict::None, nullptr,
          "OpenGL could not be initialised: no pixel format or context could be made. This is a remote desktop session, "
          "where Windows offers no driver's OpenGL."},
+        {"a library that cannot be loaded", unloadable, Verdict::None, nullptr,
+         "OpenGL could not be initialised: the OpenGL library C:\\nope\\opengl32.dll could not be used: The specified "
+         "module could not be found. (error 126)."},
+        {"two adapters of one name", twins, Verdict::Hardware, "hardware",
+         "OpenGL 4.6 on NVIDIA GeForce RTX 3060, in hardware. This machine has 2 display adapters; OpenGL runs on "
+         "\"NVIDIA GeForce RTX 3060\" (adapter 2), not on \"NVIDIA GeForce RTX 3060\" (adapter 1)."},
+        {"two adapters of one name, no ids", twinsByName, Verdict::Hardware, "hardware",
+         "OpenGL 4.6 on NVIDIA GeForce RTX 3060, in hardware."},
+        {"an empty renderer", unnamed, Verdict::Hardware, "hardware", "OpenGL 3.3 on a renderer that gives no name, in hardware."},
+        {"no pixel format", noFormat, Verdict::Unknown, nullptr,
+         "OpenGL 3.3 on R; whether in hardware is not known: no pixel format is in use."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -178,6 +207,8 @@ TEST(Diagnosis, MatchesAdaptersAndRequirements) {
     asked.requirements.hasVersion = true;
     asked.requirements.version = RequiredVersion{3, 3, false};
     EXPECT_EQ(requirementsLine(makeReport(mesa, asked)), "OpenGL requirements met: 4.5 (Compatibility Profile) Mesa 22.3.6");
+    asked.requirements.version = RequiredVersion{3, 3, true};  // met by the core profile, which it names
+    EXPECT_EQ(requirementsLine(makeReport(mesa, asked)), "OpenGL requirements met: core profile 4.5 (Core Profile) Mesa 22.3.6");
     asked.requirements.version = RequiredVersion{4, 6, false};
     asked.requirements.extensions = {"GL_x"};
     EXPECT_EQ(requirementsLine(makeReport(mesa, asked)),

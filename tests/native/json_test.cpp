@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 
 #include "report/json.h"
 #include "report/requirements.h"
@@ -13,11 +15,14 @@ using nlohmann::json;
 namespace {
 
 // Every JSON the tests make is checked against the published schema by a real
-// validator, as a consumer would check it.
+// validator, as a consumer would check it. Each call writes in a folder of its
+// own, so that tests run at once (ctest -j, two checkouts) never share a file.
 void expectValid(const std::vector<std::string>& documents) {
+    std::string folder = ::testing::TempDir() + "gri-json-XXXXXX";
+    ASSERT_NE(mkdtemp(&folder[0]), nullptr);
     std::string files;
     for (size_t i = 0; i < documents.size(); ++i) {
-        const std::string path = ::testing::TempDir() + "gri-json-" + std::to_string(i) + ".json";
+        const std::string path = folder + "/" + std::to_string(i) + ".json";
         std::FILE* f = std::fopen(path.c_str(), "wb");
         ASSERT_NE(f, nullptr);
         std::fwrite(documents[i].data(), 1, documents[i].size(), f);
@@ -27,6 +32,7 @@ void expectValid(const std::vector<std::string>& documents) {
     const std::string command = "/usr/bin/python3 " GRI_SOURCE_DIR "/scripts/validate-json.py " GRI_SOURCE_DIR
                                 "/docs/report.schema.json" + files;
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 }  // namespace
@@ -131,7 +137,7 @@ TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
 
     const std::string text = formatJson(makeReport(refused, asked));
     const json j = json::parse(text);
-    EXPECT_EQ(text.rfind("{\"schema_version\":1,", 0), 0u);
+    EXPECT_EQ(text.rfind("{\"schema_version\":2,", 0), 0u);
     EXPECT_TRUE(j["opengl"]["core_profile"]["offered"].get<bool>());
     EXPECT_TRUE(j["opengl"]["core_profile"]["version"].is_null());
     EXPECT_NE(text.find("\"dedicated_kib\":8388608,"), std::string::npos) << "a large number not written as an integer";
@@ -149,4 +155,68 @@ TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
     bare.openGlInitialised = false;
     expectValid({text, formatJson(makeReport(bare)), formatJson(makeReport(ReportFacts{}))});
     EXPECT_EQ(json::parse(formatJson(makeReport(bare))).count("requirements"), 0u);  // only when asked
+}
+
+// Whatever a driver or the system answers, the JSON matches its schema:
+// negative, fractional, huge or missing numbers, odd bytes, any state. Facts
+// made from a fixed seed, so that a failure repeats.
+TEST(Json, GeneratedFactsAlwaysValidate) {
+    std::mt19937 random(20261209);
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const std::string texts[] = {"", "GDI Generic", "llvmpipe (LLVM 15)", "\xff\xfe", "caf\xc3\xa9", "a\x01\"b\\", "VMware SVGA 3D",
+                                 "NVIDIA GeForce RTX 3060/PCIe/SSE2", "4.6.0 NVIDIA", "1.1", "x.y"};
+    const double numbers[] = {-5, -1, 0, 1, 1.5, 16384, 4294967295.0, 1e20, NAN, INFINITY, -INFINITY};
+    const auto text = [&] { return texts[pick(std::size(texts))]; };
+    const auto answer = [&] { return Answer{pick(3) != 0, text()}; };
+    const auto reading = [&] { return LimitReading{pick(4) != 0, pick(4) != 0, {numbers[pick(std::size(numbers))], numbers[pick(std::size(numbers))]}}; };
+    std::vector<std::string> documents;
+    for (int n = 0; n < 300; ++n) {
+        ReportFacts f;
+        f.windowsMajor = random();
+        f.platformId = static_cast<unsigned long>(pick(5));
+        f.bitness = static_cast<Bitness>(pick(4));
+        f.openGlInitialised = pick(4) != 0;
+        f.vendor = answer();
+        f.renderer = answer();
+        f.version = answer();
+        f.openGlLibrary = text();
+        if (pick(4) == 0) f.openGlLibraryProblem = text();
+        f.pixelFormat = PixelFormatFacts{pick(6) - 2, pick(80) - 5, pick(12) - 3, pick(40) - 5, pick(10) - 2, static_cast<std::uint32_t>(random())};
+        for (int e = pick(4); e > 0; --e) f.extensions.push_back(text());
+        f.glExtensions = extensionNames(text() + " " + text());
+        for (int d = pick(4); d > 0; --d) f.driverValues.emplace_back(text(), text());
+        f.selectedDriverRow = pick(6) - 2;
+        f.driverModule = DriverModuleFacts{pick(2) != 0, text(), text(), text()};
+        f.shadingLanguage = answer();
+        f.coreProfile = CoreProfileFacts{static_cast<CoreProfileFacts::State>(pick(3)), answer(), answer()};
+        for (LimitReading& l : f.limits) l = reading();
+        f.videoMemory.source = static_cast<VideoMemoryFacts::Source>(pick(4));
+        f.videoMemory.dedicated = reading();
+        f.videoMemory.totalAvailable = reading();
+        f.videoMemory.currentAvailable = reading();
+        f.videoMemory.atiFreeTexture = reading();
+        f.videoMemory.wineVideoMemory = reading();
+        f.pixelFormats = PixelFormatCounts{pick(600) - 3, pick(600) - 3, pick(600) - 3};
+        f.rendererQuery = RendererQueryFacts{pick(2) != 0, reading(), reading(), reading(), reading()};
+        for (int a = pick(4); a > 0; --a) {
+            AdapterFacts adapter;
+            adapter.name = text();
+            adapter.primary = pick(2) != 0;
+            adapter.attached = pick(2) != 0;
+            adapter.provider = answer();
+            adapter.openGlDriver = answer();
+            adapter.openGlDriverWow = answer();
+            adapter.vendorId = pick(3) == 0 ? 0 : static_cast<unsigned>(random());
+            adapter.deviceId = static_cast<unsigned>(random());
+            f.adapters.push_back(adapter);
+        }
+        f.session = SessionFacts{pick(2) != 0, pick(2) != 0, answer(), answer()};
+        Request request;
+        if (pick(2) == 0) {
+            request.requirements.hasVersion = parseRequiredVersion(pick(2) == 0 ? "3.3" : "4.6core", &request.requirements.version);
+            request.requirements.extensions = {pick(2) == 0 ? "GL_ARB_x" : "WGL_caf\xc3\xa9"};
+        }
+        documents.push_back(formatJson(makeReport(f, request)));
+    }
+    expectValid(documents);
 }

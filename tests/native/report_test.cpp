@@ -72,7 +72,8 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
 
     // No context could be made: the report says so where OpenGL's lines begin.
     bare.openGlInitialised = false;
-    EXPECT_NE(formatReport(makeReport(bare)).find("\r\nOpenGL Error : Initialization Failed\r\nVendor: \r\n"), std::string::npos);
+    EXPECT_NE(formatReport(makeReport(bare)).find("\r\nOpenGL Error : Initialization Failed\r\nVendor: not reported\r\n"),
+              std::string::npos);
 }
 
 TEST(Report, NamesThePixelFormatsKindByItsFlags) {

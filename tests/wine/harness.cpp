@@ -117,16 +117,17 @@ bool App::startWithHandles(const std::string& exe, const Env& env, const std::st
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = output;
     startup.hStdError = error;
-    return launch(exe, env, widen(arguments), &startup, TRUE, flags, folder);
+    return startWide(exe, env, widen(arguments), output, error, flags, folder);
 }
 
-bool App::startWide(const std::string& exe, const Env& env, const std::wstring& arguments, HANDLE output, HANDLE error) {
+bool App::startWide(const std::string& exe, const Env& env, const std::wstring& arguments, HANDLE output, HANDLE error,
+                    DWORD flags, const char* folder) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = output;
     startup.hStdError = error;
-    return launch(exe, env, arguments, &startup, TRUE);
+    return launch(exe, env, arguments, &startup, TRUE, flags, folder);
 }
 
 bool App::launch(const std::string& exe, const Env& env, const std::wstring& arguments, STARTUPINFOW* startup,
@@ -271,6 +272,36 @@ std::string boxText(HWND box) {
     std::string text;
     EnumChildWindows(box, collectStatic, reinterpret_cast<LPARAM>(&text));
     return text;
+}
+
+namespace {
+
+struct BoxSearch {
+    DWORD pid;
+    std::string saying;
+    HWND found;
+};
+
+BOOL CALLBACK findBoxProc(HWND window, LPARAM lparam) {
+    auto* search = reinterpret_cast<BoxSearch*>(lparam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->pid || !IsWindowVisible(window) || boxText(window).find(search->saying) == std::string::npos) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND waitForBoxSaying(DWORD pid, const std::string& saying, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    do {
+        BoxSearch search{pid, saying, nullptr};
+        EnumWindows(findBoxProc, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) return search.found;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
 }
 
 int listSelection(HWND list) { return static_cast<int>(send(list, LB_GETCURSEL, 0, 0)); }
@@ -496,6 +527,12 @@ std::string clipboardChangedSince(DWORD sequence) {
 }
 
 std::string readAll(const std::string& dosFile) { return readFile(dosFile); }
+
+std::string document(const std::string& dosFile) {
+    const std::string bytes = readAll(dosFile);
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") != 0) return "<no byte-order mark>" + bytes;
+    return bytes.substr(3);
+}
 
 bool exists(const std::string& dosPath) { return GetFileAttributesA(dosPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

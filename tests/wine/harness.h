@@ -43,7 +43,8 @@ public:
     bool startWithHandles(const std::string& exe, const Env& env, const std::string& arguments, HANDLE output,
                           HANDLE error, DWORD flags = 0, const char* folder = nullptr);
     // Arguments in UTF-16, for text outside the system's code page.
-    bool startWide(const std::string& exe, const Env& env, const std::wstring& arguments, HANDLE output, HANDLE error);
+    bool startWide(const std::string& exe, const Env& env, const std::wstring& arguments, HANDLE output, HANDLE error,
+                   DWORD flags = 0, const char* folder = nullptr);
     // Lets a program started with CREATE_SUSPENDED run.
     void resume() { ResumeThread(info_.hThread); }
     // Waits for input idle, then for the top-level window with this caption;
@@ -80,6 +81,8 @@ std::vector<std::string> listRows(HWND list);
 // The message of a message box: the text of its non-empty static control.
 std::string boxText(HWND box);
 int listSelection(HWND list);
+// A box of the process whose message holds these words, once it shows, or null.
+HWND waitForBoxSaying(DWORD pid, const std::string& saying, DWORD timeoutMs = 5000);
 
 // Runs a Unix shell command line and returns what it printed; *status gets its
 // exit status (-1 when it did not finish in time).
@@ -131,6 +134,9 @@ std::string utf8(const std::wstring& text);
 
 // The whole content of a file, or empty.
 std::string readAll(const std::string& dosFile);
+// A text document the program wrote: UTF-8 after a byte-order mark. Its text
+// without the mark, or "<no byte-order mark>" and what followed.
+std::string document(const std::string& dosFile);
 bool exists(const std::string& dosPath);
 // The Unix path of a file under drive Z:.
 std::string unixPath(const std::string& dosPath);

@@ -137,7 +137,8 @@ TEST(Safety, AnUnusableOpenGl32EndsWithABoxAndCodeOne) {
 TEST(Safety, HelpShowsTheUsageAndUnknownArgumentsAreIgnored) {
     for (const char* help : {"--help", "/?"}) {
         App app;
-        ASSERT_TRUE(app.startWithHandles(programPath(), {}, help, nullptr, nullptr));  // no standard output
+        // As a shortcut starts it: no console, and no handles chosen.
+        ASSERT_TRUE(app.start(programPath(), {}, help, DETACHED_PROCESS));
         HWND box = app.waitForWindow("Usage");
         ASSERT_NE(box, nullptr) << help;
         EXPECT_NE(boxText(box).find("--opengl32 PATH"), std::string::npos);
@@ -145,6 +146,12 @@ TEST(Safety, HelpShowsTheUsageAndUnknownArgumentsAreIgnored) {
         DWORD code = 1000;
         ASSERT_TRUE(app.waitForExit(15000, &code));
         EXPECT_EQ(code, 0u);
+        // Started by a script that closed both: no box waits, it ends at once.
+        App closed;
+        ASSERT_TRUE(closed.startWithHandles(programPath(), {}, help, nullptr, nullptr));
+        ASSERT_TRUE(closed.waitForExit(5000, &code));
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(visibleWindows(closed.pid()), 0);
     }
     App app;
     ASSERT_TRUE(app.start(programPath(), {}, "/unknown -x"));

@@ -46,7 +46,7 @@ void drain(HANDLE pipe, std::string* into, bool wait) {
 }
 
 // Runs the program, watching its windows until it ends.
-Outcome runScript(const std::string& arguments, const RunHow& how = RunHow()) {
+Outcome runScript(const std::wstring& arguments, const RunHow& how = RunHow()) {
     Outcome run;
     HANDLE pipes[2][2] = {{nullptr, nullptr}, {nullptr, nullptr}};  // output, errors: read and write ends
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
@@ -54,7 +54,7 @@ Outcome runScript(const std::string& arguments, const RunHow& how = RunHow()) {
     if (how.pipeErrors) CreatePipe(&pipes[1][0], &pipes[1][1], &inheritable, 1 << 16);
     App app;
     const DWORD start = GetTickCount();
-    const bool started = app.startWithHandles(programPath(), how.env, arguments, pipes[0][1], pipes[1][1], how.flags, how.folder);
+    const bool started = app.startWide(programPath(), how.env, arguments, pipes[0][1], pipes[1][1], how.flags, how.folder);
     for (auto& p : pipes) {
         if (p[1] != nullptr) CloseHandle(p[1]);
     }
@@ -74,6 +74,8 @@ Outcome runScript(const std::string& arguments, const RunHow& how = RunHow()) {
     }
     return run;
 }
+
+Outcome runScript(const std::string& arguments, const RunHow& how = RunHow()) { return runScript(widen(arguments), how); }
 
 RunHow pipingOutput() {
     RunHow how;
@@ -137,12 +139,12 @@ TEST(Script, ReportAndJsonAreTheDialogsFactsWithNoWindow) {
     const Outcome toFile = runScript("--report \"" + file + "\"");
     EXPECT_EQ(toFile.code, 0u);
     EXPECT_EQ(toFile.mostVisible, 0) << "a window of the program became visible";
-    EXPECT_TRUE(readAll(file) == copied.report) << readAll(file).substr(0, 200);
+    EXPECT_TRUE(document(file) == copied.report) << readAll(file).substr(0, 200);
     std::printf("--report FILE: %lu ms from start to exit\n", toFile.milliseconds);
     // Written again: the second run replaces the first's file.
     writeFile(file, "an older report");
     EXPECT_EQ(runScript("--report \"" + file + "\"").code, 0u);
-    EXPECT_TRUE(readAll(file) == copied.report) << "a second write did not replace the file";
+    EXPECT_TRUE(document(file) == copied.report) << "a second write did not replace the file";
     DeleteFileA(file.c_str());
 
     const Outcome toPipe = runScript("--report -", pipingOutput());
@@ -203,11 +205,12 @@ TEST(Script, EveryFormOfAnOptionIsRead) {
         EXPECT_EQ(run.code, 0u) << run.errors;
         EXPECT_EQ(run.mostVisible, 0);
         EXPECT_EQ(run.errors, "");
-        const std::string got = c.written.empty() ? run.output : readAll(c.written);
+        const std::string got = c.written.empty() ? run.output
+                                : c.arguments.find("json") != std::string::npos ? readAll(c.written) : document(c.written);
         if (c.arguments.find("NUL") != std::string::npos || c.arguments.find("nul") != std::string::npos) {
             EXPECT_EQ(got, "");  // kept nowhere
         } else {
-            EXPECT_EQ(got.rfind(c.arguments.find("json") != std::string::npos ? "{\"schema_version\":1," : "Program: ", 0), 0u)
+            EXPECT_EQ(got.rfind(c.arguments.find("json") != std::string::npos ? "{\"schema_version\":2," : "Program: ", 0), 0u)
                 << got.substr(0, 100);
         }
     }
@@ -241,7 +244,7 @@ TEST(Script, FailuresSayWhereAndWhyAndKeepWhatWasThere) {
     EXPECT_LT(noContext.milliseconds, 10000u);
     EXPECT_EQ(noContext.mostVisible, 0) << "a box or window appeared";
     EXPECT_EQ(noContext.errors, "OpenGL Error : Initialization Failed\r\n");
-    const std::string report = readAll(file);
+    const std::string report = document(file);
     EXPECT_NE(report.find("\r\nOpenGL Error : Initialization Failed\r\n"), std::string::npos) << report.substr(0, 300);
     EXPECT_NE(report.find("\r\nDrivers (* selected):\r\n"), std::string::npos);
     DeleteFileA(file.c_str());
@@ -256,7 +259,8 @@ TEST(Script, FailuresSayWhereAndWhyAndKeepWhatWasThere) {
         EXPECT_EQ(unwritable.code, 3u);
         EXPECT_EQ(unwritable.mostVisible, 0);
         EXPECT_EQ(unwritable.errors.rfind("The report could not be written: " + target + ": ", 0), 0u) << unwritable.errors;
-        EXPECT_NE(unwritable.errors.find(" (error "), std::string::npos);
+        EXPECT_NE(unwritable.errors.find(target == folder ? "this is a folder, not a file." : " (error "), std::string::npos)
+            << unwritable.errors;
     }
     EXPECT_NE(runScript("--report \"" + missingFolder + "\\report.txt\"").errors.find("(error 3)"), std::string::npos);
     EXPECT_FALSE(exists(missingFolder));
@@ -297,7 +301,7 @@ TEST(Script, FailuresSayWhereAndWhyAndKeepWhatWasThere) {
         EXPECT_EQ(files.size(), 3u) << "a file was left behind, or one was deleted";
         if (std::string(how) == "replaced") {
             EXPECT_EQ(run.code, 0u) << run.errors;
-            EXPECT_EQ(readAll(target).rfind("Program: ", 0), 0u);
+            EXPECT_EQ(document(target).rfind("Program: ", 0), 0u);
         } else {
             EXPECT_EQ(run.code, 3u);
             EXPECT_EQ(readAll(target), "the old report");
@@ -367,12 +371,12 @@ TEST(Script, RequirementsAnswerWithTheirExitCode) {
     DeleteFileA(json.c_str());
 }
 
-// Text the system gives as UTF-16 reaches the JSON unchanged, 8-bit text is
-// converted from the code page, numbers stay whole; the 8-bit report never
-// shows a look-alike for a character its code page lacks.
+// Text the system gives as UTF-16 reaches the JSON and the report file
+// unchanged, also beyond the Basic Multilingual Plane; 8-bit text is converted
+// from the code page; numbers stay whole.
 TEST(Script, NonAsciiAndLargeNumbersReachTheJsonUnchanged) {
     const std::string parent = dosPath(unixTempPath("unicode"));
-    const std::wstring folder = widen(parent) + L"\\\x03A9mega";
+    const std::wstring folder = widen(parent) + L"\\\x03A9mega\xD834\xDD1E";  // Omega, and U+1D11E as a surrogate pair
     ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     for (const wchar_t* dll : {L"opengl32.dll", L"doublehelp.dll"}) {
@@ -397,9 +401,9 @@ TEST(Script, NonAsciiAndLargeNumbersReachTheJsonUnchanged) {
     EXPECT_EQ(parsed["drivers"][1]["name"], "Pilote \xc3\xa9t\xc3\xa9");
     EXPECT_EQ(parsed["opengl"]["video_memory"]["dedicated_kib"], 8388608);
     EXPECT_NE(readAll(json).find("\"total_available_kib\":25165824,"), std::string::npos);
-    const std::string library8 = labelled(readAll(text), "OpenGL library");
-    EXPECT_NE(library8.find("\\?mega\\opengl32.dll"), std::string::npos) << library8;
-    EXPECT_NE(labelled(readAll(text), "Video memory").find("dedicated 8192 MiB, total available 24576 MiB"), std::string::npos);
+    EXPECT_NE(utf8(library).find("\\\xCE\xA9mega\xF0\x9D\x84\x9E\\"), std::string::npos);
+    EXPECT_EQ(labelled(document(text), "OpenGL library"), utf8(library));
+    EXPECT_NE(labelled(document(text), "Video memory").find("dedicated 8192 MiB, total available 24576 MiB"), std::string::npos);
     runUnix("rm -rf '" + unixPath(parent) + "' '" + unixPath(json) + "' '" + unixPath(text) + "'");
 }
 
@@ -446,4 +450,140 @@ TEST(Script, HelpWithNowhereToGoEndsQuietly) {
         EXPECT_LT(run.milliseconds, 5000u);
         EXPECT_EQ(run.mostVisible, 0);
     }
+}
+
+// Every line that begins like an option, written as scripts and pasted text
+// write it, does what it says or is refused: never the dialog, never a wait.
+TEST(Script, NoFormOfAnOptionOpensTheDialog) {
+    const std::string json = dosPath(unixTempPath("forms.json"));
+    const std::string text = dosPath(unixTempPath("forms.txt"));
+    struct Case {
+        std::wstring arguments;
+        DWORD code;
+        std::string written;  // the file it writes, or empty
+    };
+    const Case cases[] = {
+        {L"--json:" + widen(json), 0, json},
+        {L"-report:" + widen(text), 0, text},
+        {L"--require3.3", 0, ""},
+        {L"\u2014report " + widen(text), 0, text},   // an em dash, as a document pastes it
+        {L"\u2013json=" + widen(json), 0, json},     // an en dash
+        {L"\u2212report \"" + widen(text) + L"\"", 0, text},  // the minus sign
+        {L"--report \"\"", 2, ""},                   // an empty shell variable
+        {L"/report:", 2, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(utf8(c.arguments));
+        DeleteFileA(json.c_str());
+        DeleteFileA(text.c_str());
+        const Outcome run = runScript(c.arguments, pipingOutput());
+        EXPECT_EQ(run.code, c.code) << run.errors;
+        EXPECT_LT(run.milliseconds, 10000u);
+        EXPECT_EQ(run.mostVisible, 0);
+        if (c.code == 2) {
+            EXPECT_EQ(run.errors.find("\r\n"), run.errors.size() - 2) << "not one line: " << run.errors;
+            EXPECT_FALSE(exists(json) || exists(text));
+        } else if (!c.written.empty()) {
+            EXPECT_TRUE(c.written == json ? schemaErrors(json).empty() : document(text).rfind("Program: ", 0) == 0);
+        } else {
+            EXPECT_EQ(run.output.rfind("OpenGL requirements met: ", 0), 0u) << run.output;
+        }
+    }
+    EXPECT_EQ(runScript(L"/report:", pipingOutput()).errors, "/report: needs a FILE after the \":\".\r\n");
+    DeleteFileA(json.c_str());
+    DeleteFileA(text.c_str());
+}
+
+namespace {
+
+std::string planted(const std::string& unixFile, const std::string& content) {
+    writeFile(dosPath(unixFile), content);
+    return dosPath(unixFile);
+}
+
+}  // namespace
+
+// A file the user may write is written, whatever it is: a long name, a link,
+// a device name as Windows trims it, a folder where no file may be made.
+TEST(Script, EveryWritableFileIsWritten) {
+    const std::string root = unixTempPath("writable");
+    runUnix("mkdir -p '" + root + "/locked'");
+    // The longest names: the temporary file beside one must be shorter.
+    const std::string longName = dosPath(root) + "\\" + std::string(246, 'n') + ".txt";
+    // A symbolic link, and a file with two names.
+    const std::string target = planted(root + "/target.txt", "the old report");
+    runUnix("cd '" + root + "' && ln -s target.txt link.txt && printf old > one.txt && ln one.txt two.txt");
+    // Root may create files anywhere, so a folder without create rights is an
+    // immutable one, which refuses new names to root too, and keeps its files writable.
+    const std::string locked = planted(root + "/locked/report.txt", "the old report");
+    int immutable = -1;
+    runUnix("chattr +i '" + root + "/locked'", &immutable);
+    const std::pair<std::string, std::string> cases[] = {
+        {longName, longName},
+        {dosPath(root) + "\\link.txt", target},
+        {dosPath(root) + "\\one.txt", dosPath(root) + "\\two.txt"},
+        {locked, locked},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first.substr(0, 80));
+        if (c.first == locked && immutable != 0) {
+            std::printf("not tried: chattr +i is not available on this file system, so no folder refuses root new files\n");
+            continue;
+        }
+        const Outcome run = runScript("--report \"" + c.first + "\"");
+        EXPECT_EQ(run.code, 0u) << run.errors;
+        EXPECT_EQ(document(c.second).rfind("Program: ", 0), 0u) << readAll(c.second).substr(0, 80);
+    }
+    int status = -1;
+    runUnix("test -L '" + root + "/link.txt'", &status);
+    EXPECT_EQ(status, 0) << "the link was replaced by a file";
+    const std::string left = runUnix("ls -A '" + root + "/locked'");
+    EXPECT_EQ(left, "report.txt\n") << "a file was left beside it";
+    runUnix("chattr -i '" + root + "/locked'; rm -rf '" + root + "'");
+    for (const char* device : {"NUL ", "nul.", "NUL .txt"}) {
+        EXPECT_EQ(runScript(std::string("--report \"") + device + "\"").code, 0u) << device;
+    }
+    const Outcome noConsole = runScript("--report CON", [] {
+        RunHow how;
+        how.flags = DETACHED_PROCESS;
+        return how;
+    }());
+    EXPECT_TRUE(noConsole.code == 0 ||
+                noConsole.errors == "The report could not be written: CON: there is no console to write to.\r\n")
+        << noConsole.code << " " << noConsole.errors;
+}
+
+// A failure is said as what it is: the library that could not be loaded, empty
+// answers and impossible numbers as not reported, no driver without a context.
+TEST(Script, FailuresAreDiagnosedHonestly) {
+    const Outcome unloadable = runScript("--opengl32 C:\\nope\\opengl32.dll --report -", pipingOutput());
+    EXPECT_EQ(unloadable.code, 1u);
+    EXPECT_EQ(labelled("\r\n" + unloadable.output, "Summary").rfind(
+                  "OpenGL could not be initialised: the OpenGL library C:\\nope\\opengl32.dll could not be used: ", 0),
+              0u)
+        << unloadable.output.substr(0, 300);
+    EXPECT_EQ(labelled(unloadable.output, "Vendor"), "not reported");
+    EXPECT_EQ(labelled(unloadable.output, "OpenGL driver"), "not reported: no context was made");
+
+    const Env odd = {{"GLDOUBLE_RENDERER", "<empty>"}, {"GLDOUBLE_VERSION", "3.0 Double"},
+                     {"GLDOUBLE_INTEGERS", "0x0D33=-1,0x0D3A=-5/-7,0x8D57=-3"}};
+    const Outcome text = runScript(withDouble() + " --report -", [&odd] {
+        RunHow how = pipingOutput();
+        how.env = odd;
+        return how;
+    }());
+    EXPECT_EQ(text.code, 0u) << text.errors;
+    EXPECT_EQ(text.output.find("on ,"), std::string::npos);
+    for (const char* label : {"Renderer", "  Max texture size", "  Max viewport dims", "  Max samples"}) {
+        EXPECT_EQ(labelled(text.output, label), "not reported") << label;
+    }
+    const std::string json = dosPath(unixTempPath("odd.json"));
+    RunHow how;
+    how.env = odd;
+    EXPECT_EQ(runScript(withDouble() + " --json " + json, how).code, 0u);
+    const nlohmann::json parsed = parsedJson(json);
+    EXPECT_TRUE(parsed["opengl"]["renderer"].is_null());
+    EXPECT_TRUE(parsed["opengl"]["limits"]["max_viewport_dims"].is_null());
+    EXPECT_TRUE(parsed["opengl"]["limits"]["max_samples"].is_null());
+    DeleteFileA(json.c_str());
 }
