@@ -51,6 +51,7 @@ else()
     platform/system_library.cpp
     render/gl_library.cpp
     render/gl_surface.cpp
+    render/frame_reader.cpp
     render/scene_control.cpp
     drivers/driver_registry.cpp
     info/info_controls.cpp

@@ -27,6 +27,8 @@ namespace {
     X(glNormal3d)           \
     X(glPopMatrix)          \
     X(glPushMatrix)         \
+    X(glReadBuffer)         \
+    X(glReadPixels)         \
     X(glRotated)            \
     X(glTranslated)         \
     X(glVertex3d)           \
@@ -130,6 +132,10 @@ void APIENTRY glMatrixMode(GLenum mode) { s_gl.glMatrixMode(mode); }
 void APIENTRY glNormal3d(GLdouble x, GLdouble y, GLdouble z) { s_gl.glNormal3d(x, y, z); }
 void APIENTRY glPopMatrix() { s_gl.glPopMatrix(); }
 void APIENTRY glPushMatrix() { s_gl.glPushMatrix(); }
+void APIENTRY glReadBuffer(GLenum mode) { s_gl.glReadBuffer(mode); }
+void APIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels) {
+    s_gl.glReadPixels(x, y, width, height, format, type, pixels);
+}
 void APIENTRY glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) { s_gl.glRotated(angle, x, y, z); }
 void APIENTRY glTranslated(GLdouble x, GLdouble y, GLdouble z) { s_gl.glTranslated(x, y, z); }
 void APIENTRY glVertex3d(GLdouble x, GLdouble y, GLdouble z) { s_gl.glVertex3d(x, y, z); }

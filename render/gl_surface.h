@@ -25,6 +25,10 @@ public:
     // own context (to make it current again); the surface keeps owning both.
     HDC deviceContext() const { return deviceContext_; }
     HGLRC renderingContext() const { return renderingContext_; }
+    HWND window() const { return window_; }
+    // The client size read by attach.
+    int width() const { return width_; }
+    int height() const { return height_; }
 
 private:
     void choosePixelFormat(HDC dc);

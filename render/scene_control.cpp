@@ -12,6 +12,8 @@ SceneState s_scene;
 
 }  // namespace
 
+const SceneState& sceneState() { return s_scene; }
+
 void bindSceneControl(HWND control, GlSurface* surface) {
     s_surface = surface;
     s_previousProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));

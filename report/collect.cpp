@@ -13,7 +13,9 @@
 #include "platform/unique.h"
 #include "platform/utf.h"
 #include "render/gl_api.h"
+#include "render/frame_reader.h"
 #include "render/gl_library.h"
+#include "render/scene_control.h"
 #include "report/machine.h"
 #include "res/version.h"
 
@@ -38,6 +40,16 @@ std::vector<std::string> listRows(HWND list) {
         rows.push_back(systemToUtf8(text.data()));
     }
     return rows;
+}
+
+// The machine the system runs natively, where it says (Windows 10 1511 on):
+// an x86 or x64 program on ARM64 Windows runs emulated.
+unsigned nativeMachine() {
+    using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+    const auto isWow64 = procAddress<IsWow64Process2Fn>(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2");
+    USHORT process = 0, native = 0;
+    if (isWow64 == nullptr || !isWow64(GetCurrentProcess(), &process, &native)) return 0;
+    return native;
 }
 
 Bitness bitness() {
@@ -238,6 +250,8 @@ void collectFacts(const ReportSources& sources, ReportFacts& facts) {
         facts.platformId = version.dwPlatformId;
     }
     facts.bitness = bitness();
+    facts.programMachine = sizeof(void*) == 8 ? kMachineX64 : kMachineX86;
+    facts.nativeMachine = nativeMachine();
     facts.openGlLibrary = sources.libraryProblem.empty() ? wideToUtf8(openGlLibraryPath()) : sources.libraryPath;
     facts.openGlLibraryProblem = sources.libraryProblem;
     facts.extensions = listRows(sources.extensionList);
@@ -293,6 +307,11 @@ void collectFacts(const ReportSources& sources, ReportFacts& facts) {
     // never wait on one that reports errors for ever.
     for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
     }
+    // The frame the user sees, drawn again into the back buffer and read back:
+    // strings that read well prove nothing when nothing draws.
+    const SceneState& scene = sceneState();
+    facts.renderingTest = readFrame(*sources.surface, scene.angleX, scene.angleY,
+                                    IsWindowVisible(sources.surface->window()) != FALSE);
     facts.coreProfile = coreProfile(dc, own, facts.extensions);
     facts.pixelFormats = pixelFormats(dc);
 }

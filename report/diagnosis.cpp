@@ -1,5 +1,7 @@
 #include "report/diagnosis.h"
 
+#include <cstdio>
+
 namespace {
 
 constexpr std::uint32_t kGenericFormat = 0x00000040;       // PFD_GENERIC_FORMAT
@@ -53,21 +55,81 @@ bool isBasicAdapter(const AdapterFacts& a) {
            contains(a.name, "Standard VGA Graphics Adapter");
 }
 
-bool registersOpenGl(const AdapterFacts& a, const ReportFacts& f) {
-    return a.openGlDriver.reported || (f.bitness == Bitness::Wow64 && a.openGlDriverWow.reported);
-}
-
-// A vendor's driver that names no OpenGL driver of its own.
-bool registersNoOpenGl(const AdapterFacts& a, const ReportFacts& f) {
-    return a.attached && a.provider.reported && !contains(a.provider.text, "Microsoft") && !registersOpenGl(a, f);
-}
-
 const AdapterFacts* firstAdapter(const ReportFacts& f, bool (*test)(const AdapterFacts&, const ReportFacts&)) {
     for (const AdapterFacts& a : f.adapters) {
         if (test(a, f)) return &a;
     }
     return nullptr;
 }
+
+bool onArm64(const ReportFacts& f) { return f.nativeMachine == kMachineArm64; }
+
+// Virtual display adapters that streaming and second-screen tools install: the
+// desktop on one has no OpenGL driver, or OpenGL lands on another GPU.
+const char* virtualDisplay(const AdapterFacts& a) {
+    static const char* const kKnown[][2] = {
+        {"Parsec Virtual Display", "Parsec"},
+        {"IddSampleDriver", "the indirect display sample driver"},
+        {"Indirect Display", "an indirect display driver"},
+        {"spacedesk", "spacedesk"},
+        {"USB Mobile Monitor Virtual Display", "usbmmidd"},
+        {"usbmmidd", "usbmmidd"},
+    };
+    for (const auto& known : kKnown) {
+        if (contains(a.name, known[0])) return known[1];
+    }
+    return nullptr;
+}
+
+
+// The OpenGL driver a program of this bitness loads for the adapter: what the
+// system tells opengl32 where it says, else the registry's value for that
+// bitness (the Wow one for a 32-bit program on 64-bit Windows, ARM64's too).
+std::string driverFor(const AdapterFacts& a, const ReportFacts& f) {
+    if (a.openGlInfo.reported) return a.openGlInfo.file;
+    const Answer& value = f.bitness == Bitness::Wow64 ? a.openGlDriverWow : a.openGlDriver;
+    return given(value) ? value.text : std::string();
+}
+
+// A vendor's driver that names no OpenGL driver of its own. On Windows on ARM
+// no vendor ships one, and saying so would send people after drivers that do
+// not exist.
+bool registersNoOpenGl(const AdapterFacts& a, const ReportFacts& f) {
+    return !onArm64(f) && a.attached && virtualDisplay(a) == nullptr && a.provider.reported && !contains(a.provider.text, "Microsoft") &&
+           driverFor(a, f).empty() && !(f.bitness == Bitness::Wow64 && given(a.openGlDriver));
+}
+
+// A driver that registers OpenGL for 64-bit programs only: 32-bit ones get Windows' own.
+bool registers64BitOnly(const AdapterFacts& a, const ReportFacts& f) {
+    return !onArm64(f) && a.attached && f.bitness == Bitness::Wow64 && driverFor(a, f).empty() && given(a.openGlDriver);
+}
+
+// A driver registered for this bitness, while opengl32 served the context itself.
+bool registeredButNotLoaded(const AdapterFacts& a, const ReportFacts& f) {
+    return !onArm64(f) && a.attached && f.openGlInitialised && !f.driverModule.found && !driverFor(a, f).empty();
+}
+
+bool onVirtualDisplay(const AdapterFacts& a, const ReportFacts&) { return a.attached && virtualDisplay(a) != nullptr; }
+
+std::string virtualDisplayWords(const ReportFacts& f) {
+    const AdapterFacts* a = firstAdapter(f, onVirtualDisplay);
+    return "the desktop is on the virtual display adapter " + adapterLabel(f, *a) + " (" + virtualDisplay(*a) + ")";
+}
+
+// Mesa's system-wide deployment registers mesadrv.dll in the drivers key.
+const std::pair<std::string, std::string>* mesaSystemWide(const ReportFacts& f) {
+    for (const auto& value : f.driverValues) {
+        const std::string data = lower(value.second);
+        const std::string name = "mesadrv.dll";
+        if (data.size() >= name.size() && data.compare(data.size() - name.size(), name.size(), name) == 0 &&
+            (data.size() == name.size() || data[data.size() - name.size() - 1] == '\\')) {
+            return &value;
+        }
+    }
+    return nullptr;
+}
+
+const char* kRemotePolicy = "\"Use hardware graphics adapters for all Remote Desktop Services sessions\"";
 
 std::string wineWords(const ReportFacts& f) {
     return f.session.wine ? "Wine " + (f.session.wineVersion.reported ? f.session.wineVersion.text : std::string("(version not reported)"))
@@ -114,6 +176,34 @@ std::string noOpenGlWords(const ReportFacts& f) {
            " that registers no OpenGL driver.";
 }
 
+std::string only64BitWords(const ReportFacts& f) {
+    const AdapterFacts* a = firstAdapter(f, registers64BitOnly);
+    return "the display adapter " + adapterLabel(f, *a) + " registers an OpenGL driver for 64-bit programs only (" +
+           a->openGlDriver.text +
+           "), so 32-bit programs get Windows' own; the 64-bit build, gl-renderer-info-x64.exe, shows what 64-bit "
+           "programs get.";
+}
+
+std::string notLoadedWords(const ReportFacts& f) {
+    const AdapterFacts* a = firstAdapter(f, registeredButNotLoaded);
+    return "the display adapter " + adapterLabel(f, *a) + " registers the OpenGL driver " + driverFor(*a, f) +
+           ", which did not load.";
+}
+
+std::string remoteWords(const ReportFacts& f, Verdict v) {
+    if (v == Verdict::Hardware) {
+        return f.session.remoteHardwarePolicy == 1
+                   ? std::string("This is a remote desktop session, with the policy ") + kRemotePolicy + " set."
+                   : std::string("This is a remote desktop session.");
+    }
+    if (f.session.remoteHardwarePolicy == 1) {
+        return std::string("This is a remote desktop session, with the policy ") + kRemotePolicy +
+               " set, yet no driver's OpenGL serves it.";
+    }
+    return std::string("This is a remote desktop session, where Windows offers no driver's OpenGL unless the policy ") +
+           kRemotePolicy + " (bEnumerateHWBeforeSW) is set.";
+}
+
 std::string capitalised(std::string text) {
     if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
     return text;
@@ -130,7 +220,13 @@ struct Cause {
 };
 
 const Cause kCauses[] = {
-    {[](const ReportFacts& f) { return firstAdapter(f, hasBasicAdapter) != nullptr; }, basicAdapterWords,
+    {onArm64,
+     [](const ReportFacts&) {
+         return std::string("no vendor ships a desktop OpenGL driver for Windows on ARM; Microsoft's OpenCL and OpenGL "
+                            "Compatibility Pack, from the Microsoft Store, provides OpenGL over Direct3D 12.");
+     },
+     [](const ReportFacts&, Verdict) { return std::string(); }},
+    {[](const ReportFacts& f) { return !onArm64(f) && firstAdapter(f, hasBasicAdapter) != nullptr; }, basicAdapterWords,
      [](const ReportFacts& f, Verdict v) { return v == Verdict::Hardware ? std::string() : capitalised(basicAdapterWords(f)); }},
     {[](const ReportFacts& f) { return !virtualMachine(f.adapters).empty(); },
      [](const ReportFacts& f) {
@@ -143,12 +239,22 @@ const Cause kCauses[] = {
          const AdapterFacts* a = virtualAdapter(f.adapters, &vm);
          return std::string("This is a ") + vm + " virtual machine (display adapter " + adapterLabel(f, *a) + ").";
      }},
+    {[](const ReportFacts& f) { return firstAdapter(f, onVirtualDisplay) != nullptr; },
+     [](const ReportFacts& f) { return virtualDisplayWords(f) + ", which has no OpenGL driver of its own."; },
+     [](const ReportFacts& f, Verdict) {
+         return capitalised(virtualDisplayWords(f)) + ", where OpenGL fails or runs on another GPU.";
+     }},
+    {[](const ReportFacts& f) { return firstAdapter(f, registers64BitOnly) != nullptr; }, only64BitWords,
+     [](const ReportFacts& f, Verdict v) { return v == Verdict::Generic ? capitalised(only64BitWords(f)) : std::string(); }},
+    {[](const ReportFacts& f) { return firstAdapter(f, registeredButNotLoaded) != nullptr; }, notLoadedWords,
+     [](const ReportFacts& f, Verdict v) { return v == Verdict::Generic ? capitalised(notLoadedWords(f)) : std::string(); }},
     {[](const ReportFacts& f) { return firstAdapter(f, registersNoOpenGl) != nullptr; }, noOpenGlWords,
      [](const ReportFacts& f, Verdict v) { return v == Verdict::Hardware ? std::string() : capitalised(noOpenGlWords(f)); }},
-    {[](const ReportFacts& f) { return f.session.remote; }, nullptr,
-     [](const ReportFacts&, Verdict v) {
-         return std::string(v == Verdict::Hardware ? "This is a remote desktop session."
-                                                   : "This is a remote desktop session, where Windows offers no driver's OpenGL.");
+    {[](const ReportFacts& f) { return f.session.remote; }, nullptr, remoteWords},
+    {[](const ReportFacts& f) { return mesaSystemWide(f) != nullptr; }, nullptr,
+     [](const ReportFacts& f, Verdict) {
+         return "Mesa is installed system-wide: the OpenGL drivers value \"" + mesaSystemWide(f)->first + "\" names " +
+                mesaSystemWide(f)->second + ", which serves OpenGL where no vendor's driver does.";
      }},
     // Where a version is named, the first sentence names Wine too.
     {[](const ReportFacts& f) { return f.session.wine; }, nullptr,
@@ -156,6 +262,12 @@ const Cause kCauses[] = {
          return v == Verdict::Generic || v == Verdict::None ? "This runs under " + wineWords(f) + "." : std::string();
      }},
 };
+
+// " over Direct3D 12 (Microsoft's OpenCL and OpenGL Compatibility Pack 1.2302.1.0)"
+std::string overLayer(const TranslationLayer& layer) {
+    if (layer.over == nullptr) return std::string();
+    return std::string(" over ") + layer.over + " (" + layer.by + (layer.version.empty() ? "" : " " + layer.version) + ")";
+}
 
 // "This machine has 2 display adapters; OpenGL runs on "A", not on "B"."
 std::string adaptersSentence(const ReportFacts& f) {
@@ -176,6 +288,61 @@ std::string adaptersSentence(const ReportFacts& f) {
 }
 
 }  // namespace
+
+TranslationLayer translationLayer(const ReportFacts& f) {
+    TranslationLayer layer;
+    if (!f.openGlInitialised || !given(f.renderer)) return layer;
+    const std::string& renderer = f.renderer.text;
+    const std::size_t open = renderer.find('(');
+    const std::size_t close = renderer.rfind(')');
+    const std::string device = open != std::string::npos && close != std::string::npos && close > open
+                                   ? renderer.substr(open + 1, close - open - 1)
+                                   : std::string();
+    if (renderer.compare(0, 5, "D3D12") == 0 && contains(f.vendor.text, "Microsoft")) {
+        layer.over = "Direct3D 12";
+        layer.by = "Microsoft's OpenCL and OpenGL Compatibility Pack";
+        layer.device = device;
+        // ...\WindowsApps\Microsoft.D3DMappingLayers_1.2302.1.0_x64__8wekyb3d8bbwe\...\OpenGLOn12.dll
+        const std::string package = "microsoft.d3dmappinglayers_";
+        const std::string path = lower(f.driverModule.path);
+        const std::size_t at = path.find(package);
+        if (f.driverModule.found && at != std::string::npos) {
+            const std::size_t from = at + package.size();
+            layer.version = f.driverModule.path.substr(from, f.driverModule.path.find('_', from) - from);
+        }
+    } else if (lower(renderer).compare(0, 4, "zink") == 0) {
+        layer.over = "Vulkan";
+        layer.by = "Mesa's Zink";
+        layer.device = device;
+    }
+    return layer;
+}
+
+RenderingResult renderingResult(const ReportFacts& f) {
+    RenderingResult result;
+    const FrameReading& read = f.renderingTest;
+    switch (read.state) {
+    case FrameReading::State::NotRun:
+        result.detail = !read.notRunBecause.empty() ? read.notRunBecause
+                        : f.openGlInitialised  ? "the context was not current"
+                                               : "no context was made";
+        break;
+    case FrameReading::State::ReadFailed: {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%04X", read.glError);
+        result.kind = RenderingResult::Kind::Failed;
+        result.detail = std::string("reading pixels failed: GL error ") + code;
+        break;
+    }
+    case FrameReading::State::Read: {
+        const FrameJudgement judged = judgeFrame(read.samples);
+        result.kind = judged.kind == FrameJudgement::Kind::Passed ? RenderingResult::Kind::Passed : RenderingResult::Kind::Failed;
+        result.detail = judged.detail;
+        break;
+    }
+    }
+    return result;
+}
 
 const char* softwareRasteriser(const std::string& renderer) {
     static const char* const kKnown[] = {
@@ -219,6 +386,7 @@ ImplementationKind classifyImplementation(const ReportFacts& f) {
 Summary summarise(const ReportFacts& f, const ImplementationKind& kind) {
     Summary summary;
     std::string first;
+    const TranslationLayer layer = translationLayer(f);
     const std::string word = kind.word != nullptr ? kind.word : "";
     if (!f.openGlInitialised) {
         summary.verdict = Verdict::None;
@@ -236,7 +404,7 @@ Summary summarise(const ReportFacts& f, const ImplementationKind& kind) {
         summary.verdict = Verdict::Software;
         const char* rasteriser = softwareRasteriser(f.renderer.text);
         const std::string name = rasteriser != nullptr ? rasteriser : rendererName(f);
-        first = versionWords(f.version.text) + " in software" + (name.empty() ? "" : " (" + name + ")") +
+        first = versionWords(f.version.text) + " in software" + (name.empty() ? "" : " (" + name + ")") + overLayer(layer) +
                 (f.session.wine ? ", under " + wineWords(f) : std::string()) + ".";
     } else if (word.empty()) {
         // A context with no pixel format in use: nothing shows how it is served.
@@ -244,10 +412,12 @@ Summary summarise(const ReportFacts& f, const ImplementationKind& kind) {
         first = versionWords(f.version.text) + onRenderer(f) + "; whether in hardware is not known: no pixel format is in use.";
     } else {
         summary.verdict = Verdict::Hardware;
-        first = versionWords(f.version.text) + onRenderer(f) + ", ";
+        first = versionWords(f.version.text) +
+                (layer.over != nullptr && !layer.device.empty() ? " on " + layer.device : onRenderer(f)) + overLayer(layer) +
+                ", ";
         first += word == "accelerated" ? "accelerated by the display driver through Windows' generic implementation"
                                        : std::string("in hardware");
-        if (f.driverModule.found) first += ", by the graphics vendor's driver";
+        if (f.driverModule.found && layer.over == nullptr) first += ", by the graphics vendor's driver";
         if (f.session.wine) first += ", under " + wineWords(f);
         const GlVersion core = parseGlVersion(f.coreProfile.version.text);
         if (f.coreProfile.state == CoreProfileFacts::State::Made && core.major > 0) {
@@ -258,6 +428,9 @@ Summary summarise(const ReportFacts& f, const ImplementationKind& kind) {
 
     bool explained = summary.verdict != Verdict::Generic;
     std::string more;
+    // Strings that read well prove nothing when nothing draws.
+    const RenderingResult rendering = renderingResult(f);
+    if (rendering.kind == RenderingResult::Kind::Failed) more += " The rendering test failed: " + rendering.detail + ".";
     for (const Cause& cause : kCauses) {
         if (!cause.holds(f)) continue;
         if (!explained && cause.why != nullptr) {

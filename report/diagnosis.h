@@ -16,6 +16,24 @@ struct ImplementationKind {
 };
 ImplementationKind classifyImplementation(const ReportFacts& facts);
 
+// Whether the frame the rendering test read back is the cube it drew.
+struct RenderingResult {
+    enum class Kind { NotRun, Passed, Failed } kind = Kind::NotRun;
+    std::string detail;  // what was seen, or why it did not run
+};
+RenderingResult renderingResult(const ReportFacts& facts);
+
+// OpenGL served over another graphics interface: Microsoft's OpenCL and
+// OpenGL Compatibility Pack over Direct3D 12 ("D3D12 (<adapter>)"), or Mesa's
+// Zink over Vulkan ("zink (<device>)").
+struct TranslationLayer {
+    const char* over = nullptr;  // "Direct3D 12" or "Vulkan"; null: none
+    const char* by = nullptr;    // what provides it
+    std::string version;         // the Compatibility Pack's, from the serving module's path; empty: not known
+    std::string device;          // what the renderer names beneath it
+};
+TranslationLayer translationLayer(const ReportFacts& facts);
+
 // The known software rasteriser that the renderer string names, or null.
 const char* softwareRasteriser(const std::string& renderer);
 

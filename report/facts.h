@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "render/frame_check.h"
+
 // What DescribePixelFormat says of the format in use; index 0: none.
 struct PixelFormatFacts {
     int index = 0;
@@ -85,6 +87,15 @@ struct RendererQueryFacts {
     LimitReading deviceId;
 };
 
+// What the system itself tells opengl32 about an adapter's OpenGL driver, for
+// this process's bitness (D3DKMTQueryAdapterInfo, KMTQAITYPE_UMOPENGLINFO).
+struct OpenGlInfoFacts {
+    bool reported = false;
+    std::string file;  // the driver's file name
+    unsigned version = 0;
+    unsigned flags = 0;
+};
+
 // One display adapter, however many outputs it drives; its driver's values
 // come from the registry key the system names for it.
 struct AdapterFacts {
@@ -98,6 +109,7 @@ struct AdapterFacts {
     Answer openGlDriverWow;  // OpenGLDriverNameWow: the 32-bit one on 64-bit Windows
     unsigned vendorId = 0;   // PCI ids; 0: not reported
     unsigned deviceId = 0;
+    OpenGlInfoFacts openGlInfo;
 };
 
 struct SessionFacts {
@@ -105,7 +117,15 @@ struct SessionFacts {
     bool wine = false;
     Answer wineVersion;
     Answer wineHost;      // the host system, e.g. "Linux 6.1.0"
+    // The policy "Use hardware graphics adapters for all Remote Desktop
+    // Services sessions" (bEnumerateHWBeforeSW); -1 when it is not set.
+    long remoteHardwarePolicy = -1;
 };
+
+// Machine types as PE headers and IsWow64Process2 name them.
+constexpr unsigned kMachineX86 = 0x014C;
+constexpr unsigned kMachineX64 = 0x8664;
+constexpr unsigned kMachineArm64 = 0xAA64;
 
 struct PixelFormatCounts {
     int all = 0;
@@ -121,6 +141,8 @@ struct ReportFacts {
     unsigned long windowsBuild = 0;
     unsigned long platformId = 0;  // as GetVersionExA gives it
     Bitness bitness = Bitness::Unknown;
+    unsigned programMachine = 0;  // what this program is built for
+    unsigned nativeMachine = 0;   // what the system runs natively (IsWow64Process2); 0: not reported
     // False when no context could be made: then only what is known without
     // one is reported, with a line that says so.
     bool openGlInitialised = true;
@@ -147,6 +169,7 @@ struct ReportFacts {
     PixelFormatCounts pixelFormats;
 
     RendererQueryFacts rendererQuery;
+    FrameReading renderingTest;  // one frame of the cube, drawn and read back
     std::vector<AdapterFacts> adapters;
     SessionFacts session;
 };

@@ -64,7 +64,9 @@ std::string windows(const ReportFacts& f) {
                    {"minor", number(f.windowsMinor)},
                    {"build", number(f.windowsBuild)},
                    {"family", word(platformWords(f.platformId).json)},
-                   {"bitness", word(bitnessWords(f.bitness).json)}});
+                   {"bitness", word(bitnessWords(f.bitness).json)},
+                   {"program_machine", word(machineWord(f.programMachine))},
+                   {"native_machine", word(machineWord(f.nativeMachine))}});
 }
 
 std::string videoMemory(const VideoMemoryFacts& v) {
@@ -104,6 +106,17 @@ std::string opengl(const Report& r) {
                                {"stencil_bits", number(p.stencilBits)},
                                {"double_buffered", boolean((p.flags & 1u) != 0)}});
     const ImplementationKind& kind = r.findings.implementation;
+    const RenderingResult& rendering = r.findings.rendering;
+    const TranslationLayer& over = r.findings.layer;
+    const std::string layer = over.over == nullptr ? kNull
+                                                   : object({{"over", jsonString(over.over)},
+                                                             {"by", jsonString(over.by)},
+                                                             {"version", textOrNull(over.version)},
+                                                             {"device", textOrNull(over.device)}});
+    const std::string renderingTest =
+        object({{"passed", rendering.kind == RenderingResult::Kind::NotRun ? kNull
+                                                                            : boolean(rendering.kind == RenderingResult::Kind::Passed)},
+                {"detail", jsonString(rendering.detail)}});
 
     const DriverModuleFacts& d = f.driverModule;
     const std::string driver = !d.found ? kNull
@@ -132,6 +145,8 @@ std::string opengl(const Report& r) {
                    {"pixel_format", pixelFormat},
                    {"implementation", kind.word != nullptr ? jsonString(kind.word) : kNull},
                    {"implementation_reason", kind.word != nullptr ? jsonString(kind.reason) : kNull},
+                   {"rendering_test", renderingTest},
+                   {"translation_layer", layer},
                    {"pixel_formats", counts},
                    {"driver", driver},
                    {"video_memory", videoMemory(f.videoMemory)}});
@@ -153,7 +168,11 @@ std::string adapters(const Report& r) {
                                 {"opengl_driver_wow", answer(a.openGlDriverWow)},
                                 {"vendor_id", pciId(a.vendorId)},
                                 {"device_id", a.vendorId != 0 ? pciId(a.deviceId) : kNull},
-                                {"renders_opengl", boolean(r.findings.rendersOpenGl[k])}}));
+                                {"renders_opengl", boolean(r.findings.rendersOpenGl[k])},
+                                {"opengl_info", a.openGlInfo.reported ? object({{"file", jsonString(a.openGlInfo.file)},
+                                                                                {"version", number(a.openGlInfo.version)},
+                                                                                {"flags", number(a.openGlInfo.flags)}})
+                                                                      : kNull}}));
     }
     return array(items);
 }
@@ -161,7 +180,10 @@ std::string adapters(const Report& r) {
 std::string session(const Report& r) {
     const SessionFacts& s = r.facts.session;
     const std::string wine = s.wine ? object({{"version", answer(s.wineVersion)}, {"host", answer(s.wineHost)}}) : kNull;
-    return object({{"remote", boolean(s.remote)}, {"virtual_machine", textOrNull(r.findings.virtualMachine)}, {"wine", wine}});
+    return object({{"remote", boolean(s.remote)},
+                   {"virtual_machine", textOrNull(r.findings.virtualMachine)},
+                   {"wine", wine},
+                   {"remote_hardware_policy", s.remoteHardwarePolicy >= 0 ? number(s.remoteHardwarePolicy) : kNull}});
 }
 
 std::string drivers(const ReportFacts& f) {

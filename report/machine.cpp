@@ -52,6 +52,60 @@ void readDriverValues(const std::wstring& deviceKey, AdapterFacts* adapter) {
     adapter->openGlDriverWow = textValue(key.get(), L"OpenGLDriverNameWow");
 }
 
+// The kernel's own adapter interface, as gdi32 exports it (d3dkmthk.h).
+using KmtHandle = UINT;
+struct KmtOpenFromGdiName {
+    WCHAR deviceName[32];
+    KmtHandle adapter;
+    LUID luid;
+    UINT sourceId;
+};
+struct KmtQueryAdapterInfo {
+    KmtHandle adapter;
+    UINT type;
+    void* data;
+    UINT size;
+};
+struct KmtOpenGlInfo {
+    WCHAR file[MAX_PATH];
+    ULONG version;
+    ULONG flags;
+};
+struct KmtCloseAdapter {
+    KmtHandle adapter;
+};
+constexpr UINT kQueryUmOpenGlInfo = 2;  // KMTQAITYPE_UMOPENGLINFO
+
+// What the system tells opengl32 about the OpenGL driver of the adapter that
+// drives this display, for this process's bitness. Looked up at run time:
+// Windows XP has none of it.
+OpenGlInfoFacts openGlInfo(const wchar_t* displayName) {
+    OpenGlInfoFacts facts;
+    HMODULE gdi = GetModuleHandleW(L"gdi32.dll");
+    using Open = LONG(WINAPI*)(KmtOpenFromGdiName*);
+    using Query = LONG(WINAPI*)(const KmtQueryAdapterInfo*);
+    using Close = LONG(WINAPI*)(const KmtCloseAdapter*);
+    const auto open = procAddress<Open>(gdi, "D3DKMTOpenAdapterFromGdiDisplayName");
+    const auto query = procAddress<Query>(gdi, "D3DKMTQueryAdapterInfo");
+    const auto close = procAddress<Close>(gdi, "D3DKMTCloseAdapter");
+    if (open == nullptr || query == nullptr || close == nullptr) return facts;
+    KmtOpenFromGdiName name = {};
+    lstrcpynW(name.deviceName, displayName, 32);
+    if (open(&name) != 0) return facts;
+    KmtOpenGlInfo info = {};
+    const KmtQueryAdapterInfo request = {name.adapter, kQueryUmOpenGlInfo, &info, sizeof info};
+    if (query(&request) == 0) {
+        info.file[MAX_PATH - 1] = L'\0';
+        facts.file = wideToUtf8(info.file);
+        facts.reported = !facts.file.empty();
+        facts.version = info.version;
+        facts.flags = info.flags;
+    }
+    const KmtCloseAdapter closing = {name.adapter};
+    close(&closing);
+    return facts;
+}
+
 }  // namespace
 
 std::vector<AdapterFacts> displayAdapters() {
@@ -71,6 +125,7 @@ std::vector<AdapterFacts> displayAdapters() {
             adapter.name = wideToUtf8(device.DeviceString);
             parsePciIds(wideToUtf8(device.DeviceID), &adapter.vendorId, &adapter.deviceId);
             readDriverValues(device.DeviceKey, &adapter);
+            adapter.openGlInfo = openGlInfo(device.DeviceName);
             adapters.push_back(adapter);
         }
         if ((device.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0) adapters[k].primary = true;
@@ -82,6 +137,21 @@ std::vector<AdapterFacts> displayAdapters() {
 SessionFacts sessionFacts() {
     SessionFacts session;
     session.remote = GetSystemMetrics(SM_REMOTESESSION) != 0;
+    // Set or not, it decides what a remote session will get: an administrator
+    // checks it before connecting. The policies key is not redirected for
+    // 32-bit programs, but the 64-bit view is asked for all the same.
+    UniqueRegKey policies;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\Terminal Services", 0,
+                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, policies.put()) == ERROR_SUCCESS) {
+        DWORD value = 0, size = sizeof value, type = 0;
+        if (RegQueryValueExW(policies.get(), L"bEnumerateHWBeforeSW", nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                             &size) == ERROR_SUCCESS &&
+            type == REG_DWORD && size == sizeof value) {
+            session.remoteHardwarePolicy = static_cast<long>(value);
+        }
+    } else {
+        policies.release();
+    }
     // Wine's own exports, where they exist: Windows' ntdll has neither.
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     if (ntdll == nullptr) return session;

@@ -21,6 +21,8 @@ struct Findings {
     ImplementationKind implementation;  // a null word: no pixel format in use
     std::string virtualMachine;         // e.g. "VMware"; empty when none is recognised
     std::vector<bool> rendersOpenGl;    // per adapter, in the facts' order
+    RenderingResult rendering;          // whether the cube drawn read back as it should
+    TranslationLayer layer;             // OpenGL served over Direct3D 12 or Vulkan
     RequirementCheck requirements;      // met when none were asked
 };
 

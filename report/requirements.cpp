@@ -1,5 +1,7 @@
 #include "report/requirements.h"
 
+#include "report/diagnosis.h"
+
 
 namespace {
 
@@ -55,6 +57,8 @@ RequirementCheck checkRequirements(const Requirements& requirements, const Repor
             check.missing.push_back(name);
         }
     }
+    // Whatever else is there, OpenGL that does not draw meets nothing.
+    if (requirements.any() && renderingResult(facts).kind == RenderingResult::Kind::Failed) check.missing.push_back("rendering");
     check.met = check.missing.empty();
     return check;
 }

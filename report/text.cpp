@@ -87,6 +87,11 @@ std::string adapterLine(const Report& r, std::size_t k) {
     text += "; OpenGLDriverName " + answered(a.openGlDriver);
     if (r.facts.bitness == Bitness::Wow64) text += ", OpenGLDriverNameWow " + answered(a.openGlDriverWow);
     text += "; PCI " + (a.vendorId == 0 ? std::string("ids not reported") : hexId(a.vendorId) + ":" + hexId(a.deviceId));
+    // What the system itself tells opengl32 for this program's bitness.
+    const OpenGlInfoFacts& info = a.openGlInfo;
+    text += info.reported ? printed("; OpenGL driver for this bitness, from the system: %s (version %u, flags 0x%X)",
+                                    info.file.c_str(), info.version, info.flags)
+                          : std::string("; OpenGL driver from the system not reported");
     if (r.facts.adapters.size() > 1 && r.findings.rendersOpenGl[k]) text += "; OpenGL runs here";
     return text;
 }
@@ -98,6 +103,11 @@ std::string sessionText(const Report& r) {
     text += vm.empty() ? ", no virtual machine recognised" : ", " + vm + " virtual machine";
     if (s.wine) {
         text += ", Wine " + answered(s.wineVersion) + " on " + (s.wineHost.reported ? s.wineHost.text : "a host not reported");
+    }
+    if (s.remoteHardwarePolicy >= 0) {
+        text += printed(", remote sessions %s (policy bEnumerateHWBeforeSW = %ld)",
+                        s.remoteHardwarePolicy != 0 ? "use the hardware graphics adapters" : "use software graphics",
+                        s.remoteHardwarePolicy);
     }
     return text;
 }
@@ -137,7 +147,11 @@ std::string formatReport(const Report& r) {
     line(out, "Program: " + f.programName + " " + f.programVersion);
     line(out, "Summary: " + r.findings.summary.text);
     if (r.request.requirements.any()) line(out, "Requirements: " + requirementsText(r));
-    const char* bitness = bitnessWords(f.bitness).text;
+    // Emulated on ARM64 Windows, the program's own machine is what matters.
+    const std::string arm = f.nativeMachine == kMachineArm64 && machineWord(f.programMachine) != nullptr
+                                ? std::string(machineWord(f.programMachine)) + " program on ARM64 Windows"
+                                : std::string();
+    const char* bitness = !arm.empty() ? arm.c_str() : bitnessWords(f.bitness).text;
     line(out, printed("Windows: %lu.%lu build %lu, %s%s%s", f.windowsMajor, f.windowsMinor, f.windowsBuild,
                       platformWords(f.platformId).text, bitness != nullptr ? ", " : "", bitness != nullptr ? bitness : ""));
     line(out, "Session: " + sessionText(r));
@@ -155,6 +169,12 @@ std::string formatReport(const Report& r) {
     const ImplementationKind& kind = r.findings.implementation;
     line(out, kind.word != nullptr ? std::string("Implementation: ") + kind.word + " (" + kind.reason + ")"
                                    : std::string("Implementation: unknown"));
+    const RenderingResult& rendering = r.findings.rendering;
+    line(out, std::string("Rendering test: ") +
+                  (rendering.kind == RenderingResult::Kind::Passed   ? "passed: "
+                   : rendering.kind == RenderingResult::Kind::Failed ? "failed: "
+                                                                     : "not run: ") +
+                  rendering.detail);
     const std::vector<std::string> names = withoutEmptyRows(f.extensions);
     line(out, printed("Extensions: %lu (%lu from OpenGL, %lu from WGL)", static_cast<unsigned long>(names.size()),
                       static_cast<unsigned long>(f.glExtensions.size()), static_cast<unsigned long>(f.wglExtensions.size())));

@@ -37,6 +37,16 @@ const char* verdictWord(Verdict verdict) {
     }
 }
 
+const char* machineWord(unsigned machine) {
+    switch (machine) {
+    case 0: return nullptr;
+    case kMachineX86: return "x86";
+    case kMachineX64: return "x64";
+    case kMachineArm64: return "ARM64";
+    default: return "other";
+    }
+}
+
 std::string hexId(unsigned id) {
     char text[8];
     std::snprintf(text, sizeof text, "%04X", id & 0xFFFF);

@@ -21,6 +21,9 @@ cleanup() {
   for arch in $archs; do
     WINEPREFIX="$prefixes/prefix-$arch" wineserver -k >/dev/null 2>&1 || true
   done
+  for arch in $archs; do
+    WINEPREFIX="$prefixes/prefix-$arch" timeout 20 wineserver -w >/dev/null 2>&1 || true
+  done
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" >/dev/null 2>&1 || true; wait "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
   exit "$status"
@@ -69,6 +72,10 @@ prepare_prefix() {
   wineserver -w
   wineserver -p
   "$loader" reg.exe query 'HKCU\Software\Wine\X11 Driver' </dev/null >/dev/null 2>&1 || true
+  # The desktop process too, which Wine would otherwise start with the first
+  # program's output: it outlives the display and would print its X errors
+  # there ("X connection ... broken", "BadWindow") when the display goes away.
+  "$loader" explorer.exe /desktop </dev/null >/dev/null 2>&1 &
 }
 
 for arch in $archs; do

@@ -24,6 +24,13 @@
 //   GLDOUBLE_LOAD=name            load this DLL by bare name when a context is
 //                                 made, as system DLLs do on the program's
 //                                 behalf, and log where it came from
+//   GLDOUBLE_PIXELS               what glReadPixels reads: unset, the cube as
+//                                 drawn (each face in its pure colour, the
+//                                 background in the clear colour); "nothing":
+//                                 clears work, faces are never drawn;
+//                                 "swapped": red and blue swapped; "unreadable":
+//                                 it raises GL_INVALID_OPERATION; "undefined":
+//                                 it reads black whatever was drawn
 //   GLDOUBLE_OBSERVE=path         at a buffer swap while this file exists, also
 //                                 log what only the program's own process can
 //                                 see, its cursor and how many GDI and USER
@@ -36,6 +43,8 @@
 #include <string>
 
 #include <GL/gl.h>
+
+#include "render/frame_check.h"
 
 #define EXPORT extern "C" __declspec(dllexport)
 
@@ -307,10 +316,86 @@ EXPORT void WINAPI glGetFloatv(GLenum name, GLfloat* params) {
     params[0] = static_cast<GLfloat>(values[0]);
 }
 
-EXPORT GLenum WINAPI glGetError() { return GL_NO_ERROR; }
+namespace {
+
+// What was drawn since the last clear, as much as reading pixels needs: the
+// frame is worked out from the cube's angles with the rules the program's
+// rendering test predicts with, which the native tests hold against frames
+// Mesa really draws.
+struct Frame {
+    FrameView view;
+    GLfloat clear[3] = {0, 0, 0};
+    GLfloat background[3] = {0, 0, 0};
+    bool translated = false;  // the cube's translation was made: its rotations follow
+    int rotations = 0;
+    bool drawn = false;
+    GLenum error = GL_NO_ERROR;
+} s_frame;
+
+}  // namespace
+
+EXPORT GLenum WINAPI glGetError() {
+    const GLenum error = s_frame.error;
+    s_frame.error = GL_NO_ERROR;
+    return error;
+}
 
 EXPORT void WINAPI glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     logLine("Viewport %d %d %d %d", x, y, width, height);
+    s_frame.view.width = width;
+    s_frame.view.height = height;
+}
+
+EXPORT void WINAPI glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf) {
+    s_frame.clear[0] = r;
+    s_frame.clear[1] = g;
+    s_frame.clear[2] = b;
+}
+
+EXPORT void WINAPI glClear(GLbitfield mask) {
+    if ((mask & GL_COLOR_BUFFER_BIT) == 0) return;
+    std::copy(s_frame.clear, s_frame.clear + 3, s_frame.background);
+    s_frame.drawn = false;
+    s_frame.translated = false;
+    s_frame.rotations = 0;
+}
+
+EXPORT void WINAPI glTranslated(GLdouble, GLdouble, GLdouble) { s_frame.translated = true; }
+
+EXPORT void WINAPI glRotated(GLdouble angle, GLdouble, GLdouble, GLdouble) {
+    if (!s_frame.translated) return;  // the light's turn, before the cube's
+    (s_frame.rotations++ == 0 ? s_frame.view.angleX : s_frame.view.angleY) = angle;
+}
+
+EXPORT void WINAPI glEnd() { s_frame.drawn = !scriptedIs("GLDOUBLE_PIXELS", "nothing"); }
+
+EXPORT void WINAPI glReadBuffer(GLenum) {}
+
+EXPORT void WINAPI glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,
+                                GLvoid* pixels) {
+    if (scriptedIs("GLDOUBLE_PIXELS", "unreadable")) {
+        s_frame.error = GL_INVALID_OPERATION;
+        return;
+    }
+    const int size = format == GL_RGBA ? 4 : 3;
+    if (pixels == nullptr || type != GL_UNSIGNED_BYTE || (format != GL_RGBA && format != GL_RGB)) return;
+    auto* out = static_cast<GLubyte*>(pixels);
+    const bool swapped = scriptedIs("GLDOUBLE_PIXELS", "swapped");
+    const bool undefined = scriptedIs("GLDOUBLE_PIXELS", "undefined");
+    for (GLsizei row = 0; row < height; ++row) {
+        for (GLsizei column = 0; column < width; ++column, out += size) {
+            const int face = s_frame.drawn ? faceAt(s_frame.view, x + column, y + row) : -1;
+            for (int c = 0; c < 3; ++c) out[c] = static_cast<GLubyte>(s_frame.background[c] * 255.0f + 0.5f);
+            if (face >= 0) {
+                int channel = faceChannel(face);
+                if (swapped && channel != 1) channel = 2 - channel;
+                out[0] = out[1] = out[2] = 0;
+                out[channel] = 255;
+            }
+            if (undefined) out[0] = out[1] = out[2] = 0;
+            if (size == 4) out[3] = 255;
+        }
+    }
 }
 
 EXPORT void WINAPI glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
@@ -325,15 +410,10 @@ EXPORT void WINAPI glMatrixMode(GLenum) {}
 EXPORT void WINAPI glLoadIdentity() {}
 EXPORT void WINAPI glDrawBuffer(GLenum) {}
 EXPORT void WINAPI glEnable(GLenum) {}
-EXPORT void WINAPI glClear(GLbitfield) {}
-EXPORT void WINAPI glClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}
 EXPORT void WINAPI glLightfv(GLenum, GLenum, const GLfloat*) {}
 EXPORT void WINAPI glPushMatrix() {}
 EXPORT void WINAPI glPopMatrix() {}
-EXPORT void WINAPI glRotated(GLdouble, GLdouble, GLdouble, GLdouble) {}
-EXPORT void WINAPI glTranslated(GLdouble, GLdouble, GLdouble) {}
 EXPORT void WINAPI glMaterialfv(GLenum, GLenum, const GLfloat*) {}
 EXPORT void WINAPI glBegin(GLenum) {}
-EXPORT void WINAPI glEnd() {}
 EXPORT void WINAPI glNormal3d(GLdouble, GLdouble, GLdouble) {}
 EXPORT void WINAPI glVertex3d(GLdouble, GLdouble, GLdouble) {}

@@ -5,6 +5,7 @@
 
 #include "mesa_context.h"
 #include "render/cube_scene.h"
+#include "render/frame_check.h"
 #include "render/projection.h"
 
 namespace {
@@ -144,5 +145,47 @@ TEST_F(CubeFrame, ShadesTheVisibleFacesByTheTurningLight) {
         const int channels[3] = {got.r, got.g, got.b};
         EXPECT_EQ(dominant(got), k.colour);
         EXPECT_NEAR(channels[k.colour], expected, 4.0);
+    }
+}
+
+// The rendering test's prediction, held against frames Mesa really draws:
+// every sample reads as predicted, and the face map agrees with the pixels.
+TEST_F(CubeFrame, ReadsBackWhereThePredictionSays) {
+    const double angles[][2] = {{45, 45}, {0, 0}, {30, -60}, {200, 15}, {90, 0}, {-135, 400}};
+    for (const auto& a : angles) {
+        SCOPED_TRACE(std::to_string(a[0]) + "/" + std::to_string(a[1]));
+        const FrameView view{a[0], a[1], kSize, kSize};
+        const auto f = draw(a[0], a[1]);
+        std::vector<FrameSample> samples = samplePoints(view);
+        int faces = 0;
+        for (FrameSample& s : samples) {
+            const Rgb c = at(f, s.x, kSize - 1 - s.y);  // the frame is top-down, GL's rows bottom-up
+            s.rgb[0] = static_cast<std::uint8_t>(c.r);
+            s.rgb[1] = static_cast<std::uint8_t>(c.g);
+            s.rgb[2] = static_cast<std::uint8_t>(c.b);
+            faces += s.face >= 0 ? 1 : 0;
+        }
+        EXPECT_GE(faces, 1);
+        EXPECT_GT(samples.size(), static_cast<size_t>(faces)) << "no background sample";
+        EXPECT_EQ(judgeFrame(samples).kind, FrameJudgement::Kind::Passed) << judgeFrame(samples).detail;
+        int agree = 0;
+        for (int y = 0; y < kSize; ++y) {
+            for (int x = 0; x < kSize; ++x) {
+                const int face = faceAt(view, x, y);
+                const Rgb c = at(f, x, kSize - 1 - y);
+                agree += face < 0 ? isBlack(c) : dominant(c) == faceChannel(face);
+            }
+        }
+        EXPECT_GT(agree, kSize * kSize * 97 / 100);
+
+        // What a broken implementation shows: black, or red and blue swapped.
+        std::vector<FrameSample> black = samples, swapped = samples;
+        for (FrameSample& s : black) s.rgb[0] = s.rgb[1] = s.rgb[2] = 0;
+        for (FrameSample& s : swapped) std::swap(s.rgb[0], s.rgb[2]);
+        EXPECT_EQ(judgeFrame(black).kind, FrameJudgement::Kind::NothingDrawn);
+        EXPECT_EQ(judgeFrame(black).detail, "nothing was drawn: the frame read back black");
+        const bool redOrBlue = std::any_of(samples.begin(), samples.end(),
+                                           [](const FrameSample& s) { return s.face >= 0 && faceChannel(s.face) != 1; });
+        EXPECT_EQ(judgeFrame(swapped).kind, redOrBlue ? FrameJudgement::Kind::Wrong : FrameJudgement::Kind::Passed);
     }
 }

@@ -81,6 +81,42 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
     twinsByName.rendererQuery = RendererQueryFacts{};
 
     ReportFacts unnamed = context("V", "", "3.3 V", kDriversOwn);
+
+    const std::string kPolicy = "\"Use hardware graphics adapters for all Remote Desktop Services sessions\"";
+    ReportFacts remoteWithGpu = remote;
+    remoteWithGpu.session.remoteHardwarePolicy = 1;
+
+    ReportFacts arm = gdi;  // an x86 program on ARM64 Windows, whose adapter's driver has no OpenGL
+    arm.bitness = Bitness::Wow64;
+    arm.programMachine = kMachineX86;
+    arm.nativeMachine = kMachineArm64;
+    arm.adapters = {adapter("Qualcomm(R) Adreno(TM) 690 GPU")};
+    arm.adapters[0].provider = Answer{true, "Qualcomm Technologies, Inc."};
+
+    ReportFacts d3d12 = context("Microsoft Corporation", "D3D12 (Qualcomm(R) Adreno(TM) 690 GPU)", "3.3 (Compatibility Profile) Mesa 23.1.0",
+                                kDriversOwn);
+    d3d12.driverModule = DriverModuleFacts{
+        true, "C:\\Program Files\\WindowsApps\\Microsoft.D3DMappingLayers_1.2302.1.0_x86__8wekyb3d8bbwe\\x86\\OpenGLOn12.dll", "", ""};
+    ReportFacts warp = context("Microsoft Corporation", "D3D12 (Microsoft Basic Render Driver)", "3.3 Mesa", kDriversOwn);
+    ReportFacts zinkSoftware = context("Mesa", "zink (lavapipe)", "4.6 (Compatibility Profile) Mesa 24.0", kDriversOwn);
+    ReportFacts zink = context("Mesa", "zink (AMD Radeon RX 6800 (RADV NAVI21))", "4.6 Mesa 24.0", kDriversOwn);
+
+    ReportFacts notLoaded = gdi;  // the adapter names a driver, and opengl32 served the context itself
+    notLoaded.bitness = Bitness::Windows64;
+    notLoaded.adapters = {adapter("NVIDIA GeForce RTX 3060")};
+    notLoaded.adapters[0].provider = Answer{true, "NVIDIA"};
+    notLoaded.adapters[0].openGlDriver = Answer{true, "nvoglv64.dll"};
+    ReportFacts only64 = notLoaded;  // the same key, read by a 32-bit program
+    only64.bitness = Bitness::Wow64;
+    ReportFacts toldBySystem = only64;  // the system names this bitness's driver, whatever the registry holds
+    toldBySystem.adapters[0].openGlInfo = OpenGlInfoFacts{true, "nvoglv32.dll", 2, 0};
+
+    ReportFacts parsec = gdi;
+    parsec.adapters = {adapter("Parsec Virtual Display Adapter")};
+    parsec.adapters[0].provider = Answer{true, "Parsec Cloud, Inc."};
+
+    ReportFacts mesaWide = context("Mesa", "llvmpipe (LLVM 17.0.6, 256 bits)", "4.5 (Compatibility Profile) Mesa 24.0", kDriversOwn);
+    mesaWide.driverValues = {{"Software (MICROSOFT)", "OpenGL32.dll"}, {"MSOGL", "C:\\Windows\\System32\\mesadrv.dll"}};
     ReportFacts noFormat = context("V", "R", "3.3 V", kDriversOwn);
     noFormat.pixelFormat = PixelFormatFacts{};
 
@@ -96,7 +132,10 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
          "Only Windows' built-in OpenGL 1.1, in software: no graphics driver provides OpenGL here."},
         {"in a remote session", remote, Verdict::Generic, "software",
          "Only Windows' built-in OpenGL 1.1, in software: no graphics driver provides OpenGL here. This is a remote "
-         "desktop session, where Windows offers no driver's OpenGL."},
+         "desktop session, where Windows offers no driver's OpenGL unless the policy " + kPolicy + " (bEnumerateHWBeforeSW) is set."},
+        {"in a remote session with the policy set", remoteWithGpu, Verdict::Generic, "software",
+         "Only Windows' built-in OpenGL 1.1, in software: no graphics driver provides OpenGL here. This is a remote "
+         "desktop session, with the policy " + kPolicy + " set, yet no driver's OpenGL serves it."},
         {"on the basic display adapter", basic, Verdict::Generic, "software",
          "Only Windows' built-in OpenGL 1.1, in software: the display adapter \"Microsoft Basic Display Adapter\" has no "
          "vendor driver installed."},
@@ -115,7 +154,35 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
          "\"Intel(R) UHD Graphics 630\", not on \"NVIDIA GeForce RTX 3060\"."},
         {"no context", none, Verdict::None, nullptr,
          "OpenGL could not be initialised: no pixel format or context could be made. This is a remote desktop session, "
-         "where Windows offers no driver's OpenGL."},
+         "where Windows offers no driver's OpenGL unless the policy " + kPolicy + " (bEnumerateHWBeforeSW) is set."},
+        {"x86 on Windows on ARM", arm, Verdict::Generic, "software",
+         "Only Windows' built-in OpenGL 1.1, in software: no vendor ships a desktop OpenGL driver for Windows on ARM; "
+         "Microsoft's OpenCL and OpenGL Compatibility Pack, from the Microsoft Store, provides OpenGL over Direct3D 12."},
+        {"OpenGL on Direct3D 12", d3d12, Verdict::Hardware, "hardware",
+         "OpenGL 3.3 on Qualcomm(R) Adreno(TM) 690 GPU over Direct3D 12 (Microsoft's OpenCL and OpenGL Compatibility "
+         "Pack 1.2302.1.0), in hardware."},
+        {"WARP", warp, Verdict::Software, "software",
+         "OpenGL 3.3 in software (Microsoft Basic Render Driver) over Direct3D 12 (Microsoft's OpenCL and OpenGL "
+         "Compatibility Pack)."},
+        {"Zink on lavapipe", zinkSoftware, Verdict::Software, "software", "OpenGL 4.6 in software (lavapipe) over Vulkan (Mesa's Zink)."},
+        {"Zink on a GPU", zink, Verdict::Hardware, "hardware",
+         "OpenGL 4.6 on AMD Radeon RX 6800 (RADV NAVI21) over Vulkan (Mesa's Zink), in hardware."},
+        {"a registered driver that did not load", notLoaded, Verdict::Generic, "software",
+         "Only Windows' built-in OpenGL 1.1, in software: the display adapter \"NVIDIA GeForce RTX 3060\" registers the "
+         "OpenGL driver nvoglv64.dll, which did not load."},
+        {"a driver for 64-bit programs only", only64, Verdict::Generic, "software",
+         "Only Windows' built-in OpenGL 1.1, in software: the display adapter \"NVIDIA GeForce RTX 3060\" registers an "
+         "OpenGL driver for 64-bit programs only (nvoglv64.dll), so 32-bit programs get Windows' own; the 64-bit build, "
+         "gl-renderer-info-x64.exe, shows what 64-bit programs get."},
+        {"the system's answer over the registry's", toldBySystem, Verdict::Generic, "software",
+         "Only Windows' built-in OpenGL 1.1, in software: the display adapter \"NVIDIA GeForce RTX 3060\" registers the "
+         "OpenGL driver nvoglv32.dll, which did not load."},
+        {"the desktop on a virtual display", parsec, Verdict::Generic, "software",
+         "Only Windows' built-in OpenGL 1.1, in software: the desktop is on the virtual display adapter \"Parsec Virtual "
+         "Display Adapter\" (Parsec), which has no OpenGL driver of its own."},
+        {"Mesa installed system-wide", mesaWide, Verdict::Software, "software",
+         "OpenGL 4.5 in software (llvmpipe). Mesa is installed system-wide: the OpenGL drivers value \"MSOGL\" names "
+         "C:\\Windows\\System32\\mesadrv.dll, which serves OpenGL where no vendor's driver does."},
         {"a library that cannot be loaded", unloadable, Verdict::None, nullptr,
          "OpenGL could not be initialised: the OpenGL library C:\\nope\\opengl32.dll could not be used: The specified "
          "module could not be found. (error 126)."},
@@ -143,7 +210,14 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
               "llvmpipe is a software rasteriser; WGL_WINE_query_renderer says it is not accelerated");
     EXPECT_NE(formatReport(makeReport(twoAdapters)).find("\r\n  Intel(R) UHD Graphics 630: primary, attached; provider not reported, "
                                              "version not reported, date not reported; OpenGLDriverName not reported; "
-                                             "PCI ids not reported; OpenGL runs here\r\n"),
+                                             "PCI ids not reported; OpenGL driver from the system not reported; "
+                                             "OpenGL runs here\r\n"),
+              std::string::npos);
+    const std::string armReport = formatReport(makeReport(arm));
+    EXPECT_NE(armReport.find("\r\nWindows: 0.0 build 0, Win32s, x86 program on ARM64 Windows\r\n"), std::string::npos) << armReport;
+    const std::string told = formatReport(makeReport(toldBySystem));
+    EXPECT_NE(told.find("; OpenGL driver for this bitness, from the system: nvoglv32.dll (version 2, flags 0x0)"), std::string::npos);
+    EXPECT_NE(formatReport(makeReport(remoteWithGpu)).find(", remote sessions use the hardware graphics adapters (policy bEnumerateHWBeforeSW = 1)\r\n"),
               std::string::npos);
     EXPECT_EQ(virtualMachine({adapter("Red Hat QXL controller")}), "QEMU");
     EXPECT_EQ(virtualMachine({adapter("Standard display", 0x80EE)}), "VirtualBox");

@@ -163,7 +163,7 @@ TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
 TEST(Json, GeneratedFactsAlwaysValidate) {
     std::mt19937 random(20261209);
     const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    const std::string texts[] = {"", "GDI Generic", "llvmpipe (LLVM 15)", "\xff\xfe", "caf\xc3\xa9", "a\x01\"b\\", "VMware SVGA 3D",
+    const std::string texts[] = {"", "GDI Generic", "llvmpipe (LLVM 15)", "D3D12 (Adreno)", "zink (lavapipe)", "Microsoft Corporation", "\xff\xfe", "caf\xc3\xa9", "a\x01\"b\\", "VMware SVGA 3D",
                                  "NVIDIA GeForce RTX 3060/PCIe/SSE2", "4.6.0 NVIDIA", "1.1", "x.y"};
     const double numbers[] = {-5, -1, 0, 1, 1.5, 16384, 4294967295.0, 1e20, NAN, INFINITY, -INFINITY};
     const auto text = [&] { return texts[pick(std::size(texts))]; };
@@ -208,9 +208,21 @@ TEST(Json, GeneratedFactsAlwaysValidate) {
             adapter.openGlDriverWow = answer();
             adapter.vendorId = pick(3) == 0 ? 0 : static_cast<unsigned>(random());
             adapter.deviceId = static_cast<unsigned>(random());
+            adapter.openGlInfo = OpenGlInfoFacts{pick(2) != 0, text(), static_cast<unsigned>(random()), static_cast<unsigned>(random())};
             f.adapters.push_back(adapter);
         }
-        f.session = SessionFacts{pick(2) != 0, pick(2) != 0, answer(), answer()};
+        f.session = SessionFacts{pick(2) != 0, pick(2) != 0, answer(), answer(), pick(4) - 1};
+        const unsigned machines[] = {0, kMachineX86, kMachineX64, kMachineArm64, 0x1C4};
+        f.programMachine = machines[pick(5)];
+        f.nativeMachine = machines[pick(5)];
+        f.renderingTest.state = static_cast<FrameReading::State>(pick(3));
+        f.renderingTest.glError = static_cast<unsigned>(random());
+        for (int k = pick(5); k > 0; --k) {
+            FrameSample sample;
+            sample.face = pick(7) - 1;
+            for (std::uint8_t& c : sample.rgb) c = static_cast<std::uint8_t>(random());
+            f.renderingTest.samples.push_back(sample);
+        }
         Request request;
         if (pick(2) == 0) {
             request.requirements.hasVersion = parseRequiredVersion(pick(2) == 0 ? "3.3" : "4.6core", &request.requirements.version);

@@ -35,6 +35,7 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
               "OpenGL library: C:\\Windows\\system32\\opengl32.dll\r\n"
               "Pixel format: 9, colour 32 bits, alpha 8, depth 24, stencil 8, double-buffered\r\n"
               "Implementation: hardware (an OpenGL driver's own format)\r\n"
+              "Rendering test: not run: the context was not current\r\n"
               "Extensions: 2 (2 from OpenGL, 0 from WGL)\r\n"
               "  GL_b\r\n"
               "  GL_a\r\n"
@@ -64,7 +65,8 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     bare.platformId = 1;
     const std::string text = formatReport(makeReport(bare));
     EXPECT_NE(text.find("\r\nWindows: 0.0 build 0, 95 family\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nPixel format: none\r\nImplementation: unknown\r\nExtensions: 0 (0 from OpenGL, 0 from WGL)\r\n"
+    EXPECT_NE(text.find("\r\nPixel format: none\r\nImplementation: unknown\r\nRendering test: not run: the context was not current\r\n"
+                        "Extensions: 0 (0 from OpenGL, 0 from WGL)\r\n"
                         "Drivers (* selected):\r\n"),
               std::string::npos);
     EXPECT_EQ(text.find("\r\n* "), std::string::npos);

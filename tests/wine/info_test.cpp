@@ -227,6 +227,12 @@ TEST_F(Report, AnswersTheSupportDesksQuestions) {
     const std::string report = clipboardChangedSince(sequence);
     std::printf("the report took %lu ms from the command to the clipboard\n", GetTickCount() - start);
 
+    // The frame the user sees, drawn again and read back: never shown, so what
+    // is on the screen stays as it was.
+    EXPECT_EQ(labelled(report, "Rendering test"), "passed: the cube's red, green and blue faces read back where they should");
+    Image shown;
+    ASSERT_TRUE(grabControlFrame(scene, &shown));
+    EXPECT_TRUE(shown.rgb == before.rgb) << "the rendering test swapped its frame onto the screen";
     EXPECT_EQ(labelled(report, "Shading language"), own.shadingLanguage);
     EXPECT_EQ(labelled(report, "Core profile"), own.coreVersion + ", shading language " + own.coreShadingLanguage);
     EXPECT_EQ(labelled(report, "  Max texture size"), std::to_string(own.maxTextureSize));
@@ -426,9 +432,10 @@ TEST(Info, TheReportSaysWhatIsWrong) {
     const Written generic = writtenBy(withDouble(), {{"GLDOUBLE_VENDOR", "Microsoft Corporation"},
                                                      {"GLDOUBLE_RENDERER", "GDI Generic"},
                                                      {"GLDOUBLE_VERSION", "1.1.0"}});
-    EXPECT_EQ(labelled(generic.report, "Summary"),
-              "Only Windows' built-in OpenGL 1.1, in software: no graphics driver provides OpenGL here. This runs under Wine " +
-                  wine + ".");
+    // The adapter's key names a driver that the double never loads.
+    EXPECT_EQ(labelled(generic.report, "Summary"), "Only Windows' built-in OpenGL 1.1, in software: the display adapter \"" +
+                                                       std::string(adapters[0].DeviceString) + "\" registers the OpenGL driver " +
+                                                       "doubleicd64.dll, which did not load. This runs under Wine " + wine + ".");
     EXPECT_EQ(generic.json["summary"]["verdict"], "generic");
     EXPECT_FALSE(generic.json["session"]["remote"].get<bool>());
 }
@@ -504,4 +511,75 @@ TEST_F(Report, SavedAsTheCopyIs) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     // The dialog carries on.
     EXPECT_NE(send(dialog_, WM_GETTEXTLENGTH), 0);
+}
+
+// Strings that read well prove nothing: the cube drawn and read back says
+// whether OpenGL draws, and a failure is the summary's and the requirements'.
+TEST(Info, TheRenderingTestSaysWhetherOpenGLDraws) {
+    const std::string passed = "passed: the cube's red, green and blue faces read back where they should";
+    EXPECT_EQ(labelled(writtenBy("").report, "Rendering test"), passed);  // llvmpipe, in the hidden dialog
+    struct Case {
+        const char* pixels;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"nothing", "failed: nothing was drawn: the frame read back black"},
+        {"swapped", "failed: the faces read back in the wrong colours or places"},
+        {"unreadable", "failed: reading pixels failed: GL error 0x0502"},
+        {"undefined", "not run: the window is not shown, and this OpenGL keeps no pixels for a window that is not"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pixels);
+        const Written w = writtenBy(withDouble(), {{"GLDOUBLE_PIXELS", c.pixels}});
+        EXPECT_EQ(labelled(w.report, "Rendering test"), c.line);
+        const bool failed = c.line.rfind("failed: ", 0) == 0;
+        EXPECT_EQ(labelled(w.report, "Summary").find("The rendering test failed: " + c.line.substr(8)) != std::string::npos, failed);
+        EXPECT_EQ(w.json["opengl"]["rendering_test"]["passed"], failed ? nlohmann::json(false) : nlohmann::json(nullptr));
+    }
+    // OpenGL 1.1 is there, but it draws nothing: the requirement is not met.
+    const std::string file = dosPath(unixTempPath("rendering.txt"));
+    App app;
+    ASSERT_TRUE(app.startWithHandles(programPath(), {{"GLDOUBLE_PIXELS", "nothing"}},
+                                     withDouble() + " --require 1.1 --report " + file, nullptr, nullptr));
+    DWORD code = 1000;
+    ASSERT_TRUE(app.waitForExit(20000, &code));
+    EXPECT_EQ(code, 4u);
+    EXPECT_EQ(labelled(document(file), "Requirements"), "not met: missing rendering");
+    DeleteFileA(file.c_str());
+
+    // Microsoft's OpenGL on Direct3D 12, as it names itself on Windows on ARM.
+    const Written d3d12 = writtenBy(withDouble(), {{"GLDOUBLE_VENDOR", "Microsoft Corporation"},
+                                                   {"GLDOUBLE_RENDERER", "D3D12 (Qualcomm(R) Adreno(TM) 690 GPU)"}});
+    EXPECT_EQ(labelled(d3d12.report, "Summary").rfind("OpenGL 1.1 on Qualcomm(R) Adreno(TM) 690 GPU over Direct3D 12 "
+                                                      "(Microsoft's OpenCL and OpenGL Compatibility Pack), in hardware",
+                                                      0),
+              0u)
+        << labelled(d3d12.report, "Summary");
+    EXPECT_EQ(d3d12.json["opengl"]["translation_layer"]["over"], "Direct3D 12");
+    EXPECT_EQ(d3d12.json["opengl"]["translation_layer"]["device"], "Qualcomm(R) Adreno(TM) 690 GPU");
+    EXPECT_EQ(labelled(d3d12.report, "Rendering test"), passed);
+}
+
+// The remote-session policy and the native machine, as the system gives them
+// to the test itself.
+TEST(Info, TheMachineAndThePolicyAreTheSystemsOwn) {
+    ScopedRegValue policy(HKEY_LOCAL_MACHINE, "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Terminal Services",
+                          "bEnumerateHWBeforeSW", DWORD{1});
+    const Written w = writtenBy("");
+    EXPECT_NE(labelled(w.report, "Session").find(", remote sessions use the hardware graphics adapters (policy bEnumerateHWBeforeSW = 1)"),
+              std::string::npos)
+        << labelled(w.report, "Session");
+    EXPECT_EQ(w.json["session"]["remote_hardware_policy"], 1);
+
+    using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+    const auto isWow64 = reinterpret_cast<IsWow64Process2Fn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process2")));
+    USHORT process = 0, native = 0;
+    if (isWow64 == nullptr || !isWow64(GetCurrentProcess(), &process, &native)) {
+        EXPECT_TRUE(w.json["windows"]["native_machine"].is_null());
+    } else {
+        const char* word = native == 0x014C ? "x86" : native == 0x8664 ? "x64" : native == 0xAA64 ? "ARM64" : "other";
+        EXPECT_EQ(w.json["windows"]["native_machine"], word);
+    }
+    EXPECT_EQ(w.json["windows"]["program_machine"], sizeof(void*) == 8 ? "x64" : "x86");
 }

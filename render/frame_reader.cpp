@@ -1,0 +1,64 @@
+#include "render/frame_reader.h"
+
+#include <cstdlib>
+
+#include "render/cube_scene.h"
+#include "render/gl_api.h"
+#include "render/projection.h"
+
+namespace {
+
+// Errors an earlier query left behind would be taken for the read's; never
+// wait on an implementation that reports errors for ever.
+void clearErrors() {
+    for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
+void readPixel(int x, int y, std::uint8_t (&rgb)[3]) {
+    GLubyte pixel[4] = {0, 0, 0, 0};
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    for (int c = 0; c < 3; ++c) rgb[c] = pixel[c];
+}
+
+}  // namespace
+
+FrameReading readFrame(const GlSurface& surface, double angleX, double angleY, bool shown) {
+    FrameReading reading;
+    const FrameView view{angleX, angleY, surface.width(), surface.height()};
+    if (view.width <= 0 || view.height <= 0) {
+        reading.notRunBecause = "the view has no pixels";
+        return reading;
+    }
+    clearErrors();
+    applyProjection(resolveProjection(-1, -1, -1.0, view.width, view.height));
+    glReadBuffer(GL_BACK);
+    if (!shown) {
+        // Whether this OpenGL keeps pixels for a window that is not on the
+        // screen: a grey clear must read back grey.
+        glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        std::uint8_t grey[3];
+        readPixel(view.width / 2, view.height / 2, grey);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        const GLenum error = glGetError();
+        if (error != GL_NO_ERROR) {
+            reading.state = FrameReading::State::ReadFailed;
+            reading.glError = error;
+            return reading;
+        }
+        for (std::uint8_t c : grey) {
+            if (std::abs(c - 128) > 8) {
+                reading.notRunBecause = "the window is not shown, and this OpenGL keeps no pixels for a window that is not";
+                return reading;
+            }
+        }
+    }
+    drawScene(angleX, angleY);
+    reading.samples = samplePoints(view);
+    for (FrameSample& s : reading.samples) readPixel(s.x, s.y, s.rgb);
+    const GLenum error = glGetError();
+    reading.state = error == GL_NO_ERROR ? FrameReading::State::Read : FrameReading::State::ReadFailed;
+    reading.glError = error;
+    return reading;
+}
