@@ -7,7 +7,7 @@
 
 const char kUsage[] =
     "gl-renderer-info [--opengl32 PATH] [--report [FILE] | --json [FILE]]\n"
-    "                 [--require VERSION] [--require-extension NAME]...\n"
+    "                 [--require VERSION] [--require-extension NAME]... [--app PATH]\n"
     "\n"
     "  --opengl32 PATH    use this opengl32.dll instead of the system's,\n"
     "                     for example a software renderer's build\n"
@@ -19,6 +19,8 @@ const char kUsage[] =
     "                     prints one line that says so\n"
     "  --require-extension NAME\n"
     "                     the same for an OpenGL or WGL extension; repeatable\n"
+    "  --app PATH         say which OpenGL that program gets and why it may\n"
+    "                     differ from this tool's; alone, print that and exit\n"
     "  --help, -h, /?     show this text\n"
     "\n"
     "Options are read in any case, as --name, -name or /name, with a value\n"
@@ -86,7 +88,7 @@ namespace {
 
 enum class Value { None, Optional, Required };
 
-enum class Option { Help, OpenGl32, Report, Json, Require, RequireExtension };
+enum class Option { Help, OpenGl32, Report, Json, Require, RequireExtension, App };
 
 // Every option, in one place: what it is called, whether it takes a value,
 // whether that value may follow the name directly (a version: --require3.3),
@@ -108,6 +110,7 @@ const OptionSpec kOptions[] = {
     {Option::Json, "json", Value::Optional, false, true, "a FILE"},
     {Option::Require, "require", Value::Required, true, true, "a version, such as 3.3 or 3.3core"},
     {Option::RequireExtension, "require-extension", Value::Required, false, true, "the name of an extension"},
+    {Option::App, "app", Value::Required, false, true, "the path of a program"},
 };
 const OptionSpec& kHelp = kOptions[0];
 
@@ -147,7 +150,9 @@ size_t editDistance(const std::wstring& a, const std::wstring& b) {
 
 // Names this short are left alone: "-x", "/s" and the like are other programs' habits.
 constexpr size_t kShortestMisspelling = 3;
-constexpr size_t kMostEdits = 2;
+// Two edits from a long name, one from a short one: two would take many an
+// unrelated word for --app or --json ("/all", "-map").
+size_t mostEdits(const std::wstring& name) { return name.size() >= 5 ? 2 : 1; }
 
 // A hyphen, or a dash that a web page or a word processor puts in its place
 // (en and em dash, minus sign, their small and full-width forms).
@@ -175,7 +180,7 @@ Argument read(const std::wstring& a) {
         argument.written = a.substr(0, prefix + name.size());
         return argument;
     }
-    size_t closest = kMostEdits + 1;
+    size_t closest = 3;
     for (const OptionSpec& option : kOptions) {
         const std::wstring candidate = widened(option.name);
         // A version run into the name: "--require3.3".
@@ -195,7 +200,7 @@ Argument read(const std::wstring& a) {
             argument.option = &option;
             break;
         }
-        if (edits < closest && name.size() >= kShortestMisspelling) {
+        if (edits <= mostEdits(candidate) && edits < closest && name.size() >= kShortestMisspelling) {
             closest = edits;
             argument.kind = Argument::Kind::Misspelt;
             argument.option = &option;
@@ -289,8 +294,13 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
         case Option::RequireExtension:
             options.requirements.extensions.push_back(wideToUtf8(value));
             break;
+        case Option::App:
+            if (!options.app.empty()) options.error = "--app is given more than once.";
+            options.app = value;
+            break;
         }
     }
+    if (options.output == Output::Dialog && !options.app.empty()) options.output = Output::Application;
     if (options.output == Output::Dialog && options.requirements.any()) options.output = Output::Requirements;
     return options;
 }

@@ -21,6 +21,7 @@ enum class Output {
     Text,          // --report [FILE]: the plain-text report
     Json,          // --json [FILE]: the same facts as JSON
     Requirements,  // --require alone: one line that says whether they are met
+    Application,   // --app alone: the summary for that program and its block
 };
 
 struct Options {
@@ -28,6 +29,7 @@ struct Options {
     std::wstring opengl32;   // --opengl32 PATH; empty: the system's library
     Output output = Output::Dialog;
     std::wstring file;       // where the report goes; empty or "-": standard output
+    std::wstring app;        // --app PATH: the program to say what OpenGL it gets; empty: none
     Requirements requirements;
     // Set by a script option (--report, --json, --require...) anywhere on the
     // line, even a bad one, or by a misspelling of one: a script gets no box,

@@ -3,7 +3,8 @@
 
 // The report commands: "Copy report" (Ctrl+C / Ctrl+Insert anywhere in the
 // dialog) puts a plain-text report on the clipboard, "Save report..." (Ctrl+S)
-// writes it to a file; the dialog's context menu offers both.
+// writes it to a file, "Check a program..." (Ctrl+O) says which OpenGL another
+// program gets; the dialog's context menu offers all three.
 
 // The shortcuts work through a message filter on the dialog's modal loop (a
 // modal dialog has no accelerators of its own): installed once the dialog

@@ -1,6 +1,7 @@
 #include "app/current_report.h"
 
 #include "app/app_state.h"
+#include "app/check_program.h"
 #include "report/text.h"
 
 ReportSources dialogSources() {
@@ -9,6 +10,7 @@ ReportSources dialogSources() {
     sources.driverList = g_mainDialog.driverList;
     sources.drivers = &g_driverTable;
     sources.surface = &g_surface;
+    sources.application = checkedProgram();
     return sources;
 }
 

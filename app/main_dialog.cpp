@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "app/app_state.h"
+#include "app/check_program.h"
 #include "app/copy_report.h"
 #include "app/save_report.h"
 #include "drivers/driver_registry.h"
@@ -102,6 +103,10 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         }
         if (id == IDM_SAVE_REPORT) {
             saveReport(window);
+            return 0;
+        }
+        if (id == IDM_CHECK_PROGRAM) {
+            checkProgram(window);
             return 0;
         }
         if (id == IDC_DRIVER_LIST && HIWORD(wparam) == LBN_SELCHANGE) {

@@ -2,12 +2,24 @@
 
 #include "app/app_state.h"
 #include "app/current_report.h"
+#include "platform/utf.h"
+#include "program/application_reader.h"
 #include "report/json.h"
 #include "report/text.h"
 #include "res/resource.h"
 
 int runScript(HINSTANCE instance, const Options& options, const std::string& libraryPath, const std::string& libraryProblem,
               ScriptStreams& streams) {
+    // The program asked about is read first: a file that is no program is a
+    // bad command line, and nothing is written.
+    ApplicationReading application;
+    if (!options.app.empty()) {
+        application = readApplication(options.app);
+        if (!application.read) {
+            streams.writeErr("--app " + wideToUtf8(options.app) + ": " + application.problem);
+            return 2;
+        }
+    }
     // The same initialisation as the dialog's, so the same facts; the
     // template has no WS_VISIBLE and a modeless dialog is not shown.
     HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogInit, 0);
@@ -16,11 +28,14 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
     sources.initialised = initialised;
     sources.libraryPath = libraryPath;
     sources.libraryProblem = libraryProblem;
+    if (application.read) sources.application = &application.facts;
     const Report report = gatherReport(sources, Request{options.requirements});
     if (dialog != nullptr) DestroyWindow(dialog);
 
     const bool json = options.output == Output::Json;
-    const std::string text = options.output == Output::Requirements ? requirementsLine(report) + "\r\n"
+    const std::string required = options.requirements.any() ? requirementsLine(report) + "\r\n" : std::string();
+    const std::string text = options.output == Output::Requirements  ? required
+                             : options.output == Output::Application ? required + applicationText(report)
                              : json                                  ? formatJson(report)
                                                                      : formatReport(report);
     bool written = false;
@@ -28,7 +43,7 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
         // Standard output is read by other programs in the code page they share.
         written = streams.writeOut(text, json ? Encoding::Utf8 : Encoding::SystemCodePage);
         // The requirements' answer is the exit code; the line is a courtesy.
-        if (options.output == Output::Requirements) written = true;
+        if (options.output == Output::Requirements || options.output == Output::Application) written = true;
         if (!written) streams.writeErr("There is no standard output to write the report to.");
     } else {
         // A file is a document: it keeps every character.

@@ -40,6 +40,27 @@ if(GRI_WITH_BENCH)
   add_subdirectory(bench)
 endif()
 
+# The PE reader reads what anyone may download: a short fuzz of it, under
+# AddressSanitizer and UBSan, with clang's libFuzzer.
+if(GRI_WITH_TESTS AND NOT GRI_SANITIZE)
+  find_program(GRI_CLANGXX NAMES clang++ clang++-14 REQUIRED)
+  set(fuzzer ${CMAKE_BINARY_DIR}/pe_fuzz)
+  set(fuzz_sources ${CMAKE_SOURCE_DIR}/tests/fuzz/pe_fuzz.cpp ${CMAKE_SOURCE_DIR}/program/pe_image.cpp
+                   ${CMAKE_SOURCE_DIR}/program/application.cpp)
+  add_custom_command(OUTPUT ${fuzzer}
+    COMMAND ${GRI_CLANGXX} -std=c++17 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
+            -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR} ${fuzz_sources} -o ${fuzzer}
+    DEPENDS ${fuzz_sources} ${CMAKE_SOURCE_DIR}/program/pe_image.h ${CMAKE_SOURCE_DIR}/program/application.h
+    COMMENT "Building the PE reader's fuzzer")
+  add_custom_target(pe_fuzz ALL DEPENDS ${fuzzer})
+  add_executable(pe_seeds tests/fuzz/pe_seeds.cpp)
+  target_include_directories(pe_seeds PRIVATE ${CMAKE_SOURCE_DIR})
+  gri_warnings(pe_seeds)
+  add_test(NAME fuzz.pe_reader COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${fuzzer} $<TARGET_FILE:pe_seeds>
+                                       ${CMAKE_BINARY_DIR}/pe-corpus)
+  set_tests_properties(fuzz.pe_reader PROPERTIES TIMEOUT 120)
+endif()
+
 option(GRI_CROSS "cross-build the Windows targets" ON)
 if(GRI_CROSS)
   # Both architectures, every Windows part: the product is the i686 program;

@@ -41,12 +41,15 @@ else()
     app/main_dialog.cpp
     app/copy_report.cpp
     app/save_report.cpp
+    app/check_program.cpp
     app/current_report.cpp
     app/script.cpp
     report/collect.cpp
     report/machine.cpp
     platform/code_page.cpp
     platform/fatal.cpp
+    platform/file_version.cpp
+    program/application_reader.cpp
     platform/output.cpp
     platform/system_library.cpp
     render/gl_library.cpp
@@ -61,6 +64,14 @@ else()
   # string and vector code only weighs on the download. The drawing path runs
   # every frame of a drag and stays fast.
   target_compile_options(gl-renderer-info PRIVATE $<$<CONFIG:Release>:-Os>)
+  # Nothing in the program throws or catches: its allocation and the standard
+  # library's error paths end it (platform/fatal.cpp). So no landing pads, and
+  # on i686, where they serve only exceptions, no unwind tables; x86_64 keeps
+  # its SEH unwind data, which Windows itself walks.
+  target_compile_options(gl-renderer-info PRIVATE -fno-exceptions)
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    target_compile_options(gl-renderer-info PRIVATE -fno-asynchronous-unwind-tables)
+  endif()
   set_source_files_properties(render/cube_scene.cpp render/projection.cpp render/scene_state.cpp
     render/scene_control.cpp render/gl_surface.cpp render/gl_library.cpp
     PROPERTIES COMPILE_OPTIONS $<$<CONFIG:Release>:-O3>)

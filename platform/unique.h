@@ -54,3 +54,11 @@ using UniqueMenu = Unique<HMENU, DestroyMenu>;
 using UniqueBrush = Unique<HBRUSH, DeleteObject>;
 // CreateFile and CreateToolhelp32Snapshot answer INVALID_HANDLE_VALUE for none.
 using UniqueFile = Unique<HANDLE, CloseHandle, -1>;
+// A file mapping answers null for none, and so does its view.
+using UniqueHandle = Unique<HANDLE, CloseHandle>;
+using UniqueView = Unique<void*, UnmapViewOfFile>;
+
+inline void releaseCom(IUnknown* object) { object->Release(); }
+// A COM object's one reference.
+template <typename Interface>
+using UniqueCom = Unique<Interface*, releaseCom>;

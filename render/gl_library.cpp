@@ -41,6 +41,7 @@ struct GlFunctions {
 };
 
 HMODULE s_module = nullptr;
+bool s_systems = false;
 GlFunctions s_gl = {};
 WglEntryPoints s_wgl = {};
 
@@ -86,7 +87,9 @@ GlLoadResult adopt(UniqueModule module) {
 
 GlLoadResult loadSystemOpenGl() {
     if (s_module != nullptr) return GlLoadResult{true, 0, nullptr};
-    return adopt(UniqueModule(loadFromSystemFolder(L"opengl32.dll")));
+    const GlLoadResult result = adopt(UniqueModule(loadFromSystemFolder(L"opengl32.dll")));
+    s_systems = result.loaded;
+    return result;
 }
 
 GlLoadResult loadOpenGlFrom(const std::wstring& fullPath) {
@@ -95,6 +98,8 @@ GlLoadResult loadOpenGlFrom(const std::wstring& fullPath) {
 }
 
 bool openGlLoaded() { return s_module != nullptr; }
+
+bool openGlIsTheSystems() { return s_systems; }
 
 const WglEntryPoints& wgl() { return s_wgl; }
 

@@ -35,6 +35,8 @@ GlLoadResult loadOpenGlFrom(const std::wstring& fullPath);
 
 // True once a library has been loaded with every entry point the program needs.
 bool openGlLoaded();
+// True when that library is the system's own, not one named with --opengl32.
+bool openGlIsTheSystems();
 // Valid only when openGlLoaded().
 const WglEntryPoints& wgl();
 // The full path of the library in use; empty when none is loaded.

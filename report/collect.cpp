@@ -9,9 +9,11 @@
 
 #include "info/info_controls.h"
 #include "platform/code_page.h"
+#include "platform/file_version.h"
 #include "platform/system_library.h"
 #include "platform/unique.h"
 #include "platform/utf.h"
+#include "program/application_reader.h"
 #include "render/gl_api.h"
 #include "render/frame_reader.h"
 #include "render/gl_library.h"
@@ -63,51 +65,6 @@ Bitness bitness() {
     return wow64 ? Bitness::Wow64 : Bitness::Windows32;
 }
 
-// version.dll from the system folder, for the time of one report.
-class VersionLibrary {
-public:
-    VersionLibrary()
-        : module_(loadFromSystemFolder(L"version.dll")),
-          size_(procAddress<decltype(size_)>(module_.get(), "GetFileVersionInfoSizeW")),
-          info_(procAddress<decltype(info_)>(module_.get(), "GetFileVersionInfoW")),
-          query_(procAddress<decltype(query_)>(module_.get(), "VerQueryValueW")) {}
-
-    // The file version and company name of a module's version resource.
-    void describe(const std::wstring& path, DriverModuleFacts* facts) const {
-        if (size_ == nullptr || info_ == nullptr || query_ == nullptr) return;
-        DWORD ignored = 0;
-        const DWORD size = size_(path.c_str(), &ignored);
-        if (size == 0) return;
-        std::vector<BYTE> block(size);
-        if (!info_(path.c_str(), 0, size, block.data())) return;
-        void* value = nullptr;
-        UINT length = 0;
-        if (query_(block.data(), L"\\", &value, &length) && length >= sizeof(VS_FIXEDFILEINFO)) {
-            const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-            char text[64];
-            std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", fixed->dwFileVersionMS >> 16,
-                          fixed->dwFileVersionMS & 0xFFFF, fixed->dwFileVersionLS >> 16, fixed->dwFileVersionLS & 0xFFFF);
-            facts->version = text;
-        }
-        // The company name in the resource's first language.
-        if (query_(block.data(), L"\\VarFileInfo\\Translation", &value, &length) && length >= 4) {
-            const WORD* pair = static_cast<const WORD*>(value);
-            wchar_t key[64];
-            _snwprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\CompanyName", pair[0], pair[1]);
-            key[63] = L'\0';
-            if (query_(block.data(), key, &value, &length) && length > 0) {
-                facts->company = wideToUtf8(std::wstring(static_cast<const wchar_t*>(value), length - 1));
-            }
-        }
-    }
-
-private:
-    UniqueModule module_;
-    DWORD(WINAPI* size_)(LPCWSTR, LPDWORD) = nullptr;
-    BOOL(WINAPI* info_)(LPCWSTR, DWORD, DWORD, LPVOID) = nullptr;
-    BOOL(WINAPI* query_)(LPCVOID, LPCWSTR, LPVOID*, PUINT) = nullptr;
-};
-
 // The loaded module that exports the driver interface: an installable
 // client driver serves the context. None: opengl32 serves it itself.
 DriverModuleFacts driverModule() {
@@ -127,7 +84,9 @@ DriverModuleFacts driverModule() {
     if (path.empty()) return facts;
     facts.found = true;
     facts.path = wideToUtf8(path);
-    VersionLibrary().describe(path, &facts);
+    const FileVersion version = fileVersion(path);
+    facts.version = version.version;
+    facts.company = version.company;
     return facts;
 }
 
@@ -224,6 +183,30 @@ RendererQueryFacts rendererQuery(const std::vector<std::string>& gl, const std::
     return facts;
 }
 
+// What this process is: its own manifest, read back from its resources, and
+// its GPU preference in Windows' graphics settings.
+ToolFacts toolFacts() {
+    ToolFacts tool;
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes != nullptr) {
+        tool.manifestRead = true;
+        tool.declaresWindows10 = declaresWindows10(std::string(static_cast<const char*>(bytes), SizeofResource(nullptr, found)));
+    }
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) break;
+        if (length < path.size()) {
+            tool.gpuPreference = gpuPreferenceOf(std::wstring(path.data(), length));
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return tool;
+}
+
 PixelFormatCounts pixelFormats(HDC dc) {
     PixelFormatCounts counts;
     PIXELFORMATDESCRIPTOR pfd = {};
@@ -241,13 +224,29 @@ void collectFacts(const ReportSources& sources, ReportFacts& facts) {
     facts.openGlInitialised = sources.initialised;
     facts.programName = GRI_PRODUCT_NAME;
     facts.programVersion = GRI_VERSION_TEXT;
-    OSVERSIONINFOA version = {};
+    // The true version: GetVersionExA answers 6.2 to a program that does
+    // not declare Windows 10, which this one does not (see the manifest).
+    OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version)) {
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto rtlGetVersion = procAddress<RtlGetVersionFn>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
+    OSVERSIONINFOA older = {};
+    older.dwOSVersionInfoSize = sizeof older;
+    if (rtlGetVersion != nullptr && rtlGetVersion(&version) == 0) {
         facts.windowsMajor = version.dwMajorVersion;
         facts.windowsMinor = version.dwMinorVersion;
         facts.windowsBuild = version.dwBuildNumber & 0xFFFF;
         facts.platformId = version.dwPlatformId;
+    } else if (GetVersionExA(&older)) {
+        facts.windowsMajor = older.dwMajorVersion;
+        facts.windowsMinor = older.dwMinorVersion;
+        facts.windowsBuild = older.dwBuildNumber & 0xFFFF;
+        facts.platformId = older.dwPlatformId;
+    }
+    facts.tool = toolFacts();
+    if (sources.application != nullptr) {
+        facts.applicationAsked = true;
+        facts.application = *sources.application;
     }
     facts.bitness = bitness();
     facts.programMachine = sizeof(void*) == 8 ? kMachineX64 : kMachineX86;
@@ -262,8 +261,10 @@ void collectFacts(const ReportSources& sources, ReportFacts& facts) {
         facts.driverValues.emplace_back(systemToUtf8(sources.drivers->entries[k].name),
                                         systemToUtf8(sources.drivers->entries[k].data));
     }
-    facts.adapters = displayAdapters();
     facts.session = sessionFacts();
+    // Wine's dxgi draws through opengl32: in a process that loaded another
+    // opengl32.dll by name, it would bind to that one, which may lack what it calls.
+    facts.adapters = displayAdapters(!facts.session.wine || openGlIsTheSystems(), &facts.gpuRolesReported);
     // A list that was never made has no selection (a message to no window answers 0).
     facts.selectedDriverRow =
         IsWindow(sources.driverList) ? static_cast<int>(SendMessageA(sources.driverList, LB_GETCURSEL, 0, 0)) : -1;

@@ -17,6 +17,7 @@ struct ReportSources {
     bool initialised = true;     // false: no context could be made
     std::string libraryPath;     // the opengl32.dll named that could not be used (UTF-8)
     std::string libraryProblem;  // why it could not; empty when the library is in use
+    const ApplicationFacts* application = nullptr;  // the program asked about, read already; null: none
 };
 
 // Gathers every fact when a report is asked for, and not before, and makes the

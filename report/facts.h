@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "program/application.h"
 #include "render/frame_check.h"
 
 // What DescribePixelFormat says of the format in use; index 0: none.
@@ -110,6 +111,10 @@ struct AdapterFacts {
     unsigned vendorId = 0;   // PCI ids; 0: not reported
     unsigned deviceId = 0;
     OpenGlInfoFacts openGlInfo;
+    // DXGI's choice for each GPU preference, matched by the adapter's LUID;
+    // meaningful only where ReportFacts::gpuRolesReported.
+    bool highPerformance = false;
+    bool powerSaving = false;
 };
 
 struct SessionFacts {
@@ -133,9 +138,17 @@ struct PixelFormatCounts {
     int driversOwn = 0;      // of those, not the generic implementation's
 };
 
+// What this tool's own process is, which decides what OpenGL it gets itself.
+struct ToolFacts {
+    bool manifestRead = false;
+    bool declaresWindows10 = false;
+    long gpuPreference = -1;  // Windows' graphics settings for this program; -1: not set
+};
+
 struct ReportFacts {
     std::string programName;
     std::string programVersion;
+    ToolFacts tool;
     unsigned long windowsMajor = 0;
     unsigned long windowsMinor = 0;
     unsigned long windowsBuild = 0;
@@ -171,7 +184,12 @@ struct ReportFacts {
     RendererQueryFacts rendererQuery;
     FrameReading renderingTest;  // one frame of the cube, drawn and read back
     std::vector<AdapterFacts> adapters;
+    bool gpuRolesReported = false;  // DXGI named the high-performance and power-saving adapters
     SessionFacts session;
+
+    // The program the user asked about (--app, "Check a program..."), read from its file.
+    bool applicationAsked = false;
+    ApplicationFacts application;
 };
 
 // Major and minor of a GL_VERSION text ("4.5 (Core Profile) Mesa ..."); 0.0

@@ -169,6 +169,8 @@ std::string adapters(const Report& r) {
                                 {"vendor_id", pciId(a.vendorId)},
                                 {"device_id", a.vendorId != 0 ? pciId(a.deviceId) : kNull},
                                 {"renders_opengl", boolean(r.findings.rendersOpenGl[k])},
+                                {"high_performance", r.facts.gpuRolesReported ? boolean(a.highPerformance) : kNull},
+                                {"power_saving", r.facts.gpuRolesReported ? boolean(a.powerSaving) : kNull},
                                 {"opengl_info", a.openGlInfo.reported ? object({{"file", jsonString(a.openGlInfo.file)},
                                                                                 {"version", number(a.openGlInfo.version)},
                                                                                 {"flags", number(a.openGlInfo.flags)}})
@@ -194,6 +196,39 @@ std::string drivers(const ReportFacts& f) {
                                {"selected", boolean(static_cast<int>(k) == f.selectedDriverRow)}}));
     }
     return array(rows);
+}
+
+std::string exported(const ExportedValue& value) { return value.exported ? number(value.value) : kNull; }
+
+std::string application(const Report& r) {
+    const ApplicationFacts& a = r.facts.application;
+    std::vector<std::string> beside;
+    for (const BesideDll& dll : a.beside) {
+        beside.push_back(object({{"file", jsonString(dll.file)},
+                                 {"version", textOrNull(dll.version)},
+                                 {"company", textOrNull(dll.company)},
+                                 {"product", textOrNull(dll.product)}}));
+    }
+    std::vector<std::string> drivers;
+    for (std::size_t k = 0; k < r.facts.adapters.size(); ++k) {
+        const std::string& driver = k < r.findings.program.drivers.size() ? r.findings.program.drivers[k] : std::string();
+        drivers.push_back(object({{"adapter", jsonString(r.facts.adapters[k].name)}, {"driver", textOrNull(driver)}}));
+    }
+    const char* from = a.manifestFrom == ApplicationFacts::ManifestFrom::Embedded ? "embedded"
+                       : a.manifestFrom == ApplicationFacts::ManifestFrom::Beside ? "beside"
+                                                                                   : nullptr;
+    return object({{"path", jsonString(a.path)},
+                   {"machine", word(machineWord(a.image.machine))},
+                   {"manifest", word(from)},
+                   {"declares_windows_10", boolean(a.declaresWindows10)},
+                   {"nv_optimus_enablement", exported(a.image.nvOptimusEnablement)},
+                   {"amd_power_xpress_request_high_performance", exported(a.image.amdPowerXpress)},
+                   {"imports_opengl32", boolean(a.image.importsOpenGl32)},
+                   {"beside", array(beside)},
+                   {"gpu_preference", a.gpuPreference >= 0 ? number(a.gpuPreference) : kNull},
+                   {"compatibility_layers", strings(a.layers)},
+                   {"drivers", array(drivers)},
+                   {"summary", jsonString(r.findings.program.summary)}});
 }
 
 std::string requirements(const Report& report) {
@@ -252,7 +287,11 @@ std::string formatJson(const Report& r) {
     const ReportFacts& f = r.facts;
     const Summary& summary = r.findings.summary;
     Members top = {{"schema_version", number(kJsonSchemaVersion)},
-                   {"program", object({{"name", jsonString(f.programName)}, {"version", jsonString(f.programVersion)}})},
+                   {"program", object({{"name", jsonString(f.programName)},
+                                       {"version", jsonString(f.programVersion)},
+                                       {"machine", word(machineWord(f.programMachine))},
+                                       {"declares_windows_10", f.tool.manifestRead ? boolean(f.tool.declaresWindows10) : kNull},
+                                       {"gpu_preference", f.tool.gpuPreference >= 0 ? number(f.tool.gpuPreference) : kNull}})},
                    {"summary", object({{"text", jsonString(summary.text)}, {"verdict", jsonString(verdictWord(summary.verdict))}})},
                    {"windows", windows(f)},
                    {"session", session(r)},
@@ -260,5 +299,6 @@ std::string formatJson(const Report& r) {
                    {"adapters", adapters(r)},
                    {"drivers", drivers(f)}};
     if (r.request.requirements.any()) top.emplace_back("requirements", requirements(r));
+    if (f.applicationAsked) top.emplace_back("application", application(r));
     return object(top) + "\n";
 }

@@ -1,6 +1,7 @@
 #include "report/machine.h"
 
 #include <windows.h>
+#include <dxgi1_6.h>
 
 #include <cwchar>
 #include <string>
@@ -79,7 +80,7 @@ constexpr UINT kQueryUmOpenGlInfo = 2;  // KMTQAITYPE_UMOPENGLINFO
 // What the system tells opengl32 about the OpenGL driver of the adapter that
 // drives this display, for this process's bitness. Looked up at run time:
 // Windows XP has none of it.
-OpenGlInfoFacts openGlInfo(const wchar_t* displayName) {
+OpenGlInfoFacts openGlInfo(const wchar_t* displayName, LUID* luid, bool* luidFound) {
     OpenGlInfoFacts facts;
     HMODULE gdi = GetModuleHandleW(L"gdi32.dll");
     using Open = LONG(WINAPI*)(KmtOpenFromGdiName*);
@@ -92,6 +93,8 @@ OpenGlInfoFacts openGlInfo(const wchar_t* displayName) {
     KmtOpenFromGdiName name = {};
     lstrcpynW(name.deviceName, displayName, 32);
     if (open(&name) != 0) return facts;
+    *luid = name.luid;
+    *luidFound = true;
     KmtOpenGlInfo info = {};
     const KmtQueryAdapterInfo request = {name.adapter, kQueryUmOpenGlInfo, &info, sizeof info};
     if (query(&request) == 0) {
@@ -106,11 +109,45 @@ OpenGlInfoFacts openGlInfo(const wchar_t* displayName) {
     return facts;
 }
 
+// The LUIDs of the adapters DXGI picks for high performance and for power
+// saving (IDXGIFactory6, Windows 10 1803 on); false where it cannot say.
+bool gpuRoles(LUID* highPerformance, LUID* powerSaving) {
+    // dxgi.dll is not imported: loaded from the system folder, for this report.
+    const UniqueModule dxgi(loadFromSystemFolder(L"dxgi.dll"));
+    using CreateFactory = HRESULT(WINAPI*)(REFIID, void**);
+    const auto create = procAddress<CreateFactory>(dxgi.get(), "CreateDXGIFactory1");
+    if (create == nullptr) return false;
+    bool named = true;
+    {
+        UniqueCom<IDXGIFactory1> factory;
+        UniqueCom<IDXGIFactory6> factory6;
+        if (FAILED(create(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(factory.put()))) ||
+            FAILED(factory.get()->QueryInterface(__uuidof(IDXGIFactory6), reinterpret_cast<void**>(factory6.put())))) {
+            return false;
+        }
+        const std::pair<DXGI_GPU_PREFERENCE, LUID*> asked[] = {{DXGI_GPU_PREFERENCE_HIGH_PERFORMANCE, highPerformance},
+                                                               {DXGI_GPU_PREFERENCE_MINIMUM_POWER, powerSaving}};
+        for (const auto& a : asked) {
+            UniqueCom<IDXGIAdapter1> adapter;
+            DXGI_ADAPTER_DESC1 description = {};
+            named = named &&
+                    SUCCEEDED(factory6.get()->EnumAdapterByGpuPreference(0, a.first, __uuidof(IDXGIAdapter1),
+                                                                          reinterpret_cast<void**>(adapter.put()))) &&
+                    SUCCEEDED(adapter.get()->GetDesc1(&description));
+            *a.second = description.AdapterLuid;
+        }
+    }
+    return named;
+}
+
+bool sameLuid(const LUID& a, const LUID& b) { return a.LowPart == b.LowPart && a.HighPart == b.HighPart; }
+
 }  // namespace
 
-std::vector<AdapterFacts> displayAdapters() {
+std::vector<AdapterFacts> displayAdapters(bool askDxgi, bool* rolesReported) {
     std::vector<AdapterFacts> adapters;
     std::vector<std::wstring> keys;  // one entry per adapter, by its registry key
+    std::vector<std::pair<bool, LUID>> luids;
     DISPLAY_DEVICEW device = {};
     device.cb = sizeof device;
     for (DWORD i = 0; i < 64 && EnumDisplayDevicesW(nullptr, i, &device, 0); ++i, device = {}, device.cb = sizeof device) {
@@ -125,11 +162,20 @@ std::vector<AdapterFacts> displayAdapters() {
             adapter.name = wideToUtf8(device.DeviceString);
             parsePciIds(wideToUtf8(device.DeviceID), &adapter.vendorId, &adapter.deviceId);
             readDriverValues(device.DeviceKey, &adapter);
-            adapter.openGlInfo = openGlInfo(device.DeviceName);
+            LUID luid = {};
+            bool found = false;
+            adapter.openGlInfo = openGlInfo(device.DeviceName, &luid, &found);
             adapters.push_back(adapter);
+            luids.emplace_back(found, luid);
         }
         if ((device.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0) adapters[k].primary = true;
         if ((device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) != 0) adapters[k].attached = true;
+    }
+    LUID high = {}, low = {};
+    *rolesReported = askDxgi && gpuRoles(&high, &low);
+    for (std::size_t k = 0; *rolesReported && k < adapters.size(); ++k) {
+        adapters[k].highPerformance = luids[k].first && sameLuid(luids[k].second, high);
+        adapters[k].powerSaving = luids[k].first && sameLuid(luids[k].second, low);
     }
     return adapters;
 }

@@ -6,7 +6,9 @@
 #include "report/facts.h"
 
 // One entry per adapter, however many outputs it drives; mirroring pseudo
-// adapters are left out.
-std::vector<AdapterFacts> displayAdapters();
+// adapters are left out. *rolesReported: whether DXGI named the
+// high-performance and power-saving adapters, marked on them; `askDxgi`
+// false leaves it unasked.
+std::vector<AdapterFacts> displayAdapters(bool askDxgi, bool* rolesReported);
 
 SessionFacts sessionFacts();

@@ -23,6 +23,7 @@ struct Findings {
     std::vector<bool> rendersOpenGl;    // per adapter, in the facts' order
     RenderingResult rendering;          // whether the cube drawn read back as it should
     TranslationLayer layer;             // OpenGL served over Direct3D 12 or Vulkan
+    ProgramVerdict program;             // what the program asked about gets; only when one was
     RequirementCheck requirements;      // met when none were asked
 };
 

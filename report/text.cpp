@@ -92,6 +92,14 @@ std::string adapterLine(const Report& r, std::size_t k) {
     text += info.reported ? printed("; OpenGL driver for this bitness, from the system: %s (version %u, flags 0x%X)",
                                     info.file.c_str(), info.version, info.flags)
                           : std::string("; OpenGL driver from the system not reported");
+    if (r.facts.gpuRolesReported) {
+        text += a.highPerformance && a.powerSaving ? "; DXGI's high-performance and power-saving adapter"
+                : a.highPerformance                ? "; DXGI's high-performance adapter"
+                : a.powerSaving                    ? "; DXGI's power-saving adapter"
+                                                   : "";
+    } else {
+        text += "; DXGI's GPU preferences not reported";
+    }
     if (r.facts.adapters.size() > 1 && r.findings.rendersOpenGl[k]) text += "; OpenGL runs here";
     return text;
 }
@@ -128,6 +136,51 @@ std::string requirementsText(const Report& r) {
     return "not met: missing " + joined(r.findings.requirements.missing);
 }
 
+std::string exportedText(const char* name, const ExportedValue& value) {
+    return std::string(name) + (value.exported ? " = " + std::to_string(value.value) : std::string(" not exported"));
+}
+
+// The program asked about, and what decides which OpenGL it gets.
+void applicationBlock(std::string& out, const Report& r) {
+    const ApplicationFacts& a = r.facts.application;
+    line(out, "Application: " + a.path);
+    const char* machine = machineWord(a.image.machine);
+    line(out, std::string("  Machine: ") + (machine != nullptr ? machine : "not reported") +
+                  (a.image.machine == kMachineX86 ? " (32-bit)" : a.image.machine != 0 ? " (64-bit)" : ""));
+    const char* from = a.manifestFrom == ApplicationFacts::ManifestFrom::Embedded ? "embedded"
+                       : a.manifestFrom == ApplicationFacts::ManifestFrom::Beside ? "beside it"
+                                                                                   : nullptr;
+    line(out, std::string("  Manifest: ") +
+                  (from == nullptr ? std::string("none")
+                                   : std::string(from) + (a.declaresWindows10 ? ", declares Windows 10" : ", does not declare Windows 10")));
+    line(out, "  Exports: " + exportedText("NvOptimusEnablement", a.image.nvOptimusEnablement) + ", " +
+                  exportedText("AmdPowerXpressRequestHighPerformance", a.image.amdPowerXpress));
+    line(out, std::string("  Imports opengl32.dll: ") + (a.image.importsOpenGl32 ? "yes" : "no"));
+    std::string beside;
+    for (const BesideDll& dll : a.beside) {
+        beside += (beside.empty() ? "" : "; ") + dll.file + " (version " + (dll.version.empty() ? "not reported" : dll.version) +
+                  ", " + (dll.company.empty() ? "company not reported" : dll.company) + ")";
+    }
+    line(out, "  OpenGL DLLs beside it: " + (beside.empty() ? std::string("none") : beside));
+    line(out, std::string("  GPU preference: ") + gpuPreferenceWord(a.gpuPreference));
+    line(out, "  Compatibility layers: " + (a.layers.empty() ? std::string("none") : joined(a.layers)));
+    line(out, "  OpenGL driver it loads:");
+    if (r.facts.adapters.empty()) line(out, "    no display adapter reported");
+    for (std::size_t k = 0; k < r.facts.adapters.size(); ++k) {
+        const std::string& driver = k < r.findings.program.drivers.size() ? r.findings.program.drivers[k] : std::string();
+        line(out, "    " + r.facts.adapters[k].name + ": " + (driver.empty() ? std::string("none registered") : driver));
+    }
+}
+
+// What this tool's own process is, which decides what OpenGL it gets itself.
+std::string toolText(const ReportFacts& f) {
+    const ToolFacts& t = f.tool;
+    return std::string(f.programMachine == kMachineX64 ? "64-bit" : "32-bit") + ", " +
+           (!t.manifestRead ? "its manifest not read" : t.declaresWindows10 ? "its manifest declares Windows 10"
+                                                                               : "its manifest declares no Windows 10") +
+           ", GPU preference " + gpuPreferenceWord(t.gpuPreference);
+}
+
 }  // namespace
 
 std::string requirementsLine(const Report& r) {
@@ -141,11 +194,19 @@ std::string requirementsLine(const Report& r) {
     return "OpenGL requirements not met: missing " + joined(check.missing) + ". " + r.findings.summary.text;
 }
 
+std::string applicationText(const Report& r) {
+    std::string out;
+    line(out, "Summary for " + r.facts.application.name + ": " + r.findings.program.summary);
+    applicationBlock(out, r);
+    return out;
+}
+
 std::string formatReport(const Report& r) {
     const ReportFacts& f = r.facts;
     std::string out;
-    line(out, "Program: " + f.programName + " " + f.programVersion);
+    line(out, "Program: " + f.programName + " " + f.programVersion + " (" + toolText(f) + ")");
     line(out, "Summary: " + r.findings.summary.text);
+    if (f.applicationAsked) line(out, "Summary for " + f.application.name + ": " + r.findings.program.summary);
     if (r.request.requirements.any()) line(out, "Requirements: " + requirementsText(r));
     // Emulated on ARM64 Windows, the program's own machine is what matters.
     const std::string arm = f.nativeMachine == kMachineArm64 && machineWord(f.programMachine) != nullptr
@@ -155,6 +216,7 @@ std::string formatReport(const Report& r) {
     line(out, printed("Windows: %lu.%lu build %lu, %s%s%s", f.windowsMajor, f.windowsMinor, f.windowsBuild,
                       platformWords(f.platformId).text, bitness != nullptr ? ", " : "", bitness != nullptr ? bitness : ""));
     line(out, "Session: " + sessionText(r));
+    if (f.applicationAsked) applicationBlock(out, r);
     if (!f.openGlInitialised) line(out, kInitializationFailed);
     line(out, "Vendor: " + answered(f.vendor));
     line(out, "Renderer: " + answered(f.renderer));

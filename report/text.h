@@ -8,6 +8,9 @@
 // Labelled lines with CR LF ends.
 std::string formatReport(const Report& report);
 
+// What --app alone prints: the summary for the program and its block.
+std::string applicationText(const Report& report);
+
 // The one line that --require alone prints: "OpenGL requirements met:
 // <version>", or what is missing and the summary.
 std::string requirementsLine(const Report& report);

@@ -47,6 +47,16 @@ const char* machineWord(unsigned machine) {
     }
 }
 
+const char* gpuPreferenceWord(long preference) {
+    switch (preference) {
+    case -1: return "not set";
+    case 0: return "let Windows decide";
+    case 1: return "power saving";
+    case 2: return "high performance";
+    default: return "a value Windows does not know";
+    }
+}
+
 std::string hexId(unsigned id) {
     char text[8];
     std::snprintf(text, sizeof text, "%04X", id & 0xFFFF);

@@ -22,5 +22,8 @@ const char* videoMemorySource(VideoMemoryFacts::Source source);
 const char* verdictWord(Verdict verdict);
 // A machine type: "x86", "x64", "ARM64" or "other"; null for 0 (not reported).
 const char* machineWord(unsigned machine);
+// A GPU preference of Windows' graphics settings: "let Windows decide",
+// "power saving", "high performance", "not set" for -1.
+const char* gpuPreferenceWord(long preference);
 // A PCI id as four upper-case hex digits: "10DE".
 std::string hexId(unsigned id);

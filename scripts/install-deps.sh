@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ mingw-w64 googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
+  cmake make g++ clang libclang-rt-14-dev mingw-w64 googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
   libosmesa6-dev libgl1-mesa-dev libglu1-mesa-dev
   wine wine32 wine64
   libgl1:amd64 libglx-mesa0:amd64 libgl1-mesa-dri:amd64

@@ -51,6 +51,9 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
         {{L"/OpenGL32", L"D:\\mesa\\opengl32.dll", L"extra"}, Output::Dialog, L"D:\\mesa\\opengl32.dll", nullptr},
         {{L"-psn_0_123", L"foo", L"--", L"/", L"-x", L"/s"}, Output::Dialog, L"", nullptr},
         {{L"--reprot", L"x"}, Output::Dialog, L"", "Unknown option --reprot; did you mean --report?"},
+        {{L"/all", L"-map", L"/bat"}, Output::Dialog, L"", nullptr},  // two edits from --app: other programs' words
+        {{L"-apx", L"x.exe"}, Output::Dialog, L"", "did you mean --app?"},
+        {{L"--app", L"a.exe", L"--app=b.exe"}, Output::Application, L"", "more than once"},
         {{L"--jsn"}, Output::Dialog, L"", "did you mean --json?"},
         {{L"--opengl", L"x.dll"}, Output::Dialog, L"", "did you mean --opengl32?"},
         {{L"/REQUIRES:3.3"}, Output::Dialog, L"", "Unknown option /REQUIRES; did you mean --require?"},
@@ -121,6 +124,11 @@ TEST(CommandLine, ReadsWhatIsRequired) {
         EXPECT_EQ(o.requirements.extensions, c.extensions);
     }
     EXPECT_EQ(parseOptions({L"--json", L"--require", L"3.3"}).output, Output::Json);
+    const Options app = parseOptions({L"/APP:C:\\g\\game.exe"});
+    EXPECT_EQ(app.output, Output::Application);
+    EXPECT_EQ(app.app, L"C:\\g\\game.exe");
+    EXPECT_TRUE(app.script);
+    EXPECT_EQ(parseOptions({L"--report", L"--app", L"g.exe"}).output, Output::Text);
 }
 
 TEST(CommandLine, KnowsDevicesAndLongPaths) {

@@ -211,7 +211,7 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
     EXPECT_NE(formatReport(makeReport(twoAdapters)).find("\r\n  Intel(R) UHD Graphics 630: primary, attached; provider not reported, "
                                              "version not reported, date not reported; OpenGLDriverName not reported; "
                                              "PCI ids not reported; OpenGL driver from the system not reported; "
-                                             "OpenGL runs here\r\n"),
+                                             "DXGI's GPU preferences not reported; OpenGL runs here\r\n"),
               std::string::npos);
     const std::string armReport = formatReport(makeReport(arm));
     EXPECT_NE(armReport.find("\r\nWindows: 0.0 build 0, Win32s, x86 program on ARM64 Windows\r\n"), std::string::npos) << armReport;

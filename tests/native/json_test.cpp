@@ -223,6 +223,17 @@ TEST(Json, GeneratedFactsAlwaysValidate) {
             for (std::uint8_t& c : sample.rgb) c = static_cast<std::uint8_t>(random());
             f.renderingTest.samples.push_back(sample);
         }
+        f.tool = ToolFacts{pick(2) != 0, pick(2) != 0, pick(4) - 1};
+        f.gpuRolesReported = pick(2) != 0;
+        f.applicationAsked = pick(3) == 0;
+        f.application.path = text();
+        f.application.name = text();
+        f.application.image.machine = machines[pick(5)];
+        f.application.image.nvOptimusEnablement = ExportedValue{pick(2) != 0, static_cast<std::uint32_t>(random())};
+        f.application.manifestFrom = static_cast<ApplicationFacts::ManifestFrom>(pick(3));
+        f.application.gpuPreference = pick(5) - 1;
+        for (int b = pick(3); b > 0; --b) f.application.beside.push_back(BesideDll{text(), text(), text(), text()});
+        for (int l = pick(3); l > 0; --l) f.application.layers.push_back(text());
         Request request;
         if (pick(2) == 0) {
             request.requirements.hasVersion = parseRequiredVersion(pick(2) == 0 ? "3.3" : "4.6core", &request.requirements.version);

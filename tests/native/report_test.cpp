@@ -11,6 +11,8 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     ReportFacts f;
     f.programName = "OpenGL Renderer infos";
     f.programVersion = "1.0.0.11";
+    f.programMachine = kMachineX86;
+    f.tool = ToolFacts{true, false, -1};
     f.windowsMajor = 6;
     f.windowsMinor = 1;
     f.windowsBuild = 7601;
@@ -25,7 +27,7 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     f.driverRows = {"Software (MICROSOFT): OpenGL32.dll", "Acme: a.dll"};
     f.selectedDriverRow = 1;
     EXPECT_EQ(formatReport(makeReport(f)),
-              "Program: OpenGL Renderer infos 1.0.0.11\r\n"
+              "Program: OpenGL Renderer infos 1.0.0.11 (32-bit, its manifest declares no Windows 10, GPU preference not set)\r\n"
               "Summary: OpenGL 1.1 on " + std::string(1500, 'r') + ", in hardware.\r\n"
               "Windows: 6.1 build 7601, NT family\r\n"
               "Session: local, no virtual machine recognised\r\n"
@@ -234,4 +236,40 @@ TEST(Report, WritersWriteTheFindingsTheyAreGiven) {
     EXPECT_NE(json.find("\"virtual_machine\":\"Given\""), std::string::npos);
     EXPECT_NE(json.find("\"name\":\"Second\",\"primary\":false,\"attached\":false"), std::string::npos);
     EXPECT_NE(json.find("\"renders_opengl\":true"), std::string::npos);
+}
+
+// The program asked about: its summary right after the report's, its block
+// after the session, and the same in the JSON.
+TEST(Report, SaysWhatTheProgramAskedAboutGets) {
+    ReportFacts f;
+    f.bitness = Bitness::Windows64;
+    f.programMachine = kMachineX64;
+    f.adapters.resize(1);
+    f.adapters[0].name = "Adapter";
+    f.adapters[0].primary = true;
+    f.adapters[0].openGlDriver = Answer{true, "vendor64.dll"};
+    f.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\vendor64.dll", "", ""};  // the tool's own context
+    f.applicationAsked = true;
+    f.application.path = "C:\\Games\\game.exe";
+    f.application.name = "game.exe";
+    f.application.image.machine = kMachineX86;
+    f.application.image.nvOptimusEnablement = ExportedValue{true, 1};
+    f.application.manifestFrom = ApplicationFacts::ManifestFrom::Beside;
+    f.application.gpuPreference = 2;
+    f.application.layers = {"WIN7RTM"};
+    const std::string text = formatReport(makeReport(f));
+    EXPECT_NE(text.find("\r\nSummary for game.exe: Only Windows' built-in OpenGL 1.1: the display adapter \"Adapter\" registers "
+                        "no OpenGL driver for 32-bit programs.\r\nWindows: "),
+              std::string::npos)
+        << text.substr(0, 400);
+    EXPECT_NE(text.find("\r\nApplication: C:\\Games\\game.exe\r\n  Machine: x86 (32-bit)\r\n  Manifest: beside it, does not "
+                        "declare Windows 10\r\n  Exports: NvOptimusEnablement = 1, AmdPowerXpressRequestHighPerformance not "
+                        "exported\r\n  Imports opengl32.dll: no\r\n  OpenGL DLLs beside it: none\r\n  GPU preference: high "
+                        "performance\r\n  Compatibility layers: WIN7RTM\r\n  OpenGL driver it loads:\r\n    Adapter: none registered\r\n"),
+              std::string::npos)
+        << text;
+    const std::string json = formatJson(makeReport(f));
+    EXPECT_NE(json.find("\"nv_optimus_enablement\":1,\"amd_power_xpress_request_high_performance\":null,"), std::string::npos);
+    EXPECT_NE(json.find("\"drivers\":[{\"adapter\":\"Adapter\",\"driver\":null}],\"summary\":\"Only Windows'"), std::string::npos);
+    EXPECT_EQ(formatJson(makeReport(ReportFacts{})).find("\"application\""), std::string::npos);  // only when asked
 }

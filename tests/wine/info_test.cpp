@@ -162,7 +162,12 @@ TEST_F(Report, CopiedByKeysAndByTheContextMenu) {
     const std::string count = labelled(report, "Extensions");
     EXPECT_EQ(count.substr(0, count.find(' ')), std::to_string(rows.size())) << count;
     EXPECT_EQ(extensionLines(report), rows);
-    EXPECT_EQ(report.rfind("Program: OpenGL Renderer infos 1.0.0.11\r\n", 0), 0u) << report.substr(0, 200);
+    // What the tool itself is: its bitness, a manifest without Windows 10, no GPU preference set here.
+    EXPECT_EQ(report.rfind(std::string("Program: OpenGL Renderer infos 1.0.0.11 (") + (sizeof(void*) == 8 ? "64" : "32") +
+                               "-bit, its manifest declares no Windows 10, GPU preference not set)\r\n",
+                           0),
+              0u)
+        << report.substr(0, 200);
     EXPECT_NE(labelled(report, "Pixel format"), "none");
     EXPECT_NE(labelled(report, "Implementation"), "unknown");
     // A Unicode program pastes the same report, not the previous owner's text.

@@ -2,7 +2,7 @@
 # run by scripts/wine-exec.sh in the prefix that scripts/with-wine.sh made for
 # that architecture. An architecture this host does not run is reported as
 # skipped (exit code 77).
-set(GRI_WINE_SUITES Dialog Surface Info Report Scene Drivers User UserObserved Safety Script)
+set(GRI_WINE_SUITES Dialog Surface Info Report Scene Drivers User UserObserved Safety Script Program CheckAProgram)
 set(GRI_WINE_EXEC ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh)
 foreach(arch ${GRI_WINDOWS_ARCHS})
   set(bin ${CMAKE_BINARY_DIR}/windows-${arch}/bin)

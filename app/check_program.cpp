@@ -1,0 +1,58 @@
+#include "app/check_program.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/current_report.h"
+#include "platform/system_library.h"
+#include "platform/utf.h"
+#include "program/application_reader.h"
+#include "report/text.h"
+
+namespace {
+
+// Kept until the dialog closes, for Copy and Save.
+bool s_checked = false;
+ApplicationFacts s_program;
+
+}  // namespace
+
+const ApplicationFacts* checkedProgram() { return s_checked ? &s_program : nullptr; }
+
+void checkProgram(HWND dialog) {
+    using GetOpenFileName = BOOL(WINAPI*)(OPENFILENAMEW*);
+    const auto getOpenFileName = systemFunction<GetOpenFileName>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (getOpenFileName == nullptr) {
+        MessageBoxW(dialog, L"The system's Open dialog is not available.", L"Check a program", MB_OK | MB_ICONERROR);
+        return;
+    }
+    std::vector<wchar_t> file(32768, L'\0');  // room for long paths
+    OPENFILENAMEW request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = dialog;
+    request.lpstrFilter = L"Programs (*.exe)\0*.exe\0All files\0*.*\0";
+    request.lpstrFile = file.data();
+    request.nMaxFile = static_cast<DWORD>(file.size());
+    request.lpstrTitle = L"Check a program";
+    // Shortcuts come back as shortcuts, which the reader names as such.
+    request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_NODEREFERENCELINKS;
+    if (!getOpenFileName(&request)) return;  // cancelled
+
+    const ApplicationReading reading = readApplication(file.data());
+    if (!reading.read) {
+        const std::wstring text = L"The program could not be read:\n" + std::wstring(file.data()) + L"\n\n" +
+                                  utf8ToWide(reading.problem) + L".";
+        MessageBoxW(dialog, text.c_str(), L"Check a program", MB_OK | MB_ICONERROR);
+        return;
+    }
+    s_program = reading.facts;
+    s_checked = true;
+    const std::string said = applicationText(gatherReport(dialogSources(), Request()));
+    std::wstring text = utf8ToWide(said);
+    // A box shows line feeds, not the report's CR LF pairs, as its own.
+    text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
+    MessageBoxW(dialog, text.c_str(), L"Check a program", MB_OK | MB_ICONINFORMATION);
+}

@@ -1,0 +1,15 @@
+/* A program that is only ever read, never run: what --app is tested on. */
+#ifdef OPTIMUS
+/* Asks NVIDIA's driver for the high-performance GPU, as games do. */
+__declspec(dllexport) unsigned long NvOptimusEnablement = 1;
+#endif
+#ifdef USES_OPENGL
+void __stdcall glFlush(void);
+#endif
+
+int main(void) {
+#ifdef USES_OPENGL
+    glFlush();
+#endif
+    return 0;
+}
