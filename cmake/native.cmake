@@ -107,6 +107,8 @@ if(GRI_CROSS)
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-size.sh ${CMAKE_BINARY_DIR}/program-i686/bin/gl-renderer-info.exe 384
               ${CMAKE_BINARY_DIR}/program-i686/gl-renderer-info.map)
     add_test(NAME scripts.wine_arch COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-wine-arch.sh)
+    # Every check and validator fails where it must.
+    add_test(NAME scripts.checks_fail COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-checks.sh ${CMAKE_SOURCE_DIR})
     # The README's table of JSON keys is the schema's.
     add_test(NAME docs.json_keys
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/json-keys.py ${CMAKE_SOURCE_DIR}/docs/report.schema.json ${CMAKE_SOURCE_DIR}/README.md)

@@ -77,7 +77,13 @@ def resolve(name, wanted_arch):
     return None
 
 
-listed = subprocess.run([os.path.join(here, "install-deps.sh"), "--list"], capture_output=True, text=True).stdout.split()
+# GRI_PACKAGE_LIST: a file that stands for the install step's list, for the
+# check's own test of what it must refuse.
+if os.environ.get("GRI_PACKAGE_LIST"):
+    with open(os.environ["GRI_PACKAGE_LIST"]) as f:
+        listed = f.read().split()
+else:
+    listed = subprocess.run([os.path.join(here, "install-deps.sh"), "--list"], capture_output=True, text=True).stdout.split()
 needed = set()
 todo = []
 for entry in listed:

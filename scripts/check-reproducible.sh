@@ -6,7 +6,23 @@
 # Prints each program's SHA-256 and the zip's, so that a user can compare a
 # copy they were given. The build folder's zip stays in BUILD_DIR/dist.
 #   check-reproducible.sh SOURCE_DIR BUILD_DIR BUILD_TYPE
+#   check-reproducible.sh --same FILE FILE   exits 1 unless the two are identical
 set -euo pipefail
+
+# Two files' SHA-256 side by side; false when they differ.
+same() {
+  local a b
+  a=$(sha256sum <"$1" | cut -d' ' -f1)
+  b=$(sha256sum <"$2" | cut -d' ' -f1)
+  echo "$3  $a  $4"
+  echo "$3  $b  $5"
+  [ "$a" = "$b" ]
+}
+if [ "${1:-}" = --same ]; then
+  same "$2" "$3" "file" "$2" "$3" || { echo "the two differ" >&2; exit 1; }
+  exit 0
+fi
+
 src=$1
 build=$2
 type=$3
@@ -17,21 +33,21 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/elsewhere/sources"
 tar -C "$src" --exclude=./.git --exclude="./$(basename "$build")" --exclude='./build*' --exclude=./dist -cf - . |
   tar -C "$work/elsewhere/sources" -xf -
+# What the bytes must not depend on, varied: the folder (above), the files'
+# times (another year), the time zone (below) and so the local time.
+find "$work/elsewhere/sources" -exec touch -h -d '2001-02-03 04:05:06' {} +
+elsewhere_tz=Pacific/Kiritimati
 
 status=0
 for arch in i686 x86_64; do
   first="$build/program-$arch/bin/gl-renderer-info.exe"
   second="$work/elsewhere/program-$arch/bin/gl-renderer-info.exe"
-  cmake -S "$work/elsewhere/sources" -B "$work/elsewhere/program-$arch" \
+  TZ=$elsewhere_tz cmake -S "$work/elsewhere/sources" -B "$work/elsewhere/program-$arch" \
     -DCMAKE_TOOLCHAIN_FILE="$work/elsewhere/sources/cmake/toolchain-$arch-mingw.cmake" \
     -DGRI_THREAD_MODEL=win32 -DGRI_PROGRAM_ONLY=ON -DGRI_WITH_TESTS=OFF -DGRI_WITH_BENCH=OFF \
     -DCMAKE_BUILD_TYPE="$type" >/dev/null
-  cmake --build "$work/elsewhere/program-$arch" -j"$(nproc)" >/dev/null
-  a=$(sha256sum <"$first" | cut -d' ' -f1)
-  b=$(sha256sum <"$second" | cut -d' ' -f1)
-  echo "$arch  $a  gl-renderer-info.exe (build folder)"
-  echo "$arch  $b  gl-renderer-info.exe (built again elsewhere)"
-  if [ "$a" != "$b" ]; then
+  TZ=$elsewhere_tz cmake --build "$work/elsewhere/program-$arch" -j"$(nproc)" >/dev/null
+  if ! same "$first" "$second" "$arch" "gl-renderer-info.exe (build folder)" "gl-renderer-info.exe (built again elsewhere)"; then
     echo "$arch: the two builds differ" >&2
     cmp -l "$first" "$second" | head -5 >&2 || true
     status=1
@@ -39,12 +55,9 @@ for arch in i686 x86_64; do
 done
 # The download, made in both places.
 first_zip=$("$src/scripts/release.sh" --from "$build" --to "$build/dist")
-second_zip=$("$work/elsewhere/sources/scripts/release.sh" --from "$work/elsewhere" --to "$work/elsewhere/dist")
-a=$(sha256sum <"$first_zip" | cut -d' ' -f1)
-b=$(sha256sum <"$second_zip" | cut -d' ' -f1)
-echo "zip     $a  $(basename "$first_zip") (build folder)"
-echo "zip     $b  $(basename "$second_zip") (made again elsewhere)"
-if [ "$a" != "$b" ]; then
+sleep 2  # another second, and minute, as a clock would have it
+second_zip=$(TZ=$elsewhere_tz "$work/elsewhere/sources/scripts/release.sh" --from "$work/elsewhere" --to "$work/elsewhere/dist")
+if ! same "$first_zip" "$second_zip" "zip   " "$(basename "$first_zip") (build folder)" "$(basename "$second_zip") (made again elsewhere)"; then
   echo "the two release zips differ" >&2
   status=1
 fi

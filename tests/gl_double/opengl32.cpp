@@ -34,8 +34,10 @@
 //   GLDOUBLE_OBSERVE=path         at a buffer swap while this file exists, also
 //                                 log what only the program's own process can
 //                                 see, its cursor and how many GDI and USER
-//                                 objects it holds, then delete the file
+//                                 objects, kernel handles, modules and OpenGL
+//                                 contexts it holds, then delete the file
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -56,6 +58,7 @@ namespace {
 HGLRC const kContext = reinterpret_cast<HGLRC>(static_cast<INT_PTR>(0x6C0));
 HGLRC s_current = nullptr;
 HDC s_currentDc = nullptr;
+int s_contexts = 0;  // made and not yet deleted
 
 bool scripted(const char* name, std::string* value) {
     char buffer[32768];
@@ -197,7 +200,23 @@ EXPORT BOOL WINAPI wglSwapBuffers(HDC) {
     if (scripted("GLDOUBLE_OBSERVE", &request) && DeleteFileA(request.c_str())) {
         unsigned gdi = 0, user = 0;
         countObjects(&gdi, &user);
-        logLine("Observed cursor=%s gdi=%u user=%u", cursorName(), gdi, user);
+        // Wine answers 0 here: then the handle table is walked, four apart.
+        DWORD handles = 0;
+        GetProcessHandleCount(GetCurrentProcess(), &handles);
+        DWORD walked = 0;
+        for (UINT_PTR h = 4; handles == 0 && h < 0x10000; h += 4) {
+            DWORD flags = 0;
+            if (GetHandleInformation(reinterpret_cast<HANDLE>(h), &flags)) ++walked;
+        }
+        if (handles == 0) handles = walked;
+        unsigned modules = 0;
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
+        MODULEENTRY32W module = {};
+        module.dwSize = sizeof module;
+        for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module)) ++modules;
+        if (snapshot != INVALID_HANDLE_VALUE) CloseHandle(snapshot);
+        logLine("Observed cursor=%s gdi=%u user=%u handles=%lu modules=%u contexts=%d", cursorName(), gdi, user, handles, modules,
+                s_contexts);
     }
     return TRUE;
 }
@@ -229,6 +248,7 @@ HGLRC const kCoreContext = reinterpret_cast<HGLRC>(static_cast<INT_PTR>(0x6C4));
 HGLRC WINAPI createContextAttribs(HDC, HGLRC, const int*) {
     if (scriptedIs("GLDOUBLE_CREATE_ATTRIBS", "fail")) return nullptr;
     logLine("CreateContextAttribs");
+    ++s_contexts;
     return kCoreContext;
 }
 
@@ -252,6 +272,7 @@ EXPORT HGLRC WINAPI wglCreateContext(HDC) {
         return nullptr;
     }
     logLine("CreateContext");
+    ++s_contexts;
     return kContext;
 }
 
@@ -271,6 +292,7 @@ EXPORT BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context) {
 EXPORT BOOL WINAPI wglDeleteContext(HGLRC context) {
     logLine(context == kCoreContext ? "DeleteContext core" : "DeleteContext");
     if (s_current == context) s_current = nullptr;
+    if (context == kContext || context == kCoreContext) --s_contexts;
     return context == kContext || context == kCoreContext;
 }
 

@@ -52,6 +52,8 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
         {{L"-psn_0_123", L"foo", L"--", L"/", L"-x", L"/s"}, Output::Dialog, L"", nullptr},
         {{L"--reprot", L"x"}, Output::Dialog, L"", "Unknown option --reprot; did you mean --report?"},
         {{L"/all", L"-map", L"/bat"}, Output::Dialog, L"", nullptr},  // two edits from --app: other programs' words
+        {{L"/reporters", L"--jsonlines"}, Output::Dialog, L"", nullptr},  // three and five edits: not ours
+        {{L"/reportr"}, Output::Dialog, L"", "did you mean --report?"},      // one
         {{L"-apx", L"x.exe"}, Output::Dialog, L"", "did you mean --app?"},
         {{L"--app", L"a.exe", L"--app=b.exe"}, Output::Application, L"", "more than once"},
         {{L"--jsn"}, Output::Dialog, L"", "did you mean --json?"},

@@ -249,6 +249,10 @@ TEST(Diagnosis, MatchesAdaptersAndRequirements) {
     mesa.glExtensions = {"GL_ARB_multisample"};
     mesa.wglExtensions = {"WGL_ARB_pbuffer"};
     ReportFacts old = context("Double", "Double", "1.1 Double", kDriversOwn);
+    // A high compatibility version and no core profile: a core profile asked
+    // for is missing, however high the compatibility version.
+    ReportFacts compatibilityOnly = context("Vendor", "Renderer", "4.6 Compatibility", kDriversOwn);
+    compatibilityOnly.coreProfile.state = CoreProfileFacts::State::None;
     ReportFacts failed;
     failed.openGlInitialised = false;
     struct Case {
@@ -266,6 +270,9 @@ TEST(Diagnosis, MatchesAdaptersAndRequirements) {
         {old, 1, 1, false, {}, {}},
         {old, 2, 0, false, {}, {"OpenGL 2.0"}},
         {old, 3, 2, true, {}, {"OpenGL 3.2 core profile"}},  // no core profile made
+        {compatibilityOnly, 3, 3, true, {}, {"OpenGL 3.3 core profile"}},
+        {compatibilityOnly, 4, 7, false, {}, {"OpenGL 4.7"}},  // minor above, major equal
+        {mesa, 5, 0, false, {}, {"OpenGL 5.0"}},               // major above, minor below
         {failed, 1, 0, false, {"GL_a"}, {"OpenGL 1.0", "GL_a"}},
     };
     for (const Case& c : cases) {
@@ -287,4 +294,31 @@ TEST(Diagnosis, MatchesAdaptersAndRequirements) {
     asked.requirements.extensions = {"GL_x"};
     EXPECT_EQ(requirementsLine(makeReport(mesa, asked)),
               "OpenGL requirements not met: missing OpenGL 4.6, GL_x. OpenGL 4.5 in software (llvmpipe).");
+}
+
+// Every software rasteriser by the renderer string its implementation writes,
+// as it writes it; drivers' names are none of them.
+TEST(Diagnosis, KnowsEverySoftwareRasteriserByItsOwnName) {
+    const char* software[] = {
+        "GDI Generic",                                  // Windows' own
+        "llvmpipe (LLVM 15.0.6, 256 bits)",             // Mesa's Gallium
+        "Gallium 0.4 on llvmpipe (LLVM 3.4, 128 bits)", // older Mesa
+        "Gallium 0.4 on softpipe",
+        "Software Rasterizer",                          // Mesa's classic swrast
+        "Mesa X11",
+        "Mesa OffScreen",
+        "Google SwiftShader",
+        "D3D12 (Microsoft Basic Render Driver)",        // WARP
+        "Apple Software Renderer",
+        "zink (lavapipe)",
+    };
+    for (const char* renderer : software) {
+        EXPECT_NE(softwareRasteriser(renderer), nullptr) << renderer;
+        const ReportFacts f = context("Vendor", renderer, "3.3", kDriversOwn);
+        EXPECT_STREQ(classifyImplementation(f).word, "software") << renderer;
+    }
+    for (const char* driver : {"NVIDIA GeForce RTX 3060/PCIe/SSE2", "AMD Radeon RX 6800 (navi21, LLVM 15.0.6, DRM 3.49)",
+                               "Intel(R) UHD Graphics 630", "Mesa Intel(R) UHD Graphics 630 (CFL GT2)"}) {
+        EXPECT_EQ(softwareRasteriser(driver), nullptr) << driver;
+    }
 }

@@ -93,7 +93,7 @@ TEST(Json, AbsentValuesAreNull) {
     ReportFacts full;
     full.version = Answer{true, "4.5 Core"};
     full.shadingLanguage = Answer{true, "4.50"};
-    full.pixelFormat = PixelFormatFacts{3, 32, 8, 24, 8, 0x25};
+    full.pixelFormat = PixelFormatFacts{3, 32, 6, 24, 8, 0x25};  // alpha and stencil told apart
     full.limits[0] = LimitReading{true, true, {16384, 0}};
     full.limits[3] = LimitReading{true, true, {16384, 8192}};
     full.limits[8] = LimitReading{true, true, {16, 0}};
@@ -108,6 +108,8 @@ TEST(Json, AbsentValuesAreNull) {
     EXPECT_TRUE(j["opengl"]["limits"]["max_samples"].is_null());
     EXPECT_EQ(j["opengl"]["implementation"], "hardware");
     EXPECT_EQ(j["opengl"]["pixel_format"]["depth_bits"], 24);
+    EXPECT_EQ(j["opengl"]["pixel_format"]["alpha_bits"], 6);
+    EXPECT_EQ(j["opengl"]["pixel_format"]["stencil_bits"], 8);
     EXPECT_EQ(j["drivers"][1]["name"], "Acme");
     EXPECT_TRUE(j["drivers"][1]["selected"].get<bool>());
     EXPECT_FALSE(j["drivers"][0]["selected"].get<bool>());
@@ -132,7 +134,7 @@ TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
     refused.driverModule = DriverModuleFacts{true, utf16ToUtf8(path), "", utf16ToUtf8(u"Pilote \u00e9t\u00e9")};
     Request asked;
     asked.requirements.hasVersion = true;
-    asked.requirements.version = RequiredVersion{3, 3, true};
+    asked.requirements.version = RequiredVersion{4, 1, true};  // major and minor told apart
     asked.requirements.extensions = {"GL_b"};
 
     const std::string text = formatJson(makeReport(refused, asked));
@@ -147,9 +149,9 @@ TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
     EXPECT_EQ(j["opengl"]["wgl_extensions"], json::array({"WGL_x"}));
     EXPECT_EQ(j["opengl"]["library"], "C:\\tmp\\\xCE\xA9mega\\\xE6\x8A\xA5\\opengl32.dll");
     EXPECT_EQ(j["opengl"]["driver"]["company"], "Pilote \xC3\xA9t\xC3\xA9");
-    EXPECT_EQ(j["requirements"]["missing"], json::array({"OpenGL 3.3 core profile"}));
+    EXPECT_EQ(j["requirements"]["missing"], json::array({"OpenGL 4.1 core profile"}));
     EXPECT_FALSE(j["requirements"]["met"].get<bool>());
-    EXPECT_EQ(j["requirements"]["required"]["version"], "3.3");
+    EXPECT_EQ(j["requirements"]["required"]["version"], "4.1");
 
     ReportFacts bare;
     bare.openGlInitialised = false;
@@ -242,4 +244,33 @@ TEST(Json, GeneratedFactsAlwaysValidate) {
         documents.push_back(formatJson(makeReport(f, request)));
     }
     expectValid(documents);
+}
+
+// Text beyond the Basic Multilingual Plane, both ways, against reference
+// encodings; a lone or reversed surrogate is U+FFFD, never passed on.
+TEST(Utf, ConvertsBeyondTheBasicPlaneAndRefusesLoneSurrogates) {
+    const std::string fffd = "\xEF\xBF\xBD";
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"\xD834\xDD1E", "\xF0\x9D\x84\x9E"},        // U+1D11E, the G clef
+        {u"\xD83D\xDE00", "\xF0\x9F\x98\x80"},        // U+1F600
+        {u"\xD800\xDC00", "\xF0\x90\x80\x80"},        // U+10000, the first
+        {u"\xDBFF\xDFFF", "\xF4\x8F\xBF\xBF"},        // U+10FFFF, the last
+        {u"a\xD800" u"b", "a" + fffd + "b"},          // a lone high surrogate
+        {u"a\xDC00" u"b", "a" + fffd + "b"},          // a lone low one
+        {u"\xDC00\xD800", fffd + fffd},               // a pair the wrong way round
+        {u"\xD834", fffd},                            // cut at the end
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(utf16ToUtf8(c.first), c.second);
+        if (c.second.find(fffd) == std::string::npos) {
+            EXPECT_EQ(utf8ToUtf16(c.second), c.first);
+            EXPECT_EQ(utf8ToWide(c.second).size(), sizeof(wchar_t) == 2 ? 2u : 1u);
+            EXPECT_EQ(wideToUtf8(utf8ToWide(c.second)), c.second);
+        }
+    }
+    for (char32_t code = 0x10000; code <= 0x10FFFF; code += 0x1357) {
+        const std::u16string pair = {static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)),
+                                     static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF))};
+        EXPECT_EQ(utf8ToUtf16(utf16ToUtf8(pair)), pair) << static_cast<unsigned long>(code);
+    }
 }

@@ -21,7 +21,7 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
     f.renderer = Answer{true, std::string(1500, 'r')};  // longer than the information text shows
     f.version = Answer{true, "1.1"};
     f.openGlLibrary = "C:\\Windows\\system32\\opengl32.dll";
-    f.pixelFormat = PixelFormatFacts{9, 32, 8, 24, 8, 0x25};
+    f.pixelFormat = PixelFormatFacts{9, 32, 6, 24, 8, 0x25};  // every field its own value
     f.extensions = {"GL_b", "", "GL_a"};
     f.glExtensions = {"GL_a", "GL_b"};
     f.driverRows = {"Software (MICROSOFT): OpenGL32.dll", "Acme: a.dll"};
@@ -35,7 +35,7 @@ TEST(Report, LaysOutEveryLabelledLineWithCrLf) {
               "Renderer: " + std::string(1500, 'r') + "\r\n"
               "Version: 1.1\r\n"
               "OpenGL library: C:\\Windows\\system32\\opengl32.dll\r\n"
-              "Pixel format: 9, colour 32 bits, alpha 8, depth 24, stencil 8, double-buffered\r\n"
+              "Pixel format: 9, colour 32 bits, alpha 6, depth 24, stencil 8, double-buffered\r\n"
               "Implementation: hardware (an OpenGL driver's own format)\r\n"
               "Rendering test: not run: the context was not current\r\n"
               "Extensions: 2 (2 from OpenGL, 0 from WGL)\r\n"

@@ -273,20 +273,25 @@ std::vector<WideValue> readKeyWide(const char* path) {
 // A driver whose name and path the system's code page cannot carry is never
 // written back through it: no second value, no changed path.
 TEST_F(Drivers, SwitchKeepsNamesOutsideTheCodePageExactly) {
-    writeKey(kNtPath, {});
-    const std::wstring name = L"\u03a9drv", path = L"C:\\\u03a9mega\\icd.dll";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, kNtPath, &key), ERROR_SUCCESS);
-    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                   static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    const std::vector<WideValue> before = readKeyWide(kNtPath);
-    ASSERT_EQ(before.size(), 1u);
-    startProgram();
-    ASSERT_EQ(listRows(list_).size(), 2u);
-    for (int row : {0, 1, 0, 1}) {
-        pick(row);
-        EXPECT_TRUE(readKeyWide(kNtPath) == before) << "after picking row " << row;
+    // The name and the path outside the code page, then the name alone.
+    for (const std::wstring& path : {std::wstring(L"C:\\\u03a9mega\\icd.dll"), std::wstring(L"C:\\drivers\\icd.dll")}) {
+        SCOPED_TRACE(utf8(path));
+        writeKey(kNtPath, {});
+        const std::wstring name = L"\u03a9drv";
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, kNtPath, &key), ERROR_SUCCESS);
+        RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                       static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+        const std::vector<WideValue> before = readKeyWide(kNtPath);
+        ASSERT_EQ(before.size(), 1u);
+        startProgram();
+        ASSERT_EQ(listRows(list_).size(), 2u);
+        for (int row : {0, 1, 0, 1}) {
+            pick(row);
+            EXPECT_TRUE(readKeyWide(kNtPath) == before) << "after picking row " << row;
+        }
+        closeProgram();
     }
 }
 

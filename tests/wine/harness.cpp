@@ -574,6 +574,16 @@ ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::st
     set(REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
 }
 
+ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::string& name, const std::wstring& value)
+    : root_(root), path_(path), name_(name) {
+    set(REG_SZ, nullptr, 0);  // keeps what was there
+    HKEY key = nullptr;
+    if (RegCreateKeyA(root_, path_.c_str(), &key) != ERROR_SUCCESS) return;
+    RegSetValueExW(key, widen(name_).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
 ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::string& name, DWORD value)
     : root_(root), path_(path), name_(name) {
     set(REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
@@ -581,13 +591,14 @@ ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::st
 
 void ScopedRegValue::set(DWORD type, const BYTE* data, DWORD size) {
     HKEY key = nullptr;
+    const bool keepOnly = data == nullptr;
     if (RegCreateKeyA(root_, path_.c_str(), &key) != ERROR_SUCCESS) return;
     DWORD oldSize = 0;
     if (RegQueryValueExA(key, name_.c_str(), nullptr, &type_, nullptr, &oldSize) == ERROR_SUCCESS) {
         old_.resize(oldSize);
         hadValue_ = RegQueryValueExA(key, name_.c_str(), nullptr, &type_, old_.data(), &oldSize) == ERROR_SUCCESS;
     }
-    RegSetValueExA(key, name_.c_str(), 0, type, data, size);
+    if (!keepOnly) RegSetValueExA(key, name_.c_str(), 0, type, data, size);
     RegCloseKey(key);
 }
 

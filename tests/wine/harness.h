@@ -148,6 +148,8 @@ class ScopedRegValue {
 public:
     ScopedRegValue(HKEY root, const std::string& path, const std::string& name, const std::string& value);
     ScopedRegValue(HKEY root, const std::string& path, const std::string& name, DWORD value);
+    // Text outside the code page, set through the Unicode function.
+    ScopedRegValue(HKEY root, const std::string& path, const std::string& name, const std::wstring& value);
     ~ScopedRegValue();
     ScopedRegValue(const ScopedRegValue&) = delete;
     ScopedRegValue& operator=(const ScopedRegValue&) = delete;

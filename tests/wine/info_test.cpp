@@ -468,6 +468,37 @@ void saveAs(HWND save, const std::string& path) {
 
 }  // namespace
 
+// Text beyond the code page and beyond the Basic Multilingual Plane, as the
+// system gives it (a registry value read as UTF-16): the clipboard's Unicode
+// text and a saved file keep it; the 8-bit text shows "?", never a look-alike.
+// The Save dialog proposes the documented name.
+TEST_F(Report, CopiedAndSavedTextKeepsEveryCharacter) {
+    DISPLAY_DEVICEA device = {};
+    device.cb = sizeof device;
+    ASSERT_TRUE(EnumDisplayDevicesA(nullptr, 0, &device, 0));
+    const std::string key = std::string(device.DeviceKey).substr(std::strlen("\\Registry\\Machine\\"));
+    ScopedRegValue provider(HKEY_LOCAL_MACHINE, key, "ProviderName", std::wstring(L"Provider \u03A9 \xD834\xDD1E"));
+    const DWORD sequence = GetClipboardSequenceNumber();
+    PostMessageW(dialog_, WM_COMMAND, 40001, 0);
+    const std::string copied = clipboardChangedSince(sequence);
+    EXPECT_NE(copied.find("; provider Provider ? ?"), std::string::npos) << "the 8-bit text";
+    const std::wstring unicode = clipboardUnicode();
+    EXPECT_NE(unicode.find(L"; provider Provider \u03A9 \xD834\xDD1E,"), std::wstring::npos) << "no Unicode text of its own";
+
+    ASSERT_TRUE(inFront_);
+    press({VK_CONTROL, 'S'});
+    HWND save = waitForSaveDialog(app_.pid());
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(windowText(GetDlgItem(save, 0x47C)), "OpenGL report.txt");
+    const std::string file = dosPath(unixTempPath("unicode-saved.txt"));
+    saveAs(save, file);
+    for (DWORD start = GetTickCount(); !exists(file) && GetTickCount() - start < 10000;) Sleep(50);
+    const std::string saved = document(file);
+    EXPECT_NE(saved.find("; provider Provider \xCE\xA9 \xF0\x9D\x84\x9E,"), std::string::npos) << saved.substr(0, 100);
+    EXPECT_TRUE(utf8(unicode) == saved) << "the file is not the copied report";
+    DeleteFileA(file.c_str());
+}
+
 // Ctrl+S and the menu's second item save what Copy report copies; a folder
 // that is not there gives a box that says so, and nothing is left behind.
 TEST_F(Report, SavedAsTheCopyIs) {
@@ -587,4 +618,84 @@ TEST(Info, TheMachineAndThePolicyAreTheSystemsOwn) {
         EXPECT_EQ(w.json["windows"]["native_machine"], word);
     }
     EXPECT_EQ(w.json["windows"]["program_machine"], sizeof(void*) == 8 ? "x64" : "x86");
+}
+
+// Every fact the glue gathers, and every key the JSON writes for it, against
+// the system's own answer to the test, each field set to a value of its own.
+// Wine shows one adapter, both primary and attached, and never a remote
+// session: a slip between those two flags, or in the remote metric, cannot
+// show here.
+TEST(Info, EveryGatheredFactIsTheSystemsOwn) {
+    DISPLAY_DEVICEA device = {};
+    device.cb = sizeof device;
+    ASSERT_TRUE(EnumDisplayDevicesA(nullptr, 0, &device, 0));
+    const std::string key = std::string(device.DeviceKey).substr(std::strlen("\\Registry\\Machine\\"));
+    ScopedRegValue provider(HKEY_LOCAL_MACHINE, key, "ProviderName", "Provider P");
+    ScopedRegValue version(HKEY_LOCAL_MACHINE, key, "DriverVersion", "1.2.3.4");
+    ScopedRegValue date(HKEY_LOCAL_MACHINE, key, "DriverDate", "5-6-2027");
+    ScopedRegValue plain(HKEY_LOCAL_MACHINE, key, "OpenGLDriverName", "plain64.dll");
+    ScopedRegValue wow(HKEY_LOCAL_MACHINE, key, "OpenGLDriverNameWow", "wow32.dll");
+    ScopedRegValue registered(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\OpenGLdrivers", "Name N",
+                              "data-d.dll");
+    const nlohmann::json j = writtenBy("").json;
+    const OwnContext own;
+    ASSERT_TRUE(own.ok);
+
+    OSVERSIONINFOA version8 = {};
+    version8.dwOSVersionInfoSize = sizeof version8;
+    ASSERT_TRUE(GetVersionExA(&version8));
+    EXPECT_EQ(j["windows"]["family"], version8.dwPlatformId == 2 ? "NT" : "95");
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    EXPECT_EQ(j["windows"]["bitness"], sizeof(void*) == 8 ? "64-bit" : wow64 ? "32-bit program on 64-bit" : "32-bit");
+    EXPECT_EQ(j["session"]["remote"].get<bool>(), GetSystemMetrics(SM_REMOTESESSION) != 0);
+    using Host = void(CDECL*)(const char**, const char**);
+    const auto host = reinterpret_cast<Host>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_host_version")));
+    ASSERT_NE(host, nullptr);
+    const char* system = nullptr;
+    const char* release = nullptr;
+    host(&system, &release);
+    EXPECT_EQ(j["session"]["wine"]["host"], std::string(system) + " " + release);
+
+    const nlohmann::json& a = j["adapters"][0];
+    EXPECT_EQ(a["name"], device.DeviceString);
+    EXPECT_EQ(a["primary"].get<bool>(), (device.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0);
+    EXPECT_EQ(a["attached"].get<bool>(), (device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) != 0);
+    EXPECT_EQ(a["provider"], "Provider P");
+    EXPECT_EQ(a["driver_version"], "1.2.3.4");
+    EXPECT_EQ(a["driver_date"], "5-6-2027");
+    EXPECT_EQ(a["opengl_driver"], "plain64.dll");
+    EXPECT_EQ(a["opengl_driver_wow"], "wow32.dll");
+    // PCI ids as the device's id names them; vendor 0000 (Wine's) is none.
+    const std::string id = device.DeviceID;
+    const size_t ven = id.find("VEN_");
+    const std::string vendor = ven == std::string::npos ? std::string("0000") : id.substr(ven + 4, 4);
+    EXPECT_EQ(a["vendor_id"], vendor == "0000" ? nlohmann::json(nullptr) : nlohmann::json(vendor));
+
+    const PIXELFORMATDESCRIPTOR& f = own.requestDescription;
+    const nlohmann::json& p = j["opengl"]["pixel_format"];
+    EXPECT_EQ(p["index"], own.requestFormat);
+    EXPECT_EQ(p["colour_bits"], f.cColorBits);
+    EXPECT_EQ(p["alpha_bits"], f.cAlphaBits);
+    EXPECT_EQ(p["depth_bits"], f.cDepthBits);
+    EXPECT_EQ(p["stencil_bits"], f.cStencilBits);
+    EXPECT_EQ(p["double_buffered"].get<bool>(), (f.dwFlags & PFD_DOUBLEBUFFER) != 0);
+    const char* keys[] = {"max_texture_size", "max_3d_texture_size", "max_cube_map_texture_size", "max_viewport_dims",
+                          "max_renderbuffer_size", "max_samples", "max_texture_image_units", "max_vertex_attribs",
+                          "max_anisotropy"};
+    const nlohmann::json& limits = j["opengl"]["limits"];
+    for (int i = 0, at = 0; i < 9; ++i, ++at) {
+        SCOPED_TRACE(keys[i]);
+        if (i == 3) {
+            EXPECT_EQ(limits[keys[i]], nlohmann::json::array({own.limits[at], own.limits[at + 1]}));
+            ++at;
+        } else {
+            EXPECT_EQ(limits[keys[i]].get<double>(), own.limits[at]);
+        }
+    }
+    EXPECT_EQ(j["opengl"]["video_memory"]["video_memory_mib"], own.videoMemoryMib);
+    bool found = false;
+    for (const auto& row : j["drivers"]) found = found || (row["name"] == "Name N" && row["data"] == "data-d.dll");
+    EXPECT_TRUE(found) << j["drivers"];
 }

@@ -41,6 +41,12 @@ struct OwnContext {
     GLint maxTextureSize = 0;
     GLint maxViewport[2] = {0, 0};
     int formats = 0, windowFormats = 0, ownFormats = 0;  // all; to a window with OpenGL; of those not generic
+    // Every limit the report lists, by its published enum, in the report's order.
+    double limits[10] = {};
+    GLuint videoMemoryMib = 0;  // WGL_WINE_query_renderer
+    // The format the system picks for the program's own request.
+    int requestFormat = 0;
+    PIXELFORMATDESCRIPTOR requestDescription = {};
     bool ok = false;
 
     OwnContext() {
@@ -70,6 +76,23 @@ struct OwnContext {
             if (wgl != nullptr) wglPieces = pieces(wgl(dc));
             for (auto& w : wglPieces) extensions.push_back(w);
             shadingLanguage = text(0x8B8C);
+            const GLenum enums[] = {0x0D33, 0x8073, 0x851C, 0x0D3A, 0x84E8, 0x8D57, 0x8872, 0x8869};
+            GLint values[9] = {};
+            for (int i = 0, at = 0; i < 8; ++i) {
+                GLint got[2] = {};
+                glGetIntegerv(enums[i], got);
+                values[at++] = got[0];
+                if (enums[i] == 0x0D3A) values[at++] = got[1];
+            }
+            for (int i = 0; i < 9; ++i) limits[i] = values[i];
+            GLfloat anisotropy = 0;
+            glGetFloatv(0x84FF, &anisotropy);
+            limits[9] = anisotropy;
+            using QueryInteger = BOOL(WINAPI*)(GLenum, GLuint*);
+            auto query = reinterpret_cast<QueryInteger>(
+                reinterpret_cast<void (*)()>(wglGetProcAddress("wglQueryCurrentRendererIntegerWINE")));
+            GLuint memory[3] = {};
+            if (query != nullptr && query(0x8187, memory)) videoMemoryMib = memory[0];
             glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
             glGetIntegerv(GL_MAX_VIEWPORT_DIMS, maxViewport);
             using CreateAttribs = HGLRC(WINAPI*)(HDC, HGLRC, const int*);
@@ -92,6 +115,20 @@ struct OwnContext {
             wglMakeCurrent(nullptr, nullptr);
             wglDeleteContext(context);
         }
+        PIXELFORMATDESCRIPTOR request = {};
+        request.nSize = sizeof request;
+        request.nVersion = 1;
+        request.dwFlags = 0x80000025;
+        request.cColorBits = 32;
+        request.cRedBits = request.cGreenBits = request.cBlueBits = 8;
+        request.cRedShift = 16;
+        request.cGreenShift = 8;
+        request.cAccumBits = 64;
+        request.cAccumRedBits = request.cAccumGreenBits = request.cAccumBlueBits = 16;
+        request.cDepthBits = 32;
+        request.cStencilBits = 8;
+        requestFormat = ChoosePixelFormat(dc, &request);
+        DescribePixelFormat(dc, requestFormat, sizeof requestDescription, &requestDescription);
         formats = DescribePixelFormat(dc, 1, sizeof pfd, &pfd);
         for (int i = 1; i <= formats; ++i) {
             DescribePixelFormat(dc, i, sizeof pfd, &pfd);

@@ -330,6 +330,13 @@ TEST(Script, FailuresSayWhereAndWhyAndKeepWhatWasThere) {
     EXPECT_NE(badExe.errors.find("(error 193))"), std::string::npos) << badExe.errors;
     EXPECT_EQ(badExe.errors.find("%1"), std::string::npos) << badExe.errors;
     EXPECT_NE(badExe.errors.find(notADll, 40), std::string::npos) << "the system's words do not name the path";
+    // The report says it too, path and reason.
+    const std::string said = dosPath(unixTempPath("bad-library.txt"));
+    EXPECT_EQ(runScript("--opengl32 " + notADll + " --report " + said).code, 1u);
+    const std::string library = labelled(document(said), "OpenGL library");
+    EXPECT_EQ(library.rfind(notADll + " (not loaded: ", 0), 0u) << library;
+    EXPECT_NE(library.find("(error 193))"), std::string::npos) << library;
+    DeleteFileA(said.c_str());
     DeleteFileA(notADll.c_str());
 }
 
@@ -470,6 +477,7 @@ TEST(Script, NoFormOfAnOptionOpensTheDialog) {
         {L"\u2013json=" + widen(json), 0, json},     // an en dash
         {L"\u2212report \"" + widen(text) + L"\"", 0, text},  // the minus sign
         {L"--report \"\"", 2, ""},                   // an empty shell variable
+        {L"--opengl32 \"\" --report -", 2, ""},
         {L"/report:", 2, ""},
     };
     for (const Case& c : cases) {

@@ -15,7 +15,9 @@ foreach(arch ${GRI_WINDOWS_ARCHS})
   # The install step still installs every library this Wine maps to draw.
   add_test(NAME packages.wine.${arch}
     COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-packages.py ${arch} ${bin}/gl-renderer-info.exe)
-  list(APPEND tests packages.wine.${arch})
+  add_test(NAME packages.wine.${arch}.must_fail
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-check-packages.sh ${arch} ${bin}/gl-renderer-info.exe)
+  list(APPEND tests packages.wine.${arch} packages.wine.${arch}.must_fail)
   if(GRI_WITH_BENCH)
     add_test(NAME bench.wine.${arch} COMMAND ${GRI_WINE_EXEC} ${arch} ${bin}/bench.exe 1 20)
     list(APPEND tests bench.wine.${arch})

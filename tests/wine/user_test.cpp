@@ -253,7 +253,8 @@ TEST(UserObserved, TheCursorOverTheCubeIsTheMoveCursor) {
     EXPECT_EQ(cursorAt(POINT{scene.left + 2, scene.bottom - 2}), "Observed cursor=sizeall");
 }
 
-// Over a long run: repaints and copies give back what they take.
+// Over a long run: repaints and copies give back what they take, of every
+// kind a report makes: objects, handles, modules, contexts.
 TEST(UserObserved, RepaintsAndCopiesDoNotLeakHandles) {
     Observed program;
     HWND dialog = program.dialog();
@@ -275,8 +276,10 @@ TEST(UserObserved, RepaintsAndCopiesDoNotLeakHandles) {
     for (int i = 0; i < 50; ++i) send(dialog, WM_COMMAND, kCopyReportCommand);
     const std::string after = program.frame();
     ASSERT_NE(before, "");
-    for (const char* what : {"gdi", "user"}) {
+    for (const char* what : {"gdi", "user", "handles", "modules"}) {
         EXPECT_GT(Observed::count(before, what), 0u) << what << ": " << before;
         EXPECT_LE(Observed::count(after, what), Observed::count(before, what) + 3) << what << ": " << before << " -> " << after;
     }
+    // The surface's own context, and no core-profile probe left behind.
+    EXPECT_EQ(Observed::count(after, "contexts"), 1u) << after;
 }
