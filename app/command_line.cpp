@@ -180,7 +180,7 @@ Argument read(const std::wstring& a) {
         argument.written = a.substr(0, prefix + name.size());
         return argument;
     }
-    size_t closest = 3;
+    size_t closest = static_cast<size_t>(-1);
     for (const OptionSpec& option : kOptions) {
         const std::wstring candidate = widened(option.name);
         // A version run into the name: "--require3.3".

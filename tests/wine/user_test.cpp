@@ -38,7 +38,12 @@ bool inside(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p
 class Observed {
 public:
     Observed() {
-        EXPECT_TRUE(app_.start(programPath(), {{"GLDOUBLE_LOG", dosPath(log_)}, {"GLDOUBLE_OBSERVE", dosPath(request_)}}, withDouble()));
+        // With core profiles offered: each report makes, and must delete, one.
+        EXPECT_TRUE(app_.start(programPath(),
+                               {{"GLDOUBLE_LOG", dosPath(log_)},
+                                {"GLDOUBLE_OBSERVE", dosPath(request_)},
+                                {"GLDOUBLE_WGL_EXTENSIONS", "WGL_ARB_extensions_string WGL_ARB_create_context_profile"}},
+                               withDouble()));
         dialog_ = app_.waitForDialog();
         EXPECT_NE(dialog_, nullptr);
     }
