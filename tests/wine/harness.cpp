@@ -552,6 +552,15 @@ std::string labelled(const std::string& report, const std::string& label) {
     return report.substr(from, report.find("\r\n", from) - from);
 }
 
+std::string firstAdapterKey() {
+    DISPLAY_DEVICEA device = {};
+    device.cb = sizeof device;
+    if (!EnumDisplayDevicesA(nullptr, 0, &device, 0)) return std::string();
+    const char prefix[] = "\\Registry\\Machine\\";
+    const std::string key = device.DeviceKey;
+    return _strnicmp(key.c_str(), prefix, sizeof prefix - 1) == 0 ? key.substr(sizeof prefix - 1) : std::string();
+}
+
 std::string utf8(const std::wstring& text) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n > 0 ? n : 1), '\0');

@@ -142,6 +142,9 @@ bool exists(const std::string& dosPath);
 std::string unixPath(const std::string& dosPath);
 // A labelled line of a report ("Vendor" gives what follows "\r\nVendor: "), or "<missing>".
 std::string labelled(const std::string& report, const std::string& label);
+// The first display adapter's key, under HKEY_LOCAL_MACHINE, where its driver
+// leaves its values; empty when the system names no adapter.
+std::string firstAdapterKey();
 
 // Sets a registry value for the test's lifetime and puts back what was there.
 class ScopedRegValue {

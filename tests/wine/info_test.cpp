@@ -404,7 +404,7 @@ TEST(Info, TheReportSaysWhatIsWrong) {
     }
     ASSERT_FALSE(adapters.empty());
     // The values a display driver leaves under its adapter's key.
-    const std::string key = std::string(adapters[0].DeviceKey).substr(std::strlen("\\Registry\\Machine\\"));
+    const std::string key = firstAdapterKey();
     ScopedRegValue provider(HKEY_LOCAL_MACHINE, key, "ProviderName", "Double Graphics Inc.");
     ScopedRegValue version(HKEY_LOCAL_MACHINE, key, "DriverVersion", "31.0.15.5123");
     ScopedRegValue icd(HKEY_LOCAL_MACHINE, key, "OpenGLDriverName", "doubleicd64.dll");
@@ -473,10 +473,8 @@ void saveAs(HWND save, const std::string& path) {
 // text and a saved file keep it; the 8-bit text shows "?", never a look-alike.
 // The Save dialog proposes the documented name.
 TEST_F(Report, CopiedAndSavedTextKeepsEveryCharacter) {
-    DISPLAY_DEVICEA device = {};
-    device.cb = sizeof device;
-    ASSERT_TRUE(EnumDisplayDevicesA(nullptr, 0, &device, 0));
-    const std::string key = std::string(device.DeviceKey).substr(std::strlen("\\Registry\\Machine\\"));
+    const std::string key = firstAdapterKey();
+    ASSERT_FALSE(key.empty());
     ScopedRegValue provider(HKEY_LOCAL_MACHINE, key, "ProviderName", std::wstring(L"Provider \u03A9 \xD834\xDD1E"));
     const DWORD sequence = GetClipboardSequenceNumber();
     PostMessageW(dialog_, WM_COMMAND, 40001, 0);
@@ -629,7 +627,8 @@ TEST(Info, EveryGatheredFactIsTheSystemsOwn) {
     DISPLAY_DEVICEA device = {};
     device.cb = sizeof device;
     ASSERT_TRUE(EnumDisplayDevicesA(nullptr, 0, &device, 0));
-    const std::string key = std::string(device.DeviceKey).substr(std::strlen("\\Registry\\Machine\\"));
+    const std::string key = firstAdapterKey();
+    ASSERT_FALSE(key.empty());
     ScopedRegValue provider(HKEY_LOCAL_MACHINE, key, "ProviderName", "Provider P");
     ScopedRegValue version(HKEY_LOCAL_MACHINE, key, "DriverVersion", "1.2.3.4");
     ScopedRegValue date(HKEY_LOCAL_MACHINE, key, "DriverDate", "5-6-2027");

@@ -56,10 +56,8 @@ TEST(Program, SaysWhatDecidesWhichOpenGLAProgramGets) {
     ScopedRegValue layer(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers", app64,
                          "~ WIN7RTM");
     // Each bitness's driver, told apart: a 32-bit program on 64-bit Windows reads the Wow value.
-    DISPLAY_DEVICEA device = {};
-    device.cb = sizeof device;
-    ASSERT_TRUE(EnumDisplayDevicesA(nullptr, 0, &device, 0));
-    const std::string key = std::string(device.DeviceKey).substr(std::strlen("\\Registry\\Machine\\"));
+    const std::string key = firstAdapterKey();
+    ASSERT_FALSE(key.empty());
     ScopedRegValue plain(HKEY_LOCAL_MACHINE, key, "OpenGLDriverName", "plain64.dll");
     ScopedRegValue wow(HKEY_LOCAL_MACHINE, key, "OpenGLDriverNameWow", "wow32.dll");
     BOOL wow64 = FALSE;
