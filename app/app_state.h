@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "drivers/driver_table.h"
+#include "program/application.h"
 #include "render/gl_surface.h"
 
 // The dialog window and the controls the program talks to.
@@ -12,6 +13,10 @@ public:
     HWND infoText = nullptr;
     HWND extensionList = nullptr;
     HWND driverList = nullptr;
+    // The program "Check a program..." read last; Copy and Save include it
+    // until the dialog closes.
+    bool programChecked = false;
+    ApplicationFacts checkedProgram;
 
     // Looks the controls up and makes the scene control the cube's view.
     int bindControls();

@@ -6,21 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
 #include "app/current_report.h"
 #include "platform/system_library.h"
 #include "platform/utf.h"
 #include "program/application_reader.h"
 #include "report/text.h"
-
-namespace {
-
-// Kept until the dialog closes, for Copy and Save.
-bool s_checked = false;
-ApplicationFacts s_program;
-
-}  // namespace
-
-const ApplicationFacts* checkedProgram() { return s_checked ? &s_program : nullptr; }
 
 void checkProgram(HWND dialog) {
     using GetOpenFileName = BOOL(WINAPI*)(OPENFILENAMEW*);
@@ -48,8 +39,8 @@ void checkProgram(HWND dialog) {
         MessageBoxW(dialog, text.c_str(), L"Check a program", MB_OK | MB_ICONERROR);
         return;
     }
-    s_program = reading.facts;
-    s_checked = true;
+    g_mainDialog.checkedProgram = reading.facts;
+    g_mainDialog.programChecked = true;
     const std::string said = applicationText(gatherReport(dialogSources(), Request()));
     std::wstring text = utf8ToWide(said);
     // A box shows line feeds, not the report's CR LF pairs, as its own.

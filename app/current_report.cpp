@@ -1,7 +1,6 @@
 #include "app/current_report.h"
 
 #include "app/app_state.h"
-#include "app/check_program.h"
 #include "report/text.h"
 
 ReportSources dialogSources() {
@@ -10,7 +9,7 @@ ReportSources dialogSources() {
     sources.driverList = g_mainDialog.driverList;
     sources.drivers = &g_driverTable;
     sources.surface = &g_surface;
-    sources.application = checkedProgram();
+    sources.application = g_mainDialog.programChecked ? &g_mainDialog.checkedProgram : nullptr;
     return sources;
 }
 
