@@ -172,6 +172,9 @@ TEST_F(CheckAProgram, ByKeysAndByTheMenu) {
     HWND open = waitForOpenDialog(app_.pid());
     ASSERT_NE(open, nullptr) << "Ctrl+O opened no Open dialog";
     PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+    // Keys reach the dialog only once the Open dialog has gone and given the focus back.
+    for (DWORD start = GetTickCount(); IsWindow(open) && GetTickCount() - start < 5000;) Sleep(20);
+    ASSERT_TRUE(bringToFront(dialog_));
 
     press({VK_SHIFT, VK_F10});
     ASSERT_NE(waitForPopupMenu(), nullptr);
