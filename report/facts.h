@@ -184,7 +184,9 @@ struct ReportFacts {
     RendererQueryFacts rendererQuery;
     FrameReading renderingTest;  // one frame of the cube, drawn and read back
     std::vector<AdapterFacts> adapters;
-    bool gpuRolesReported = false;  // DXGI named the high-performance and power-saving adapters
+    // DXGI named the high-performance and power-saving adapters, and every
+    // adapter's LUID is known to match them against.
+    bool gpuRolesReported = false;
     SessionFacts session;
 
     // The program the user asked about (--app, "Check a program..."), read from its file.

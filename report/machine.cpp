@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <dxgi1_6.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -78,7 +79,8 @@ struct KmtCloseAdapter {
 constexpr UINT kQueryUmOpenGlInfo = 2;  // KMTQAITYPE_UMOPENGLINFO
 
 // What the system tells opengl32 about the OpenGL driver of the adapter that
-// drives this display, for this process's bitness. Looked up at run time:
+// drives this display, for this process's bitness, and the adapter's LUID,
+// which a system without the query (Wine) still gives. Looked up at run time:
 // Windows XP has none of it.
 OpenGlInfoFacts openGlInfo(const wchar_t* displayName, LUID* luid, bool* luidFound) {
     OpenGlInfoFacts facts;
@@ -89,7 +91,7 @@ OpenGlInfoFacts openGlInfo(const wchar_t* displayName, LUID* luid, bool* luidFou
     const auto open = procAddress<Open>(gdi, "D3DKMTOpenAdapterFromGdiDisplayName");
     const auto query = procAddress<Query>(gdi, "D3DKMTQueryAdapterInfo");
     const auto close = procAddress<Close>(gdi, "D3DKMTCloseAdapter");
-    if (open == nullptr || query == nullptr || close == nullptr) return facts;
+    if (open == nullptr || close == nullptr) return facts;
     KmtOpenFromGdiName name = {};
     lstrcpynW(name.deviceName, displayName, 32);
     if (open(&name) != 0) return facts;
@@ -97,7 +99,7 @@ OpenGlInfoFacts openGlInfo(const wchar_t* displayName, LUID* luid, bool* luidFou
     *luidFound = true;
     KmtOpenGlInfo info = {};
     const KmtQueryAdapterInfo request = {name.adapter, kQueryUmOpenGlInfo, &info, sizeof info};
-    if (query(&request) == 0) {
+    if (query != nullptr && query(&request) == 0) {
         info.file[MAX_PATH - 1] = L'\0';
         facts.file = wideToUtf8(info.file);
         facts.reported = !facts.file.empty();
@@ -171,11 +173,13 @@ std::vector<AdapterFacts> displayAdapters(bool askDxgi, bool* rolesReported) {
         if ((device.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0) adapters[k].primary = true;
         if ((device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) != 0) adapters[k].attached = true;
     }
+    // An adapter whose LUID is unknown cannot be said not to be DXGI's choice.
+    const bool everyLuid = std::all_of(luids.begin(), luids.end(), [](const std::pair<bool, LUID>& l) { return l.first; });
     LUID high = {}, low = {};
-    *rolesReported = askDxgi && gpuRoles(&high, &low);
+    *rolesReported = askDxgi && everyLuid && gpuRoles(&high, &low);
     for (std::size_t k = 0; *rolesReported && k < adapters.size(); ++k) {
-        adapters[k].highPerformance = luids[k].first && sameLuid(luids[k].second, high);
-        adapters[k].powerSaving = luids[k].first && sameLuid(luids[k].second, low);
+        adapters[k].highPerformance = sameLuid(luids[k].second, high);
+        adapters[k].powerSaving = sameLuid(luids[k].second, low);
     }
     return adapters;
 }

@@ -1,5 +1,6 @@
 // Renderer information on the real program: against the test's own OpenGL
 // context on Mesa, and with the double scripting the strings.
+#include <dxgi1_6.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -618,6 +619,46 @@ TEST(Info, TheMachineAndThePolicyAreTheSystemsOwn) {
     EXPECT_EQ(w.json["windows"]["program_machine"], sizeof(void*) == 8 ? "x64" : "x86");
 }
 
+namespace {
+
+// Whether DXGI picks this display's adapter for high performance and for
+// power saving, matched by the LUID the kernel interface gives for it; false
+// where the system cannot say.
+bool dxgiPicks(const char* displayName, bool* high, bool* low) {
+    struct OpenFromGdiName {
+        WCHAR deviceName[32];
+        UINT adapter;
+        LUID luid;
+        UINT sourceId;
+    } name = {};
+    const std::wstring wide = widen(displayName);
+    lstrcpynW(name.deviceName, wide.c_str(), 32);
+    using Open = LONG(WINAPI*)(OpenFromGdiName*);
+    const auto open = reinterpret_cast<Open>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("gdi32.dll"), "D3DKMTOpenAdapterFromGdiDisplayName")));
+    IDXGIFactory6* factory = nullptr;
+    if (open == nullptr || open(&name) != 0 ||
+        FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory6), reinterpret_cast<void**>(&factory)))) {
+        return false;
+    }
+    bool named = true;
+    for (const auto& asked : {std::make_pair(DXGI_GPU_PREFERENCE_HIGH_PERFORMANCE, high),
+                              std::make_pair(DXGI_GPU_PREFERENCE_MINIMUM_POWER, low)}) {
+        IDXGIAdapter1* adapter = nullptr;
+        DXGI_ADAPTER_DESC1 description = {};
+        named = named && SUCCEEDED(factory->EnumAdapterByGpuPreference(0, asked.first, __uuidof(IDXGIAdapter1),
+                                                                       reinterpret_cast<void**>(&adapter)));
+        named = named && SUCCEEDED(adapter->GetDesc1(&description));
+        if (adapter != nullptr) adapter->Release();
+        *asked.second =
+            description.AdapterLuid.LowPart == name.luid.LowPart && description.AdapterLuid.HighPart == name.luid.HighPart;
+    }
+    factory->Release();
+    return named;
+}
+
+}  // namespace
+
 // Every fact the glue gathers, and every key the JSON writes for it, against
 // the system's own answer to the test, each field set to a value of its own.
 // Wine shows one adapter, both primary and attached, and never a remote
@@ -671,6 +712,15 @@ TEST(Info, EveryGatheredFactIsTheSystemsOwn) {
     const size_t ven = id.find("VEN_");
     const std::string vendor = ven == std::string::npos ? std::string("0000") : id.substr(ven + 4, 4);
     EXPECT_EQ(a["vendor_id"], vendor == "0000" ? nlohmann::json(nullptr) : nlohmann::json(vendor));
+    bool high = false, low = false;
+    if (dxgiPicks(device.DeviceName, &high, &low)) {
+        EXPECT_EQ(a["high_performance"], high);
+        EXPECT_EQ(a["power_saving"], low);
+        // Wine's DXGI names its one adapter for both.
+        EXPECT_TRUE(high && low);
+    } else {
+        EXPECT_EQ(a["high_performance"], nullptr);
+    }
 
     const PIXELFORMATDESCRIPTOR& f = own.requestDescription;
     const nlohmann::json& p = j["opengl"]["pixel_format"];
