@@ -685,6 +685,15 @@ TEST(Info, EveryGatheredFactIsTheSystemsOwn) {
     version8.dwOSVersionInfoSize = sizeof version8;
     ASSERT_TRUE(GetVersionExA(&version8));
     EXPECT_EQ(j["windows"]["family"], version8.dwPlatformId == 2 ? "NT" : "95");
+    using RtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto rtlGetVersion = reinterpret_cast<RtlGetVersion>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW trueVersion = {};
+    trueVersion.dwOSVersionInfoSize = sizeof trueVersion;
+    ASSERT_TRUE(rtlGetVersion != nullptr && rtlGetVersion(&trueVersion) == 0);
+    EXPECT_EQ(j["windows"]["major"], trueVersion.dwMajorVersion);
+    EXPECT_EQ(j["windows"]["minor"], trueVersion.dwMinorVersion);
+    EXPECT_EQ(j["windows"]["build"], trueVersion.dwBuildNumber & 0xFFFF);
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
     EXPECT_EQ(j["windows"]["bitness"], sizeof(void*) == 8 ? "64-bit" : wow64 ? "32-bit program on 64-bit" : "32-bit");
@@ -712,6 +721,10 @@ TEST(Info, EveryGatheredFactIsTheSystemsOwn) {
     const size_t ven = id.find("VEN_");
     const std::string vendor = ven == std::string::npos ? std::string("0000") : id.substr(ven + 4, 4);
     EXPECT_EQ(a["vendor_id"], vendor == "0000" ? nlohmann::json(nullptr) : nlohmann::json(vendor));
+    // Wine's gdi32 has no D3DKMTQueryAdapterInfo: then the system tells nothing.
+    if (GetProcAddress(GetModuleHandleA("gdi32.dll"), "D3DKMTQueryAdapterInfo") == nullptr) {
+        EXPECT_EQ(a["opengl_info"], nullptr);
+    }
     bool high = false, low = false;
     if (dxgiPicks(device.DeviceName, &high, &low)) {
         EXPECT_EQ(a["high_performance"], high);
@@ -744,6 +757,11 @@ TEST(Info, EveryGatheredFactIsTheSystemsOwn) {
         }
     }
     EXPECT_EQ(j["opengl"]["video_memory"]["video_memory_mib"], own.videoMemoryMib);
+    EXPECT_EQ(j["opengl"]["shading_language"], own.shadingLanguage);
+    const nlohmann::json& formats = j["opengl"]["pixel_formats"];
+    EXPECT_EQ(formats["all"], own.formats);
+    EXPECT_EQ(formats["window_opengl"], own.windowFormats);
+    EXPECT_EQ(formats["drivers_own"], own.ownFormats);
     bool found = false;
     for (const auto& row : j["drivers"]) found = found || (row["name"] == "Name N" && row["data"] == "data-d.dll");
     EXPECT_TRUE(found) << j["drivers"];
