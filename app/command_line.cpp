@@ -94,7 +94,7 @@ enum class Option { Help, OpenGl32, Report, Json, Require, RequireExtension, App
 // whether that value may follow the name directly (a version: --require3.3),
 // whether it asks for a script's output (no box, whatever happens), and what
 // its value is.
-struct OptionSpec {
+struct KnownOption {
     Option option;
     const char* name;
     Value value;
@@ -103,7 +103,7 @@ struct OptionSpec {
     const char* needs;
 };
 
-const OptionSpec kOptions[] = {
+const KnownOption kOptions[] = {
     {Option::Help, "help", Value::None, false, false, nullptr},
     {Option::OpenGl32, "opengl32", Value::Required, false, false, "the path of an opengl32.dll"},
     {Option::Report, "report", Value::Optional, false, true, "a FILE"},
@@ -112,12 +112,12 @@ const OptionSpec kOptions[] = {
     {Option::RequireExtension, "require-extension", Value::Required, false, true, "the name of an extension"},
     {Option::App, "app", Value::Required, false, true, "the path of a program"},
 };
-const OptionSpec& kHelp = kOptions[0];
+const KnownOption& kHelp = kOptions[0];
 
 // One argument, read as an option.
 struct Argument {
     enum class Kind { NotOurs, Ours, Misspelt } kind = Kind::NotOurs;
-    const OptionSpec* option = nullptr;  // ours, or the one it misspells
+    const KnownOption* option = nullptr;  // ours, or the one it misspells
     std::wstring written;                // the prefix and name as given
     wchar_t separator = 0;               // "=" or ":" before an attached value; 0: none or run in
     bool attached = false;               // a value in the same argument
@@ -181,7 +181,7 @@ Argument read(const std::wstring& a) {
         return argument;
     }
     size_t closest = static_cast<size_t>(-1);
-    for (const OptionSpec& option : kOptions) {
+    for (const KnownOption& option : kOptions) {
         const std::wstring candidate = widened(option.name);
         // A version run into the name: "--require3.3".
         if (option.runIn && split == std::wstring::npos && name.size() > candidate.size() &&
@@ -236,37 +236,37 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
     for (size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
         const Argument a = read(arguments[i]);
         if (a.kind == Argument::Kind::NotOurs) continue;
-        const OptionSpec& spec = *a.option;
+        const KnownOption& known = *a.option;
         const std::string written = wideToUtf8(a.written);
         if (a.kind == Argument::Kind::Misspelt) {
-            options.error = "Unknown option " + written + "; did you mean --" + spec.name + "?";
+            options.error = "Unknown option " + written + "; did you mean --" + known.name + "?";
             break;
         }
         std::wstring value;
         bool given = a.attached;
         if (a.attached) {
             value = a.value;
-        } else if (spec.value != Value::None && i + 1 < arguments.size() && isValue(arguments[i + 1])) {
+        } else if (known.value != Value::None && i + 1 < arguments.size() && isValue(arguments[i + 1])) {
             value = arguments[++i];
             given = true;
-        } else if (spec.value == Value::Required && i + 1 < arguments.size()) {
-            options.error = written + " needs " + spec.needs + ", not the option " + wideToUtf8(arguments[i + 1]) + ".";
+        } else if (known.value == Value::Required && i + 1 < arguments.size()) {
+            options.error = written + " needs " + known.needs + ", not the option " + wideToUtf8(arguments[i + 1]) + ".";
             break;
         }
         // An empty value is never taken for no value: an empty shell variable
         // must not send the report somewhere else.
-        if (spec.value != Value::None && value.empty() && (given || spec.value == Value::Required)) {
+        if (known.value != Value::None && value.empty() && (given || known.value == Value::Required)) {
             if (a.attached && a.separator != 0) {
                 const std::string separator = wideToUtf8(std::wstring(1, a.separator));
-                options.error = written + separator + " needs " + spec.needs + " after the \"" + separator + "\".";
+                options.error = written + separator + " needs " + known.needs + " after the \"" + separator + "\".";
             } else if (given) {
-                options.error = written + " needs " + spec.needs + "; the one given is empty.";
+                options.error = written + " needs " + known.needs + "; the one given is empty.";
             } else {
-                options.error = written + " needs " + spec.needs + ".";
+                options.error = written + " needs " + known.needs + ".";
             }
             break;
         }
-        switch (spec.option) {
+        switch (known.option) {
         case Option::Help:
             options.help = true;
             break;
@@ -275,7 +275,7 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
             if (options.output == Output::Text || options.output == Output::Json) {
                 options.error = "--report or --json is given more than once.";
             } else {
-                options.output = spec.option == Option::Report ? Output::Text : Output::Json;
+                options.output = known.option == Option::Report ? Output::Text : Output::Json;
                 options.file = value;
             }
             break;
@@ -287,7 +287,7 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
             if (options.requirements.hasVersion) {
                 options.error = "--require is given more than once.";
             } else if (!parseRequiredVersion(asciiOnly(value), &options.requirements.version)) {
-                options.error = written + " needs " + spec.needs + ", not \"" + wideToUtf8(value) + "\".";
+                options.error = written + " needs " + known.needs + ", not \"" + wideToUtf8(value) + "\".";
             }
             options.requirements.hasVersion = true;
             break;
