@@ -1,6 +1,7 @@
 #include "platform/system_library.h"
 
 #include <string>
+#include <vector>
 
 HMODULE loadFromSystemFolder(const wchar_t* name) {
     // Only the system folder is searched. Systems without the search flags
@@ -11,4 +12,16 @@ HMODULE loadFromSystemFolder(const wchar_t* name) {
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;
     return LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
+}
+
+std::wstring modulePath(HMODULE module) {
+    // A path that fills the buffer may have been cut short: try a larger one.
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::wstring();
+        if (length < path.size()) return std::wstring(path.data(), length);
+        if (path.size() >= 32768) return std::wstring();
+        path.resize(path.size() * 2);
+    }
 }

@@ -4,6 +4,8 @@
 // taken by type.
 #include <windows.h>
 
+#include <string>
+
 // GetProcAddress hands back one function type for all; going through a plain
 // function pointer type keeps GCC from warning about casts between unrelated ones.
 template <typename Function>
@@ -17,6 +19,10 @@ template <typename Function>
 Function procAddress(HMODULE module, const char* name) {
     return module != nullptr ? asFunction<Function>(GetProcAddress(module, name)) : nullptr;
 }
+
+// The full path of a loaded module's file (null: this program's own); empty
+// when the system does not say.
+std::wstring modulePath(HMODULE module);
 
 // A system DLL by name, from the system folder only; null when it cannot be
 // loaded (GetLastError says why). The caller owns the module.

@@ -1,5 +1,6 @@
 #include "render/cube_scene.h"
 
+#include "render/cube_geometry.h"
 #include "render/gl_api.h"
 
 namespace {
@@ -12,21 +13,7 @@ const GLfloat kRed[4] = {1.0f, 0.0f, 0.0f, 1.0f};
 const GLfloat kGreen[4] = {0.0f, 1.0f, 0.0f, 1.0f};
 const GLfloat kBlue[4] = {0.0f, 0.0f, 1.0f, 1.0f};
 
-struct Face {
-    double normal[3];
-    double vertices[4][3];
-};
-
-const Face kFaces[6] = {
-    {{1, 0, 0}, {{1, 1, 1}, {1, -1, 1}, {1, -1, -1}, {1, 1, -1}}},
-    {{-1, 0, 0}, {{-1, -1, 1}, {-1, 1, 1}, {-1, 1, -1}, {-1, -1, -1}}},
-    {{0, 1, 0}, {{1, 1, 1}, {-1, 1, 1}, {-1, 1, -1}, {1, 1, -1}}},
-    {{0, -1, 0}, {{-1, -1, 1}, {1, -1, 1}, {1, -1, -1}, {-1, -1, -1}}},
-    {{0, 0, 1}, {{1, 1, 1}, {-1, 1, 1}, {-1, -1, 1}, {1, -1, 1}}},
-    {{0, 0, -1}, {{-1, 1, -1}, {1, 1, -1}, {1, -1, -1}, {-1, -1, -1}}},
-};
-
-void drawFace(const Face& face) {
+void drawFace(const CubeFace& face) {
     glBegin(GL_POLYGON);
     glNormal3d(face.normal[0], face.normal[1], face.normal[2]);
     for (const auto& v : face.vertices) glVertex3d(v[0], v[1], v[2]);
@@ -50,14 +37,14 @@ void drawScene(double angleX, double angleY) {
     glEnable(GL_LIGHT0);
 
     glPushMatrix();
-    glTranslated(0.0, 0.0, -8.0);
+    glTranslated(0.0, 0.0, -kCubeDistance);
     glRotated(angleX, 1.0, 0.0, 0.0);
     glRotated(angleY, 0.0, 1.0, 0.0);
     const GLfloat* materials[3] = {kRed, kGreen, kBlue};
     for (int pair = 0; pair < 3; ++pair) {
         glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, materials[pair]);
-        drawFace(kFaces[2 * pair]);
-        drawFace(kFaces[2 * pair + 1]);
+        drawFace(kCubeFaces[2 * pair]);
+        drawFace(kCubeFaces[2 * pair + 1]);
     }
     glPopMatrix();
 }

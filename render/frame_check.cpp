@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/cube_geometry.h"
 #include "render/projection.h"
 
 namespace {
@@ -18,13 +19,7 @@ constexpr int kDark = 30;
 // How far a sample stays from a face's edges, in pixels.
 constexpr double kMargin = 3.0;
 
-// The cube's faces, as the scene draws them.
-const Vec3 kNormals[kFaceCount] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
-const Vec3 kCorners[kFaceCount][4] = {
-    {{1, 1, 1}, {1, -1, 1}, {1, -1, -1}, {1, 1, -1}},     {{-1, -1, 1}, {-1, 1, 1}, {-1, 1, -1}, {-1, -1, -1}},
-    {{1, 1, 1}, {-1, 1, 1}, {-1, 1, -1}, {1, 1, -1}},     {{-1, -1, 1}, {1, -1, 1}, {1, -1, -1}, {-1, -1, -1}},
-    {{1, 1, 1}, {-1, 1, 1}, {-1, -1, 1}, {1, -1, 1}},     {{-1, 1, -1}, {1, 1, -1}, {1, -1, -1}, {-1, -1, -1}},
-};
+Vec3 vec(const double (&v)[3]) { return Vec3{v[0], v[1], v[2]}; }
 
 // As glRotated turns about X, then about Y, applied to a vector.
 Vec3 turned(const FrameView& view, Vec3 v) {
@@ -35,7 +30,7 @@ Vec3 turned(const FrameView& view, Vec3 v) {
 
 Vec3 inEye(const FrameView& view, Vec3 v) {
     const Vec3 t = turned(view, v);
-    return Vec3{t.x, t.y, t.z - 8.0};
+    return Vec3{t.x, t.y, t.z - kCubeDistance};
 }
 
 struct Point {
@@ -45,20 +40,20 @@ struct Point {
 // Window coordinates of an eye-space point, through the scene's perspective.
 Point onScreen(const FrameView& view, Vec3 eye) {
     const double aspect = resolveProjection(view.width, view.height, -1.0, 0, 0).aspect;
-    const PerspectiveFrustum f = perspectiveFrustum(45.0, aspect, 1.0, 10.0);
+    const PerspectiveFrustum f = sceneFrustum(aspect);
     const double xn = f.nearPlane / f.right * eye.x / -eye.z;
     const double yn = f.nearPlane / f.top * eye.y / -eye.z;
     return Point{(xn + 1.0) * view.width / 2.0, (yn + 1.0) * view.height / 2.0};
 }
 
 bool facesViewer(const FrameView& view, int face) {
-    const Vec3 n = turned(view, kNormals[face]);
-    const Vec3 c = inEye(view, kNormals[face]);  // the face's centre is its normal
+    const Vec3 n = turned(view, vec(kCubeFaces[face].normal));
+    const Vec3 c = inEye(view, vec(kCubeFaces[face].normal));  // the face's centre is its normal
     return n.x * c.x + n.y * c.y + n.z * c.z < 0;
 }
 
 void outline(const FrameView& view, int face, Point (&quad)[4]) {
-    for (int k = 0; k < 4; ++k) quad[k] = onScreen(view, inEye(view, kCorners[face][k]));
+    for (int k = 0; k < 4; ++k) quad[k] = onScreen(view, inEye(view, vec(kCubeFaces[face].vertices[k])));
 }
 
 // The signed distances from p to each edge share one sign inside a convex quad;

@@ -1,6 +1,5 @@
 #include "render/gl_library.h"
 
-#include <vector>
 
 #include "platform/unique.h"
 #include "render/gl_api.h"
@@ -104,14 +103,7 @@ bool openGlIsTheSystems() { return s_systems; }
 const WglEntryPoints& wgl() { return s_wgl; }
 
 std::wstring openGlLibraryPath() {
-    if (s_module == nullptr) return std::wstring();
-    std::vector<wchar_t> path(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(s_module, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return std::wstring();
-        if (length < path.size()) return std::wstring(path.data(), length);
-        path.resize(path.size() * 2);
-    }
+    return s_module != nullptr ? modulePath(s_module) : std::wstring();
 }
 
 // The program's own definitions of the GL functions that the drawing rules

@@ -19,13 +19,14 @@ PerspectiveFrustum perspectiveFrustum(double fovyDegrees, double aspect, double 
     return PerspectiveFrustum{-right, right, -top, top, nearPlane, farPlane};
 }
 
+PerspectiveFrustum sceneFrustum(double aspect) { return perspectiveFrustum(45.0, aspect, 1.0, 10.0); }
+
 void applyProjection(const Projection& p) {
     glViewport(0, 0, p.width, p.height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    // A 45-degree vertical field of view from 1 to 10, as a frustum: the
-    // perspective needs no library beyond OpenGL 1.0.
-    const PerspectiveFrustum f = perspectiveFrustum(45.0, p.aspect, 1.0, 10.0);
+    // As a frustum: the perspective needs no library beyond OpenGL 1.0.
+    const PerspectiveFrustum f = sceneFrustum(p.aspect);
     glFrustum(f.left, f.right, f.bottom, f.top, f.nearPlane, f.farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

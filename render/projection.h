@@ -17,6 +17,8 @@ struct PerspectiveFrustum {
     double left, right, bottom, top, nearPlane, farPlane;
 };
 PerspectiveFrustum perspectiveFrustum(double fovyDegrees, double aspect, double nearPlane, double farPlane);
+// The scene's own: a 45-degree vertical field of view from 1 to 10.
+PerspectiveFrustum sceneFrustum(double aspect);
 
 // Viewport, 45-degree perspective from 1 to 10, identity model-view, back buffer,
 // lighting and depth test. Needs a current context.

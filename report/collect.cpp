@@ -194,16 +194,8 @@ ToolFacts toolFacts() {
         tool.manifestRead = true;
         tool.declaresWindows10 = declaresWindows10(std::string(static_cast<const char*>(bytes), SizeofResource(nullptr, found)));
     }
-    std::vector<wchar_t> path(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) break;
-        if (length < path.size()) {
-            tool.gpuPreference = gpuPreferenceOf(std::wstring(path.data(), length));
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = modulePath(nullptr);
+    if (!path.empty()) tool.gpuPreference = gpuPreferenceOf(path);
     return tool;
 }
 

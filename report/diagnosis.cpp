@@ -270,9 +270,8 @@ std::string overLayer(const TranslationLayer& layer) {
 }
 
 // "This machine has 2 display adapters; OpenGL runs on "A", not on "B"."
-std::string adaptersSentence(const ReportFacts& f) {
+std::string adaptersSentence(const ReportFacts& f, const std::vector<bool>& renders) {
     if (f.adapters.size() < 2) return std::string();
-    const std::vector<bool> renders = renderingAdapters(f);
     const AdapterFacts* runs = nullptr;
     std::string others;
     for (std::size_t k = 0; k < f.adapters.size(); ++k) {
@@ -383,10 +382,10 @@ ImplementationKind classifyImplementation(const ReportFacts& f) {
     return kind;
 }
 
-Summary summarise(const ReportFacts& f, const ImplementationKind& kind) {
+Summary summarise(const ReportFacts& f, const ImplementationKind& kind, const TranslationLayer& layer,
+                  const RenderingResult& rendering, const std::vector<bool>& rendersOpenGl) {
     Summary summary;
     std::string first;
-    const TranslationLayer layer = translationLayer(f);
     const std::string word = kind.word != nullptr ? kind.word : "";
     if (!f.openGlInitialised) {
         summary.verdict = Verdict::None;
@@ -429,7 +428,6 @@ Summary summarise(const ReportFacts& f, const ImplementationKind& kind) {
     bool explained = summary.verdict != Verdict::Generic;
     std::string more;
     // Strings that read well prove nothing when nothing draws.
-    const RenderingResult rendering = renderingResult(f);
     if (rendering.kind == RenderingResult::Kind::Failed) more += " The rendering test failed: " + rendering.detail + ".";
     for (const Cause& cause : kCauses) {
         if (!cause.holds(f)) continue;
@@ -443,7 +441,7 @@ Summary summarise(const ReportFacts& f, const ImplementationKind& kind) {
     }
     if (!explained) first += "no graphics driver provides OpenGL here.";
     if (summary.verdict == Verdict::Hardware || summary.verdict == Verdict::Unknown) {
-        const std::string adapters = adaptersSentence(f);
+        const std::string adapters = adaptersSentence(f, rendersOpenGl);
         if (!adapters.empty()) more += " " + adapters;
     }
     summary.text = first + more;

@@ -49,8 +49,11 @@ struct Summary {
     Verdict verdict = Verdict::None;
     std::string text;  // one sentence, or two where a fact shows the cause
 };
-// The implementation's kind, as classifyImplementation gives it, is the summary's starting point.
-Summary summarise(const ReportFacts& facts, const ImplementationKind& kind);
+// From the facts and what was worked out of them already: the implementation's
+// kind, the layer it is served over, the rendering test's result, and the
+// adapters OpenGL runs on (renderingAdapters).
+Summary summarise(const ReportFacts& facts, const ImplementationKind& kind, const TranslationLayer& layer,
+                  const RenderingResult& rendering, const std::vector<bool>& rendersOpenGl);
 
 // The virtual machine that a display adapter's name or PCI vendor shows,
 // e.g. "VMware"; empty when none does.

@@ -33,12 +33,12 @@ SystemView systemView(const ReportFacts& f, const std::vector<bool>& renders, Ve
 Findings workOutFindings(const ReportFacts& f, const Request& request) {
     Findings found;
     found.implementation = classifyImplementation(f);
-    found.summary = summarise(f, found.implementation);
     found.virtualMachine = virtualMachine(f.adapters);
     found.rendersOpenGl = renderingAdapters(f);
     found.rendering = renderingResult(f);
     found.layer = translationLayer(f);
-    if (request.requirements.any()) found.requirements = checkRequirements(request.requirements, f);
+    found.summary = summarise(f, found.implementation, found.layer, found.rendering, found.rendersOpenGl);
+    if (request.requirements.any()) found.requirements = checkRequirements(request.requirements, f, found.rendering);
     if (f.applicationAsked) found.program = judgeProgram(f.application, systemView(f, found.rendersOpenGl, found.summary.verdict));
     return found;
 }

@@ -40,7 +40,8 @@ std::string requiredVersionText(const RequiredVersion& version) {
     return numbers(version.major, version.minor) + (version.core ? " core profile" : "");
 }
 
-RequirementCheck checkRequirements(const Requirements& requirements, const ReportFacts& facts) {
+RequirementCheck checkRequirements(const Requirements& requirements, const ReportFacts& facts,
+                                   const RenderingResult& rendering) {
     RequirementCheck check;
     if (requirements.hasVersion) {
         const RequiredVersion& r = requirements.version;
@@ -58,7 +59,7 @@ RequirementCheck checkRequirements(const Requirements& requirements, const Repor
         }
     }
     // Whatever else is there, OpenGL that does not draw meets nothing.
-    if (requirements.any() && renderingResult(facts).kind == RenderingResult::Kind::Failed) check.missing.push_back("rendering");
+    if (requirements.any() && rendering.kind == RenderingResult::Kind::Failed) check.missing.push_back("rendering");
     check.met = check.missing.empty();
     return check;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "report/diagnosis.h"
 #include "report/facts.h"
 
 struct RequiredVersion {
@@ -32,6 +33,8 @@ bool parseRequiredVersion(const std::string& text, RequiredVersion* version);
 std::string requiredVersionText(const RequiredVersion& version);
 
 // The version against the context's own GL_VERSION, or against the highest
-// core profile made; each extension against OpenGL's and WGL's names.
-RequirementCheck checkRequirements(const Requirements& requirements, const ReportFacts& facts);
+// core profile made; each extension against OpenGL's and WGL's names; and a
+// failed rendering test (renderingResult) meets nothing.
+RequirementCheck checkRequirements(const Requirements& requirements, const ReportFacts& facts,
+                                   const RenderingResult& rendering);
 

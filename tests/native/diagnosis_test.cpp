@@ -280,7 +280,7 @@ TEST(Diagnosis, MatchesAdaptersAndRequirements) {
         r.hasVersion = true;
         r.version = RequiredVersion{c.major, c.minor, c.core};
         r.extensions = c.extensions;
-        const RequirementCheck check = checkRequirements(r, c.facts);
+        const RequirementCheck check = checkRequirements(r, c.facts, renderingResult(c.facts));
         EXPECT_EQ(check.missing, c.missing) << c.major << "." << c.minor;
         EXPECT_EQ(check.met, c.missing.empty());
     }
