@@ -44,7 +44,7 @@ endif()
 # AddressSanitizer and UBSan, with clang's libFuzzer.
 if(GRI_WITH_TESTS AND NOT GRI_SANITIZE)
   find_program(GRI_CLANGXX NAMES clang++ clang++-14 REQUIRED)
-  set(fuzzer ${CMAKE_BINARY_DIR}/pe_fuzz)
+  set(fuzzer ${CMAKE_BINARY_DIR}/pe_fuzzer)
   set(fuzz_sources ${CMAKE_SOURCE_DIR}/tests/fuzz/pe_fuzz.cpp ${CMAKE_SOURCE_DIR}/program/pe_image.cpp
                    ${CMAKE_SOURCE_DIR}/program/application.cpp)
   add_custom_command(OUTPUT ${fuzzer}
@@ -107,6 +107,8 @@ if(GRI_CROSS)
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-size.sh ${CMAKE_BINARY_DIR}/program-i686/bin/gl-renderer-info.exe 384
               ${CMAKE_BINARY_DIR}/program-i686/gl-renderer-info.map)
     add_test(NAME scripts.wine_arch COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-wine-arch.sh)
+    # The install step survives a broken package index, against stand-ins of apt.
+    add_test(NAME scripts.install_deps COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-install-deps.sh)
     # Every check and validator fails where it must.
     add_test(NAME scripts.checks_fail COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-checks.sh ${CMAKE_SOURCE_DIR})
     # The README's table of JSON keys is the schema's.

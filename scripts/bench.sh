@@ -7,10 +7,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${BUILD_DIR:-$root/build}"
 . "$root/scripts/wine-arch.sh"
 
-"$root/scripts/install-deps.sh" >&2
+gri_install_deps >&2
 arch=$(gri_wine_archs one)
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >&2
-cmake --build "$build" -j"$(nproc)" --target rules_bench "windows-$arch" >&2
+cmake --build "$build" -j"$(nproc)" --target rules_bench "windows-$(gri_build_arch "$arch")" >&2
 
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 memory=$(awk '/^MemTotal:/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)
@@ -28,4 +28,4 @@ echo
 echo "## The program under Wine"
 echo
 GRI_WINE_ARCHS="$arch" "$root/scripts/with-wine.sh" \
-  "$root/scripts/wine-exec.sh" "$arch" "$build/windows-$arch/bin/bench.exe" "$@"
+  "$root/scripts/wine-exec.sh" "$arch" "$build/windows-$(gri_build_arch "$arch")/bin/bench.exe" "$@"

@@ -19,7 +19,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 if [ "$make_programs" = 1 ]; then
-  "$root/scripts/install-deps.sh"
+  . "$root/scripts/wine-arch.sh"
+  gri_install_deps
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$build" -j"$(nproc)" --target program-i686 program-x86_64 >/dev/null
 fi

@@ -10,11 +10,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${BUILD_DIR:-$root/build}"
 . "$root/scripts/wine-arch.sh"
 
-"$root/scripts/install-deps.sh"
+gri_install_deps
 arch=$(gri_wine_archs one)
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
-cmake --build "$build" -j"$(nproc)" --target "windows-$arch"
-bin="$build/windows-$arch/bin"
+cmake --build "$build" -j"$(nproc)" --target "windows-$(gri_build_arch "$arch")"
+bin="$build/windows-$(gri_build_arch "$arch")/bin"
 echo "Running $(gri_arch_words "$arch")."
 
 export GRI_WINE_ARCHS="$arch" GRI_WINE_PREFIXES="$build/wine"

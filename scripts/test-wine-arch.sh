@@ -35,7 +35,7 @@ cannot_run_selects_x86_64() {
 runs_selects_both() {
   in_clean
   export GRI_I686_PROBE="$work/runs"
-  [ "$(gri_wine_archs all)" = "i686 x86_64" ] && [ "$(gri_wine_archs one)" = i686 ] && [ -z "$(gri_i686_notice)" ]
+  [ "$(gri_wine_archs all)" = "i686 wow64 x86_64" ] && [ "$(gri_wine_archs one)" = i686 ] && [ -z "$(gri_i686_notice)" ]
 }
 rehearsal_goes_through_the_probe() {
   in_clean

@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -81,7 +82,10 @@ std::string withDouble() { return "--opengl32 \"" + doublePath() + "\""; }
 std::string unixTempPath(const std::string& name) {
     static int counter = 0;
     char buffer[128];
-    std::snprintf(buffer, sizeof buffer, "/tmp/gri-%lu-%d-", GetCurrentProcessId(), ++counter);
+    // Wine's process ids are per prefix: the set of prefixes run side by side
+    // (wine-exec.sh names it) keeps two tests' files apart.
+    const char* set = std::getenv("GRI_WINE_SET");
+    std::snprintf(buffer, sizeof buffer, "/tmp/gri-%.16s-%lu-%d-", set != nullptr ? set : "wine", GetCurrentProcessId(), ++counter);
     return buffer + name;
 }
 

@@ -51,7 +51,12 @@ nlohmann::json jsonFor(const std::string& arguments) {
 
 // What each program is and what is set for it, as the test arranged it.
 TEST(Program, SaysWhatDecidesWhichOpenGLAProgramGets) {
-    const std::string app32 = app("app32"), app64 = app("app64"), gl64 = app("gl64");
+    const std::string app32 = app("app32"), app64 = app("app64");
+    // gl64 in a folder of the test's own, where a DLL can be put beside it.
+    const std::string folder = dosPath(unixTempPath("gl64"));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string gl64 = folder + "\\gl64.exe";
+    ASSERT_TRUE(CopyFileA(app("gl64").c_str(), gl64.c_str(), FALSE));
     ScopedRegValue preference(HKEY_CURRENT_USER, "Software\\Microsoft\\DirectX\\UserGpuPreferences", app32, "GpuPreference=2;");
     ScopedRegValue layer(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers", app64,
                          "~ WIN7RTM");
@@ -99,6 +104,8 @@ TEST(Program, SaysWhatDecidesWhichOpenGLAProgramGets) {
     EXPECT_EQ(g64["application"]["summary"].get<std::string>().rfind("It most likely gets the opengl32.dll", 0), 0u)
         << g64["application"]["summary"];
     DeleteFileA(beside.c_str());
+    DeleteFileA(gl64.c_str());
+    RemoveDirectoryA(folder.c_str());
 
     // In the report, right after its own summary.
     const std::string report = run("--app \"" + app64 + "\" --report -").output;
