@@ -8,6 +8,7 @@
 
 #include "app/app_state.h"
 #include "app/current_report.h"
+#include "platform/shortcut.h"
 #include "platform/system_library.h"
 #include "platform/utf.h"
 #include "program/application_reader.h"
@@ -24,25 +25,40 @@ void checkProgram(HWND dialog) {
     OPENFILENAMEW request = {};
     request.lStructSize = sizeof request;
     request.hwndOwner = dialog;
-    request.lpstrFilter = L"Programs (*.exe)\0*.exe\0All files\0*.*\0";
+    request.lpstrFilter = L"Programs and their shortcuts (*.exe, *.lnk)\0*.exe;*.lnk\0All files\0*.*\0";
     request.lpstrFile = file.data();
     request.nMaxFile = static_cast<DWORD>(file.size());
     request.lpstrTitle = L"Check a program";
-    // Shortcuts come back as shortcuts, which the reader names as such.
+    // Shortcuts come back as shortcuts, so that the box can name both it and
+    // the program it leads to.
     request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_NODEREFERENCELINKS;
     if (!getOpenFileName(&request)) return;  // cancelled
 
-    const ApplicationReading reading = readApplication(file.data());
+    std::wstring program = file.data();
+    std::wstring shortcut;
+    if (isShortcutPath(program)) {
+        shortcut = program;
+        program = shortcutTarget(shortcut);
+        if (program.empty()) {
+            const std::wstring text = L"The shortcut leads to no program file:\n" + shortcut;
+            MessageBoxW(dialog, text.c_str(), L"Check a program", MB_OK | MB_ICONERROR);
+            return;
+        }
+    }
+    const std::wstring picked = shortcut.empty() ? std::wstring() : L"Shortcut: " + shortcut + L"\nIt leads to: " + program + L"\n\n";
+    const ApplicationReading reading = readApplication(program);
     if (!reading.read) {
-        const std::wstring text = L"The program could not be read:\n" + std::wstring(file.data()) + L"\n\n" +
-                                  utf8ToWide(reading.problem) + L".";
+        const std::wstring text = picked + L"The program could not be read:\n" + program + L"\n\n" + utf8ToWide(reading.problem) + L".";
         MessageBoxW(dialog, text.c_str(), L"Check a program", MB_OK | MB_ICONERROR);
         return;
     }
     g_mainDialog.checkedProgram = reading.facts;
     g_mainDialog.programChecked = true;
-    const std::string said = applicationText(gatherReport(dialogSources(), Request()));
-    std::wstring text = utf8ToWide(said);
+    // The box shows what the program gets, without the report beside it.
+    Request alone;
+    alone.reportShown = false;
+    const std::string said = applicationText(gatherReport(dialogSources(), alone));
+    std::wstring text = picked + utf8ToWide(said);
     // A box shows line feeds, not the report's CR LF pairs, as its own.
     text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
     MessageBoxW(dialog, text.c_str(), L"Check a program", MB_OK | MB_ICONINFORMATION);

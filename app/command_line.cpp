@@ -205,6 +205,15 @@ Argument read(const std::wstring& a) {
             argument.kind = Argument::Kind::Misspelt;
             argument.option = &option;
         }
+        // Two letters that begin an option's name, or are one edit from a
+        // name of three ("--ap", "-js", "/pp"), are a slip too: a script
+        // must never end up in the dialog.
+        if (closest > 1 && name.size() == kShortestMisspelling - 1 &&
+            (candidate.compare(0, name.size(), name) == 0 || (candidate.size() == 3 && edits == 1))) {
+            closest = 1;
+            argument.kind = Argument::Kind::Misspelt;
+            argument.option = &option;
+        }
     }
     argument.written = a.substr(0, prefix + std::min(split, rest.size()));
     argument.attached = split != std::wstring::npos;

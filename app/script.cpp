@@ -29,7 +29,11 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
     sources.libraryPath = libraryPath;
     sources.libraryProblem = libraryProblem;
     if (application.read) sources.application = &application.facts;
-    const Report report = gatherReport(sources, Request{options.requirements});
+    Request request;
+    request.requirements = options.requirements;
+    // --app alone shows what that program gets, without the report.
+    request.reportShown = options.output != Output::Application;
+    const Report report = gatherReport(sources, request);
     if (dialog != nullptr) DestroyWindow(dialog);
 
     const bool json = options.output == Output::Json;

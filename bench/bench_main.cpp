@@ -104,11 +104,17 @@ struct Subject {
 // newest Windows process of this program under Wine; -1 when there is none.
 // Wine answers 0 for PrivateUsage. The kernel's own count leaves out pages of
 // shared files, such as Wine's theme file, whose mapping a huge page can
-// inflate in the working set. Only one subject runs at a time.
+// inflate in the working set. Only one subject runs at a time in this prefix;
+// the tests of other prefixes may run the same program meanwhile, so only a
+// process of this set of prefixes (GRI_WINE_SET, which it inherits) counts.
 double privateMiB(const std::string& exe) {
     const std::string name = exe.substr(exe.find_last_of('\\') + 1);
+    const char* set = std::getenv("GRI_WINE_SET");
     // "[g]l-..." so that the shell running pgrep does not match itself.
-    const std::string pid = harness::runUnix("pgrep -n -f -- '[" + name.substr(0, 1) + "]" + name.substr(1) + "'");
+    const std::string pid = harness::runUnix(
+        "for p in $(pgrep -f -- '[" + name.substr(0, 1) + "]" + name.substr(1) + "'); do " +
+        (set != nullptr ? "tr '\\0' '\\n' </proc/$p/environ 2>/dev/null | grep -qx 'GRI_WINE_SET=" + std::string(set) + "' && " : "") +
+        "echo $p; done | tail -n 1");
     if (pid.empty() || pid[0] < '0' || pid[0] > '9') return -1;
     const std::string rollup = harness::runUnix("cat /proc/" + std::to_string(std::atoi(pid.c_str())) + "/smaps_rollup");
     const size_t line = rollup.find("\nAnonymous:");

@@ -46,11 +46,12 @@ if(GRI_WITH_TESTS AND NOT GRI_SANITIZE)
   find_program(GRI_CLANGXX NAMES clang++ clang++-14 REQUIRED)
   set(fuzzer ${CMAKE_BINARY_DIR}/pe_fuzzer)
   set(fuzz_sources ${CMAKE_SOURCE_DIR}/tests/fuzz/pe_fuzz.cpp ${CMAKE_SOURCE_DIR}/program/pe_image.cpp
-                   ${CMAKE_SOURCE_DIR}/program/application.cpp)
+                   ${CMAKE_SOURCE_DIR}/program/application.cpp ${CMAKE_SOURCE_DIR}/program/manifest.cpp)
   add_custom_command(OUTPUT ${fuzzer}
     COMMAND ${GRI_CLANGXX} -std=c++17 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
             -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR} ${fuzz_sources} -o ${fuzzer}
     DEPENDS ${fuzz_sources} ${CMAKE_SOURCE_DIR}/program/pe_image.h ${CMAKE_SOURCE_DIR}/program/application.h
+            ${CMAKE_SOURCE_DIR}/program/manifest.h
     COMMENT "Building the PE reader's fuzzer")
   add_custom_target(pe_fuzz ALL DEPENDS ${fuzzer})
   add_executable(pe_seeds tests/fuzz/pe_seeds.cpp)

@@ -51,6 +51,7 @@ else()
     platform/file_version.cpp
     program/application_reader.cpp
     platform/output.cpp
+    platform/shortcut.cpp
     platform/system_library.cpp
     render/gl_library.cpp
     render/gl_surface.cpp
@@ -68,7 +69,8 @@ else()
   # library's error paths end it (platform/fatal.cpp). So no landing pads, and
   # on i686, where they serve only exceptions, no unwind tables; x86_64 keeps
   # its SEH unwind data, which Windows itself walks.
-  target_compile_options(gl-renderer-info PRIVATE -fno-exceptions)
+  target_compile_options(gl-renderer-info PRIVATE -fno-exceptions
+    $<$<COMPILE_LANGUAGE:CXX>:-include ${CMAKE_SOURCE_DIR}/cmake/program-prelude.h>)
   if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     target_compile_options(gl-renderer-info PRIVATE -fno-asynchronous-unwind-tables)
   endif()

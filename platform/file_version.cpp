@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "platform/system_library.h"
@@ -25,7 +26,7 @@ std::string versionString(BOOL(WINAPI* query)(LPCVOID, LPCWSTR, LPVOID*, PUINT),
 
 }  // namespace
 
-FileVersion fileVersion(const std::wstring& path) {
+FileVersion fileVersion(const std::wstring& path, bool realFile) {
     FileVersion found;
     // version.dll is not imported: a copy beside the program would be loaded instead.
     const UniqueModule library(loadFromSystemFolder(L"version.dll"));
@@ -34,10 +35,16 @@ FileVersion fileVersion(const std::wstring& path) {
     const auto query = procAddress<BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT)>(library.get(), "VerQueryValueW");
     if (size == nullptr || info == nullptr || query == nullptr) return found;
     DWORD ignored = 0;
-    const DWORD bytes = size(path.c_str(), &ignored);
-    if (bytes == 0) return found;
-    std::vector<BYTE> block(bytes);
-    if (!info(path.c_str(), 0, bytes, block.data())) return found;
+    std::vector<BYTE> block;
+    {
+        // Only the two reads of the file: version.dll is loaded already.
+        std::optional<RealFileSystem> real;
+        if (realFile) real.emplace();
+        const DWORD bytes = size(path.c_str(), &ignored);
+        if (bytes == 0) return found;
+        block.resize(bytes);
+        if (!info(path.c_str(), 0, bytes, block.data())) return found;
+    }
     void* value = nullptr;
     UINT length = 0;
     if (query(block.data(), L"\\", &value, &length) && length >= sizeof(VS_FIXEDFILEINFO)) {

@@ -9,4 +9,6 @@ struct FileVersion {
     std::string product;
 };
 
-FileVersion fileVersion(const std::wstring& path);
+// realFile: the file the path names under the system folder, not the one
+// WOW64 redirects it to (see RealFileSystem).
+FileVersion fileVersion(const std::wstring& path, bool realFile = false);

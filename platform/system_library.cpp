@@ -25,3 +25,14 @@ std::wstring modulePath(HMODULE module) {
         path.resize(path.size() * 2);
     }
 }
+
+RealFileSystem::RealFileSystem() {
+    // Looked up: Windows XP without 64-bit support lacks it.
+    const auto disable = procAddress<BOOL(WINAPI*)(PVOID*)>(GetModuleHandleW(L"kernel32.dll"), "Wow64DisableWow64FsRedirection");
+    off_ = disable != nullptr && disable(&old_);
+}
+
+RealFileSystem::~RealFileSystem() {
+    const auto revert = procAddress<BOOL(WINAPI*)(PVOID)>(GetModuleHandleW(L"kernel32.dll"), "Wow64RevertWow64FsRedirection");
+    if (off_ && revert != nullptr) revert(old_);
+}

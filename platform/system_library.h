@@ -34,3 +34,19 @@ template <typename Function>
 Function systemFunction(const wchar_t* library, const char* name) {
     return procAddress<Function>(loadFromSystemFolder(library), name);
 }
+
+// While one lives, this thread's paths under the system folder name the files
+// there, not the 32-bit ones WOW64 redirects a 32-bit program to (SysWOW64).
+// Nothing may be loaded while it lives: only files read. Where there is no
+// WOW64, it does nothing.
+class RealFileSystem {
+public:
+    RealFileSystem();
+    ~RealFileSystem();
+    RealFileSystem(const RealFileSystem&) = delete;
+    RealFileSystem& operator=(const RealFileSystem&) = delete;
+
+private:
+    bool off_ = false;
+    void* old_ = nullptr;
+};

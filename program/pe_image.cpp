@@ -8,7 +8,12 @@ constexpr std::uint32_t kExportDirectory = 0;
 constexpr std::uint32_t kImportDirectory = 1;
 constexpr std::uint32_t kResourceDirectory = 2;
 constexpr std::uint32_t kDelayImportDirectory = 13;
+constexpr std::uint32_t kClrDirectory = 14;
 constexpr std::uint32_t kRtManifest = 24;
+// CREATEPROCESS_MANIFEST_RESOURCE_ID: the one manifest Windows reads for a
+// process; the others are a DLL's or isolation's.
+constexpr std::uint32_t kProcessManifestId = 1;
+constexpr std::uint32_t kFileDll = 0x2000;
 constexpr std::size_t kMostNames = 65536;     // export names or import descriptors looked at
 constexpr std::size_t kMostNameLength = 512;
 
@@ -140,25 +145,28 @@ void readExports(const Image& image, ProgramImage* program) {
 
 bool isOpenGl32(const std::string& dll) { return lower(dll) == "opengl32.dll" || lower(dll) == "opengl32"; }
 
+void noteImport(const std::string& dll, ProgramImage* program) {
+    if (isOpenGl32(dll)) program->importsOpenGl32 = true;
+    if (isQtLibrary(dll)) program->importsQt = true;
+}
+
 void readImports(const Image& image, ProgramImage* program) {
     const std::uint32_t directory = image.directories_[kImportDirectory][0];
-    for (std::uint32_t i = 0; directory != 0 && i < kMostNames && !program->importsOpenGl32; ++i) {
+    for (std::uint32_t i = 0; directory != 0 && i < kMostNames; ++i) {
         std::uint32_t name = 0, thunks = 0;
         if (!image.u32(directory + 20 * i + 12, &name) || !image.u32(directory + 20 * i, &thunks)) break;
         if (name == 0 && thunks == 0) break;  // the closing descriptor
         std::string dll;
-        if (image.name(name, &dll) && isOpenGl32(dll)) program->importsOpenGl32 = true;
+        if (image.name(name, &dll)) noteImport(dll, program);
     }
     const std::uint32_t delayed = image.directories_[kDelayImportDirectory][0];
-    for (std::uint32_t i = 0; delayed != 0 && image.directoryCount_ > kDelayImportDirectory && i < kMostNames &&
-                              !program->importsOpenGl32;
-         ++i) {
+    for (std::uint32_t i = 0; delayed != 0 && image.directoryCount_ > kDelayImportDirectory && i < kMostNames; ++i) {
         std::uint32_t attributes = 0, name = 0;
         if (!image.u32(delayed + 32 * i, &attributes) || !image.u32(delayed + 32 * i + 4, &name)) break;
         if (name == 0) break;
         std::string dll;
         // Only the form that holds addresses, not the old one that holds pointers.
-        if ((attributes & 1) != 0 && image.name(name, &dll) && isOpenGl32(dll)) program->importsOpenGl32 = true;
+        if ((attributes & 1) != 0 && image.name(name, &dll)) noteImport(dll, program);
     }
 }
 
@@ -183,9 +191,9 @@ bool readManifest(const Image& image, const Bytes& bytes, ProgramImage* program,
     const std::uint32_t root = image.directories_[kResourceDirectory][0];
     std::uint32_t offset = 0;
     bool isDirectory = false;
-    // Type RT_MANIFEST, then its first name, then its first language.
+    // Type RT_MANIFEST, then the process's ID, then its first language.
     if (!resourceEntry(image, root, 0, true, kRtManifest, &offset, &isDirectory) || !isDirectory) return true;
-    if (!resourceEntry(image, root, offset, false, 0, &offset, &isDirectory) || !isDirectory) return true;
+    if (!resourceEntry(image, root, offset, true, kProcessManifestId, &offset, &isDirectory) || !isDirectory) return true;
     if (!resourceEntry(image, root, offset, false, 0, &offset, &isDirectory) || isDirectory) return true;
     std::uint32_t address = 0, size = 0;
     if (!image.u32(root + offset, &address) || !image.u32(root + offset + 4, &size)) return true;
@@ -211,7 +219,7 @@ ImageReading refused(const char* problem) {
 
 }  // namespace
 
-ImageReading readProgramImage(const std::uint8_t* data, std::size_t size) {
+ImageReading readPeImage(const std::uint8_t* data, std::size_t size) {
     const Bytes bytes(data, size);
     std::uint32_t mz = 0;
     bytes.u16(0, &mz);
@@ -231,15 +239,18 @@ ImageReading readProgramImage(const std::uint8_t* data, std::size_t size) {
     ImageReading reading;
     ProgramImage& program = reading.image;
     const std::uint64_t fileHeader = static_cast<std::uint64_t>(peOffset) + 4;
-    std::uint32_t sections = 0, optionalSize = 0, magic = 0;
+    std::uint32_t sections = 0, optionalSize = 0, magic = 0, characteristics = 0;
     if (!bytes.u16(fileHeader, &program.machine) || !bytes.u16(fileHeader + 2, &sections) ||
-        !bytes.u16(fileHeader + 16, &optionalSize)) {
+        !bytes.u16(fileHeader + 16, &optionalSize) || !bytes.u16(fileHeader + 18, &characteristics)) {
         return refused("its header is cut short");
     }
+    program.isDll = (characteristics & kFileDll) != 0;
     const std::uint64_t optional = fileHeader + 20;
     if (!bytes.u16(optional, &magic) || !bytes.has(optional, optionalSize)) return refused("its header is cut short");
     const bool plus = magic == 0x20B;
     if (magic != 0x10B && !plus) return refused("its header is not a program's (an unknown optional header)");
+    program.plus = plus;
+    if (optionalSize < 70 || !bytes.u16(optional + 68, &program.subsystem)) return refused("its header is cut short");
     Image image(bytes);
     const std::uint64_t countAt = optional + (plus ? 108 : 92);
     if (countAt + 4 > optional + optionalSize || !bytes.u32(countAt, &image.directoryCount_)) {
@@ -263,10 +274,17 @@ ImageReading readProgramImage(const std::uint8_t* data, std::size_t size) {
         image.sections_.push_back(s);
     }
     // A directory the program names must be in its file to be read.
-    for (std::uint32_t d : {kExportDirectory, kImportDirectory, kResourceDirectory}) {
+    for (std::uint32_t d : {kExportDirectory, kImportDirectory, kResourceDirectory, kClrDirectory}) {
         std::uint64_t at = 0;
         const std::uint32_t address = image.directories_[d][0];
         if (address != 0 && !image.offsetOf(address, 1, &at)) return refused("its directories point outside the file");
+    }
+    // A .NET program: its CLR header's flags, 16 bytes in, say which bitness it runs with.
+    if (image.directories_[kClrDirectory][0] != 0) {
+        if (!image.u32(image.directories_[kClrDirectory][0] + 16, &program.clrFlags)) {
+            return refused("its directories point outside the file");
+        }
+        program.hasClrHeader = true;
     }
     if (image.directories_[kExportDirectory][0] != 0) readExports(image, &program);
     readImports(image, &program);
@@ -277,32 +295,24 @@ ImageReading readProgramImage(const std::uint8_t* data, std::size_t size) {
     return reading;
 }
 
-namespace {
-
-// UTF-16 text (a byte-order mark, or every other byte 0) as plain ASCII
-// bytes, which is all a supportedOS element holds.
-std::string narrowed(const std::string& manifest) {
-    const bool bom16 = manifest.size() >= 2 && ((manifest[0] == '\xFF' && manifest[1] == '\xFE'));
-    const bool zeros = manifest.size() >= 4 && manifest[1] == '\0' && manifest[3] == '\0';
-    if (!bom16 && !zeros) return manifest;
-    std::string out;
-    for (std::size_t i = bom16 ? 2 : 0; i + 1 < manifest.size(); i += 2) out += manifest[i + 1] == '\0' ? manifest[i] : '?';
-    return out;
+ImageReading readProgramImage(const std::uint8_t* data, std::size_t size) {
+    ImageReading reading = readPeImage(data, size);
+    if (!reading.read) return reading;
+    const ProgramImage& image = reading.image;
+    const unsigned sub = image.subsystem;
+    // What Windows starts as a process; the rest is loaded by something else.
+    if (image.isDll) return refused("it is a DLL, not a program: check the program that loads it");
+    if (sub == 1 || sub == 8) return refused("it is a driver or another native-subsystem image, not a program");
+    if (sub >= 10 && sub <= 13) return refused("it is an EFI image, not a Windows program");
+    if (sub == 16) return refused("it is a Windows boot application, not a program");
+    if (sub != kSubsystemWindowsGui && sub != kSubsystemWindowsCui) return refused("it is no Windows program (an unknown subsystem)");
+    return reading;
 }
 
-}  // namespace
-
-bool declaresWindows10(const std::string& manifest) {
-    const std::string text = lower(narrowed(manifest));
-    const std::string guid = "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a";
-    for (std::size_t at = text.find("supportedos"); at != std::string::npos; at = text.find("supportedos", at + 1)) {
-        // The element's own attributes, up to its end; a comment or another
-        // element that merely holds the GUID does not count.
-        const std::size_t end = text.find('>', at);
-        if (at > 0 && text[at - 1] != '<' && text[at - 1] != ':') continue;
-        if (text.substr(at, end == std::string::npos ? std::string::npos : end - at).find(guid) != std::string::npos) return true;
-    }
-    return false;
+bool isQtLibrary(const std::string& file) {
+    const std::string name = lower(file);
+    if (name.size() < 8 || name.compare(0, 2, "qt") != 0 || name.compare(name.size() - 4, 4, ".dll") != 0) return false;
+    return name.find("core") != std::string::npos || name.find("gui") != std::string::npos;
 }
 
 bool isVersionLie(const std::string& layer) {

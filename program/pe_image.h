@@ -14,12 +14,27 @@ struct ExportedValue {
     std::uint32_t value = 0;
 };
 
+// IMAGE_COR20_HEADER's flags, which say how a .NET program runs.
+constexpr std::uint32_t kClrIlOnly = 0x1;
+constexpr std::uint32_t kClr32BitRequired = 0x2;
+constexpr std::uint32_t kClr32BitPreferred = 0x20000;
+
+// IMAGE_SUBSYSTEM_*: the ones programs run in.
+constexpr unsigned kSubsystemWindowsGui = 2;
+constexpr unsigned kSubsystemWindowsCui = 3;
+
 struct ProgramImage {
     unsigned machine = 0;  // IMAGE_FILE_MACHINE_*: 0x14C x86, 0x8664 x64, 0xAA64 ARM64
+    bool plus = false;     // PE32+, the 64-bit form of the optional header
+    bool isDll = false;    // IMAGE_FILE_DLL
+    unsigned subsystem = 0;
+    bool hasClrHeader = false;  // a .NET program: its CLR header (data directory 14)
+    std::uint32_t clrFlags = 0;
     ExportedValue nvOptimusEnablement;
     ExportedValue amdPowerXpress;
     bool importsOpenGl32 = false;  // opengl32.dll among its imports, or its delay-loaded ones
-    bool hasManifest = false;      // an embedded RT_MANIFEST
+    bool importsQt = false;        // a Qt library among them (Qt5Core.dll, Qt6Gui.dll, QtCore4.dll...)
+    bool hasManifest = false;      // the embedded manifest Windows reads for a process (RT_MANIFEST, ID 1)
     std::string manifest;          // its bytes
 };
 
@@ -32,11 +47,13 @@ struct ImageReading {
     ProgramImage image;
 };
 
+// Any PE image, a DLL's or a driver's too.
+ImageReading readPeImage(const std::uint8_t* bytes, std::size_t size);
+// A program's: a DLL, a driver or an EFI image is refused with its reason.
 ImageReading readProgramImage(const std::uint8_t* bytes, std::size_t size);
 
-// Whether a manifest (UTF-8 or UTF-16, as files hold them) declares Windows 10
-// and 11 among its supportedOS entries.
-bool declaresWindows10(const std::string& manifest);
+// Whether a library's file name is one of Qt's own (Qt5Core.dll, Qt6Guid.dll, QtCore4.dll).
+bool isQtLibrary(const std::string& file);
 
 // A compatibility layer that tells the program an older Windows version
 // (WIN7RTM, WIN8RTM and the like), which undoes a Windows 10 declaration.

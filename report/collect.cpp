@@ -14,6 +14,7 @@
 #include "platform/unique.h"
 #include "platform/utf.h"
 #include "program/application_reader.h"
+#include "program/manifest.h"
 #include "render/gl_api.h"
 #include "render/frame_reader.h"
 #include "render/gl_library.h"
@@ -192,7 +193,8 @@ ToolFacts toolFacts() {
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (bytes != nullptr) {
         tool.manifestRead = true;
-        tool.declaresWindows10 = declaresWindows10(std::string(static_cast<const char*>(bytes), SizeofResource(nullptr, found)));
+        tool.declaresWindows10 =
+            readManifestText(std::string(static_cast<const char*>(bytes), SizeofResource(nullptr, found))).declaresWindows10;
     }
     const std::wstring path = modulePath(nullptr);
     if (!path.empty()) tool.gpuPreference = gpuPreferenceOf(path);

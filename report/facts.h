@@ -127,11 +127,6 @@ struct SessionFacts {
     long remoteHardwarePolicy = -1;
 };
 
-// Machine types as PE headers and IsWow64Process2 name them.
-constexpr unsigned kMachineX86 = 0x014C;
-constexpr unsigned kMachineX64 = 0x8664;
-constexpr unsigned kMachineArm64 = 0xAA64;
-
 struct PixelFormatCounts {
     int all = 0;
     int windowOpenGl = 0;    // draw to a window with OpenGL

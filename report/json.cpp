@@ -202,13 +202,24 @@ std::string exported(const ExportedValue& value) { return value.exported ? numbe
 
 std::string application(const Report& r) {
     const ApplicationFacts& a = r.facts.application;
+    const ProgramVerdict& verdict = r.findings.program;
     std::vector<std::string> beside;
-    for (const BesideDll& dll : a.beside) {
+    for (std::size_t k = 0; k < a.beside.size(); ++k) {
+        const BesideDll& dll = a.beside[k];
+        const std::string& whyNot = k < verdict.besideWhyNot.size() ? verdict.besideWhyNot[k] : std::string();
         beside.push_back(object({{"file", jsonString(dll.file)},
                                  {"version", textOrNull(dll.version)},
                                  {"company", textOrNull(dll.company)},
-                                 {"product", textOrNull(dll.product)}}));
+                                 {"product", textOrNull(dll.product)},
+                                 {"machine", word(machineWord(dll.machine))},
+                                 {"loaded", boolean(whyNot.empty())},
+                                 {"why_not", textOrNull(whyNot)}}));
     }
+    const ProgramImage& image = a.image;
+    const std::string dotnet = !image.hasClrHeader ? kNull
+                               : object({{"il_only", boolean((image.clrFlags & kClrIlOnly) != 0)},
+                                         {"requires_32_bit", boolean((image.clrFlags & kClr32BitRequired) != 0)},
+                                         {"prefers_32_bit", boolean((image.clrFlags & kClr32BitPreferred) != 0)}});
     std::vector<std::string> drivers;
     for (std::size_t k = 0; k < r.facts.adapters.size(); ++k) {
         const std::string& driver = k < r.findings.program.drivers.size() ? r.findings.program.drivers[k] : std::string();
@@ -219,6 +230,10 @@ std::string application(const Report& r) {
                                                                                    : nullptr;
     return object({{"path", jsonString(a.path)},
                    {"machine", word(machineWord(a.image.machine))},
+                   {"dotnet", dotnet},
+                   {"can_run", boolean(verdict.runs.runs)},
+                   {"runs_as", word(verdict.runs.runs ? machineWord(verdict.runs.machine) : nullptr)},
+                   {"emulated", boolean(verdict.runs.emulated)},
                    {"manifest", word(from)},
                    {"declares_windows_10", boolean(a.declaresWindows10)},
                    {"nv_optimus_enablement", exported(a.image.nvOptimusEnablement)},

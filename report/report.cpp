@@ -2,16 +2,34 @@
 
 namespace {
 
+// What Windows runs natively: IsWow64Process2's answer, else the bitness's.
+unsigned windowsMachine(const ReportFacts& f) {
+    if (f.nativeMachine != 0) return f.nativeMachine;
+    switch (f.bitness) {
+    case Bitness::Windows32: return kMachineX86;
+    case Bitness::Wow64: return kMachineX64;
+    case Bitness::Windows64: return f.programMachine;
+    default: return 0;
+    }
+}
+
 // The system as the program rules see it.
-SystemView systemView(const ReportFacts& f, const std::vector<bool>& renders, Verdict verdict) {
+SystemView systemView(const ReportFacts& f, const std::vector<bool>& renders, Verdict verdict, bool reportShown) {
     SystemView view;
     // A driver served this context, or Windows' own did where none was found:
     // either way the registered drivers are what decide.
     view.driversDecide = f.driverModule.found || verdict == Verdict::Generic || verdict == Verdict::None;
+    // Where OpenGL could not start, only Wine's serving it itself keeps them from deciding.
+    if (!f.openGlInitialised) view.driversDecide = !f.session.wine;
     view.toolMachine = f.programMachine;
-    view.windows64 = f.bitness == Bitness::Wow64 || f.bitness == Bitness::Windows64 || f.nativeMachine == kMachineX64 ||
-                     f.nativeMachine == kMachineArm64;
+    view.windowsMachine = windowsMachine(f);
+    view.windowsBuild = f.windowsBuild;
     view.rolesKnown = f.gpuRolesReported;
+    view.reportShown = reportShown;
+    if (f.openGlInitialised && given(f.renderer)) {
+        view.openGl = f.renderer.text + (given(f.vendor) ? " (" + f.vendor.text + ")" : std::string()) +
+                      (given(f.version) ? ", OpenGL " + f.version.text : std::string());
+    }
     for (std::size_t k = 0; k < f.adapters.size(); ++k) {
         const AdapterFacts& a = f.adapters[k];
         AdapterView adapter;
@@ -39,6 +57,6 @@ Findings workOutFindings(const ReportFacts& f, const Request& request) {
     found.layer = translationLayer(f);
     found.summary = summarise(f, found.implementation, found.layer, found.rendering, found.rendersOpenGl);
     if (request.requirements.any()) found.requirements = checkRequirements(request.requirements, f, found.rendering);
-    if (f.applicationAsked) found.program = judgeProgram(f.application, systemView(f, found.rendersOpenGl, found.summary.verdict));
+    if (f.applicationAsked) found.program = judgeProgram(f.application, systemView(f, found.rendersOpenGl, found.summary.verdict, request.reportShown));
     return found;
 }

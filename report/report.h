@@ -13,6 +13,9 @@
 // What the person or the script asks the report to answer.
 struct Request {
     Requirements requirements;  // --require, --require-extension; none: not asked
+    // Whether the whole report is shown; false where only what a program gets
+    // is (--app alone, the dialog's box), whose words then stand alone.
+    bool reportShown = true;
 };
 
 // What the facts mean, worked out once.

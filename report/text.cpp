@@ -143,10 +143,9 @@ std::string exportedText(const char* name, const ExportedValue& value) {
 // The program asked about, and what decides which OpenGL it gets.
 void applicationBlock(std::string& out, const Report& r) {
     const ApplicationFacts& a = r.facts.application;
+    const RunsAs& runs = r.findings.program.runs;
     line(out, "Application: " + a.path);
-    const char* machine = machineWord(a.image.machine);
-    line(out, std::string("  Machine: ") + (machine != nullptr ? machine : "not reported") +
-                  (a.image.machine == kMachineX86 ? " (32-bit)" : a.image.machine != 0 ? " (64-bit)" : ""));
+    line(out, "  Machine: " + runs.header + (runs.how.empty() ? std::string() : ": " + runs.how));
     const char* from = a.manifestFrom == ApplicationFacts::ManifestFrom::Embedded ? "embedded"
                        : a.manifestFrom == ApplicationFacts::ManifestFrom::Beside ? "beside it"
                                                                                    : nullptr;
@@ -157,13 +156,21 @@ void applicationBlock(std::string& out, const Report& r) {
                   exportedText("AmdPowerXpressRequestHighPerformance", a.image.amdPowerXpress));
     line(out, std::string("  Imports opengl32.dll: ") + (a.image.importsOpenGl32 ? "yes" : "no"));
     std::string beside;
-    for (const BesideDll& dll : a.beside) {
+    for (std::size_t k = 0; k < a.beside.size(); ++k) {
+        const BesideDll& dll = a.beside[k];
+        const std::string& whyNot = k < r.findings.program.besideWhyNot.size() ? r.findings.program.besideWhyNot[k] : std::string();
+        const char* machine = machineWord(dll.machine);
         beside += (beside.empty() ? "" : "; ") + dll.file + " (version " + (dll.version.empty() ? "not reported" : dll.version) +
-                  ", " + (dll.company.empty() ? "company not reported" : dll.company) + ")";
+                  ", " + (dll.company.empty() ? "company not reported" : dll.company) + ", " +
+                  (machine != nullptr ? machine : "no DLL this reads") + ")" + (whyNot.empty() ? "" : ", not loaded: " + whyNot);
     }
     line(out, "  OpenGL DLLs beside it: " + (beside.empty() ? std::string("none") : beside));
     line(out, std::string("  GPU preference: ") + gpuPreferenceWord(a.gpuPreference));
     line(out, "  Compatibility layers: " + (a.layers.empty() ? std::string("none") : joined(a.layers)));
+    if (!runs.runs) {
+        line(out, "  OpenGL driver it loads: none, it cannot run here");
+        return;
+    }
     line(out, "  OpenGL driver it loads:");
     if (r.facts.adapters.empty()) line(out, "    no display adapter reported");
     for (std::size_t k = 0; k < r.facts.adapters.size(); ++k) {

@@ -37,15 +37,7 @@ const char* verdictWord(Verdict verdict) {
     }
 }
 
-const char* machineWord(unsigned machine) {
-    switch (machine) {
-    case 0: return nullptr;
-    case kMachineX86: return "x86";
-    case kMachineX64: return "x64";
-    case kMachineArm64: return "ARM64";
-    default: return "other";
-    }
-}
+const char* machineWord(unsigned machine) { return machineName(machine); }
 
 const char* gpuPreferenceWord(long preference) {
     switch (preference) {

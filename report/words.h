@@ -20,7 +20,7 @@ const Words& bitnessWords(Bitness bitness);
 const char* videoMemorySource(VideoMemoryFacts::Source source);
 // The summary's verdict: "hardware", "software", "generic", "none" or "unknown".
 const char* verdictWord(Verdict verdict);
-// A machine type: "x86", "x64", "ARM64" or "other"; null for 0 (not reported).
+// A machine type: "x86", "x64", "ARM64", "ARM" or "other"; null for 0 (not reported).
 const char* machineWord(unsigned machine);
 // A GPU preference of Windows' graphics settings: "let Windows decide",
 // "power saving", "high performance", "not set" for -1.

@@ -6,13 +6,21 @@
 #include <string>
 
 #include "program/application.h"
+#include "program/manifest.h"
 #include "program/pe_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ImageReading reading = readProgramImage(data, size);
-    if (reading.read) declaresWindows10(reading.image.manifest);
     const std::string text(reinterpret_cast<const char*>(data), size);
-    declaresWindows10(text);
+    ApplicationFacts program;
+    if (reading.read) {
+        program.image = reading.image;
+        const ManifestFacts manifest = readManifestText(reading.image.manifest);
+        program.manifestSupportsArm64 = manifest.supportsArm64;
+        for (unsigned windows : {0x14Cu, 0x8664u, 0xAA64u}) runsAs(program, windows, 22631);
+    }
+    readPeImage(data, size);
+    readManifestText(text);
     parseGpuPreference(text);
     for (const std::string& layer : parseLayers(text)) isVersionLie(layer);
     return 0;

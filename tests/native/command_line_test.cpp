@@ -55,6 +55,13 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
         {{L"/reporters", L"--jsonlines"}, Output::Dialog, L"", nullptr},  // three and five edits: not ours
         {{L"/reportr"}, Output::Dialog, L"", "did you mean --report?"},      // one
         {{L"-apx", L"x.exe"}, Output::Dialog, L"", "did you mean --app?"},
+        // Two letters that begin an option's name, or are one edit from --app.
+        {{L"--ap", L"x.exe"}, Output::Dialog, L"", "Unknown option --ap; did you mean --app?"},
+        {{L"/pp"}, Output::Dialog, L"", "did you mean --app?"},
+        {{L"-js", L"x"}, Output::Dialog, L"", "did you mean --json?"},
+        {{L"--op", L"x.dll"}, Output::Dialog, L"", "did you mean --opengl32?"},
+        {{L"/re"}, Output::Dialog, L"", "did you mean --report?"},
+        {{L"-gl", L"/fs", L"-ab"}, Output::Dialog, L"", nullptr},  // other programs' two letters
         {{L"--app", L"a.exe", L"--app=b.exe"}, Output::Application, L"", "more than once"},
         {{L"--jsn"}, Output::Dialog, L"", "did you mean --json?"},
         {{L"--opengl", L"x.dll"}, Output::Dialog, L"", "did you mean --opengl32?"},
@@ -85,6 +92,7 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
     }
     // A script's option, even misspelt, means no box whatever happens.
     EXPECT_TRUE(parseOptions({L"--reprot"}).script);
+    EXPECT_TRUE(parseOptions({L"--ap", L"x.exe"}).script);
     EXPECT_TRUE(parseOptions({L"--opengl32", L"--report"}).script);
     EXPECT_FALSE(parseOptions({L"--opengl32", L"x.dll", L"--help"}).script);
     EXPECT_FALSE(parseOptions({L"--opengl"}).script);

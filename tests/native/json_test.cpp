@@ -139,7 +139,7 @@ TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
 
     const std::string text = formatJson(makeReport(refused, asked));
     const json j = json::parse(text);
-    EXPECT_EQ(text.rfind("{\"schema_version\":2,", 0), 0u);
+    EXPECT_EQ(text.rfind("{\"schema_version\":3,", 0), 0u);
     EXPECT_TRUE(j["opengl"]["core_profile"]["offered"].get<bool>());
     EXPECT_TRUE(j["opengl"]["core_profile"]["version"].is_null());
     EXPECT_NE(text.find("\"dedicated_kib\":8388608,"), std::string::npos) << "a large number not written as an integer";
@@ -234,7 +234,10 @@ TEST(Json, GeneratedFactsAlwaysValidate) {
         f.application.image.nvOptimusEnablement = ExportedValue{pick(2) != 0, static_cast<std::uint32_t>(random())};
         f.application.manifestFrom = static_cast<ApplicationFacts::ManifestFrom>(pick(3));
         f.application.gpuPreference = pick(5) - 1;
-        for (int b = pick(3); b > 0; --b) f.application.beside.push_back(BesideDll{text(), text(), text(), text()});
+        f.application.image.hasClrHeader = pick(2) == 0;
+        f.application.image.clrFlags = static_cast<std::uint32_t>(random());
+        f.application.image.plus = pick(2) == 0;
+        for (int b = pick(3); b > 0; --b) f.application.beside.push_back(BesideDll{text(), text(), text(), text(), machines[pick(5)]});
         for (int l = pick(3); l > 0; --l) f.application.layers.push_back(text());
         Request request;
         if (pick(2) == 0) {

@@ -10,9 +10,15 @@
 struct PeRecipe {
     std::uint16_t machine = 0x8664;
     bool plus = true;  // PE32+ (64-bit) or PE32
+    std::uint16_t characteristics = 0x0022;  // executable, large-address aware; 0x2000 makes a DLL
+    std::uint16_t subsystem = 2;             // Windows GUI
     std::vector<std::pair<std::string, std::uint32_t>> exports;
     std::vector<std::string> imports;
+    std::vector<std::string> delayImports;  // the delay-load descriptors' DLLs, in the form that holds addresses
     std::string manifest;  // empty: none
+    std::uint32_t manifestId = 1;
+    bool clr = false;  // a CLR header (.NET) with these flags
+    std::uint32_t clrFlags = 0;
 };
 
 inline std::vector<std::uint8_t> buildPe(const PeRecipe& r) {
@@ -68,11 +74,32 @@ inline std::vector<std::uint8_t> buildPe(const PeRecipe& r) {
         dirs[1][0] = static_cast<std::uint32_t>(base + dir);
         dirs[1][1] = static_cast<std::uint32_t>(20 * (r.imports.size() + 1));
     }
+    if (!r.delayImports.empty()) {
+        const std::size_t dir = sec.size();
+        sec.resize(dir + 32 * (r.delayImports.size() + 1));
+        for (std::size_t i = 0; i < r.delayImports.size(); ++i) {
+            const std::size_t name = text(r.delayImports[i]);
+            put32(sec, dir + 32 * i, 1);  // the addresses form
+            put32(sec, dir + 32 * i + 4, static_cast<std::uint32_t>(base + name));
+        }
+        dirs[13][0] = static_cast<std::uint32_t>(base + dir);
+        dirs[13][1] = static_cast<std::uint32_t>(32 * (r.delayImports.size() + 1));
+    }
+    if (r.clr) {
+        const std::size_t header = sec.size();
+        sec.resize(header + 72);
+        put32(sec, header, 72);
+        put16(sec, header + 4, 2);
+        put16(sec, header + 6, 5);
+        put32(sec, header + 16, r.clrFlags);
+        dirs[14][0] = static_cast<std::uint32_t>(base + header);
+        dirs[14][1] = 72;
+    }
     if (!r.manifest.empty()) {
         const std::size_t root = sec.size();
         sec.resize(root + 3 * 24 + 16);
-        // Three levels of one entry each (type 24, name 1, language 0x409), then the data entry.
-        const std::uint32_t ids[3] = {24, 1, 0x409};
+        // Three levels of one entry each (type 24, the name asked for, language 0x409), then the data entry.
+        const std::uint32_t ids[3] = {24, r.manifestId, 0x409};
         for (int level = 0; level < 3; ++level) {
             const std::size_t dir = root + 24 * level;
             put16(sec, dir + 14, 1);
@@ -98,9 +125,11 @@ inline std::vector<std::uint8_t> buildPe(const PeRecipe& r) {
     put16(file, 0x46, 1);
     const std::uint32_t optionalSize = r.plus ? 240 : 224;
     put16(file, 0x54, optionalSize);
+    put16(file, 0x56, r.characteristics);
     const std::size_t opt = 0x58;
     put16(file, opt, r.plus ? 0x20B : 0x10B);
     put32(file, opt + 60, 0x200);  // SizeOfHeaders
+    put16(file, opt + 68, r.subsystem);
     const std::size_t count = opt + (r.plus ? 108 : 92);
     put32(file, count, 16);
     for (int d = 0; d < 16; ++d) {

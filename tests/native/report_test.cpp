@@ -262,7 +262,7 @@ TEST(Report, SaysWhatTheProgramAskedAboutGets) {
                         "no OpenGL driver for 32-bit programs.\r\nWindows: "),
               std::string::npos)
         << text.substr(0, 400);
-    EXPECT_NE(text.find("\r\nApplication: C:\\Games\\game.exe\r\n  Machine: x86 (32-bit)\r\n  Manifest: beside it, does not "
+    EXPECT_NE(text.find("\r\nApplication: C:\\Games\\game.exe\r\n  Machine: x86 (32-bit): runs as a 32-bit process here\r\n  Manifest: beside it, does not "
                         "declare Windows 10\r\n  Exports: NvOptimusEnablement = 1, AmdPowerXpressRequestHighPerformance not "
                         "exported\r\n  Imports opengl32.dll: no\r\n  OpenGL DLLs beside it: none\r\n  GPU preference: high "
                         "performance\r\n  Compatibility layers: WIN7RTM\r\n  OpenGL driver it loads:\r\n    Adapter: none registered\r\n"),
@@ -270,6 +270,7 @@ TEST(Report, SaysWhatTheProgramAskedAboutGets) {
         << text;
     const std::string json = formatJson(makeReport(f));
     EXPECT_NE(json.find("\"nv_optimus_enablement\":1,\"amd_power_xpress_request_high_performance\":null,"), std::string::npos);
+    EXPECT_NE(json.find("\"machine\":\"x86\",\"dotnet\":null,\"can_run\":true,\"runs_as\":\"x86\",\"emulated\":false,"), std::string::npos);
     EXPECT_NE(json.find("\"drivers\":[{\"adapter\":\"Adapter\",\"driver\":null}],\"summary\":\"Only Windows'"), std::string::npos);
     EXPECT_EQ(formatJson(makeReport(ReportFacts{})).find("\"application\""), std::string::npos);  // only when asked
 }

@@ -39,10 +39,11 @@ bool keyExists(const char* path) {
     return true;
 }
 
-std::vector<RegValue> readKey(const char* path) {
+// view: KEY_WOW64_32KEY or KEY_WOW64_64KEY for that registry view; 0 the test's own.
+std::vector<RegValue> readKey(const char* path, REGSAM view = 0) {
     std::vector<RegValue> values;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | view, &key) != ERROR_SUCCESS) return values;
     for (DWORD i = 0;; ++i) {
         char name[16384];
         std::vector<BYTE> data(65536);
@@ -55,10 +56,10 @@ std::vector<RegValue> readKey(const char* path) {
     return values;
 }
 
-void writeKey(const char* path, const std::vector<RegValue>& values) {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+void writeKey(const char* path, const std::vector<RegValue>& values, REGSAM view = 0) {
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path, view, 0);
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr), ERROR_SUCCESS);
     for (const RegValue& v : values) {
         RegSetValueExA(key, v.name.c_str(), 0, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
     }
@@ -165,6 +166,27 @@ TEST_F(Drivers, ListsTheRegisteredDrivers) {
     startProgram();
     EXPECT_EQ(listRows(list_), Rows{kBuiltInRow});
     EXPECT_TRUE(keyExists(kNtPath));
+}
+
+// On 64-bit Windows each bitness has its own view of the key: a 32-bit
+// program reads and switches the 32-bit one (WOW6432Node), a 64-bit one the
+// other, and neither touches the other's.
+TEST_F(Drivers, ReadsAndSwitchesTheViewOfItsOwnBitness) {
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    if (sizeof(void*) == 4 && !wow64) GTEST_SKIP() << "32-bit Windows has one view";
+    const REGSAM own = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    const REGSAM other = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    const Values otherSaved = readKey(kNtPath, other);
+    writeKey(kNtPath, {text("Other", "other.dll")}, other);
+    writeKey(kNtPath, {text("Acme", "acme.dll")}, own);
+    startProgram();
+    EXPECT_EQ(listRows(list_), (Rows{kBuiltInRow, "Acme: acme.dll"}));
+    pick(0);
+    EXPECT_EQ(readKey(kNtPath, own), Values{text("~Acme", "acme.dll")});
+    EXPECT_EQ(readKey(kNtPath, other), Values{text("Other", "other.dll")});
+    closeProgram();
+    writeKey(kNtPath, otherSaved, other);
 }
 
 TEST_F(Drivers, SwitchRenamesTheFirstDriver) {

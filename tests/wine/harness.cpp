@@ -582,8 +582,8 @@ std::wstring widen(const std::string& text) {
 }
 
 ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::string& name,
-                               const std::string& value)
-    : root_(root), path_(path), name_(name) {
+                               const std::string& value, REGSAM view)
+    : root_(root), view_(view), path_(path), name_(name) {
     set(REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
 }
 
@@ -602,10 +602,18 @@ ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::st
     set(REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
-void ScopedRegValue::set(DWORD type, const BYTE* data, DWORD size) {
+HKEY ScopedRegValue::open() const {
     HKEY key = nullptr;
+    if (RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return nullptr;
+    }
+    return key;
+}
+
+void ScopedRegValue::set(DWORD type, const BYTE* data, DWORD size) {
     const bool keepOnly = data == nullptr;
-    if (RegCreateKeyA(root_, path_.c_str(), &key) != ERROR_SUCCESS) return;
+    HKEY key = open();
+    if (key == nullptr) return;
     DWORD oldSize = 0;
     if (RegQueryValueExA(key, name_.c_str(), nullptr, &type_, nullptr, &oldSize) == ERROR_SUCCESS) {
         old_.resize(oldSize);
@@ -616,8 +624,8 @@ void ScopedRegValue::set(DWORD type, const BYTE* data, DWORD size) {
 }
 
 ScopedRegValue::~ScopedRegValue() {
-    HKEY key = nullptr;
-    if (RegCreateKeyA(root_, path_.c_str(), &key) != ERROR_SUCCESS) return;
+    HKEY key = open();
+    if (key == nullptr) return;
     if (hadValue_) {
         RegSetValueExA(key, name_.c_str(), 0, type_, old_.data(), static_cast<DWORD>(old_.size()));
     } else {

@@ -149,7 +149,8 @@ std::string firstAdapterKey();
 // Sets a registry value for the test's lifetime and puts back what was there.
 class ScopedRegValue {
 public:
-    ScopedRegValue(HKEY root, const std::string& path, const std::string& name, const std::string& value);
+    // view: KEY_WOW64_64KEY or KEY_WOW64_32KEY for that registry view; 0 the test's own.
+    ScopedRegValue(HKEY root, const std::string& path, const std::string& name, const std::string& value, REGSAM view = 0);
     ScopedRegValue(HKEY root, const std::string& path, const std::string& name, DWORD value);
     // Text outside the code page, set through the Unicode function.
     ScopedRegValue(HKEY root, const std::string& path, const std::string& name, const std::wstring& value);
@@ -159,8 +160,10 @@ public:
 
 private:
     void set(DWORD type, const BYTE* data, DWORD size);
+    HKEY open() const;
 
     HKEY root_;
+    REGSAM view_ = 0;
     std::string path_;
     std::string name_;
     bool hadValue_ = false;

@@ -249,7 +249,9 @@ TEST_F(Report, AnswersTheSupportDesksQuestions) {
                   " draw to a window with OpenGL, " + std::to_string(own.ownFormats) + " of those a driver's own");
     EXPECT_EQ(labelled(report, "OpenGL driver"), "none: opengl32 serves the context itself");  // Wine's own
     const std::string windows = labelled(report, "Windows");
-    const std::string bits = sizeof(void*) == 8 ? ", 64-bit Windows" : ", 32-bit Windows";
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    const std::string bits = sizeof(void*) == 8 ? ", 64-bit Windows" : wow64 ? ", 32-bit program on 64-bit Windows" : ", 32-bit Windows";
     EXPECT_EQ(windows.substr(windows.size() - std::min(windows.size(), bits.size())), bits);
 
     // A drag after the report turns the cube square-on: drawn anew, on the
@@ -409,6 +411,11 @@ TEST(Info, TheReportSaysWhatIsWrong) {
     ScopedRegValue provider(HKEY_LOCAL_MACHINE, key, "ProviderName", "Double Graphics Inc.");
     ScopedRegValue version(HKEY_LOCAL_MACHINE, key, "DriverVersion", "31.0.15.5123");
     ScopedRegValue icd(HKEY_LOCAL_MACHINE, key, "OpenGLDriverName", "doubleicd64.dll");
+    ScopedRegValue icdWow(HKEY_LOCAL_MACHINE, key, "OpenGLDriverNameWow", "doubleicd32.dll");
+    // The one this tool's bitness loads: a 32-bit program on 64-bit Windows reads the Wow value.
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    const std::string ownDriver = wow64 ? "doubleicd32.dll" : "doubleicd64.dll";
 
     const Written mesa = writtenBy("");
     const std::string wine = wineVersion();
@@ -431,6 +438,7 @@ TEST(Info, TheReportSaysWhatIsWrong) {
     EXPECT_EQ(mesa.json["adapters"][0]["provider"], "Double Graphics Inc.");
     EXPECT_EQ(mesa.json["adapters"][0]["driver_version"], "31.0.15.5123");
     EXPECT_EQ(mesa.json["adapters"][0]["opengl_driver"], "doubleicd64.dll");
+    EXPECT_EQ(mesa.json["adapters"][0]["opengl_driver_wow"], "doubleicd32.dll");
     EXPECT_NE(mesa.report.find("; provider Double Graphics Inc., version 31.0.15.5123, "), std::string::npos);
     EXPECT_NE(mesa.report.find("; OpenGLDriverName doubleicd64.dll"), std::string::npos);
 
@@ -441,7 +449,7 @@ TEST(Info, TheReportSaysWhatIsWrong) {
     // The adapter's key names a driver that the double never loads.
     EXPECT_EQ(labelled(generic.report, "Summary"), "Only Windows' built-in OpenGL 1.1, in software: the display adapter \"" +
                                                        std::string(adapters[0].DeviceString) + "\" registers the OpenGL driver " +
-                                                       "doubleicd64.dll, which did not load. This runs under Wine " + wine + ".");
+                                                       ownDriver + ", which did not load. This runs under Wine " + wine + ".");
     EXPECT_EQ(generic.json["summary"]["verdict"], "generic");
     EXPECT_FALSE(generic.json["session"]["remote"].get<bool>());
 }
