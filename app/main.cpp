@@ -8,6 +8,7 @@
 #include "render/gl_library.h"
 #include "platform/fatal.h"
 #include "platform/output.h"
+#include "platform/startup_times.h"
 #include "platform/system_library.h"
 #include "platform/utf.h"
 #include "res/resource.h"
@@ -90,6 +91,7 @@ void reportFatal(const char* what) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    startStartupTimes();
     // Test-only: the tests switch this layer off to show that the loader's own
     // flags protect the program by themselves. Nothing else reads it.
     if (GetEnvironmentVariableW(L"GRI_TEST_SKIP_DEFAULT_DLL_DIRECTORIES", nullptr, 0) == 0) searchSystemFolderOnly();

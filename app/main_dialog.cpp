@@ -6,6 +6,7 @@
 #include "app/save_report.h"
 #include "drivers/driver_registry.h"
 #include "info/info_controls.h"
+#include "platform/startup_times.h"
 #include "platform/unique.h"
 #include "render/scene_control.h"
 #include "report/facts.h"
@@ -22,6 +23,7 @@ int MainDialog::bindControls() {
 
 INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM, LPARAM) {
     if (message != WM_INITDIALOG) return 0;
+    noteStartup(StartupPhase::Dialog);
     g_mainDialog.dialog = dialog;
     g_mainDialog.bindControls();
     // From here on the dialog is handled as a plain window.
@@ -36,6 +38,7 @@ INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM, LPARAM) {
         PostQuitMessage(-1);
         return TRUE;
     }
+    noteStartup(StartupPhase::Context);
     g_surface.setupProjection(-1, -1, -1.0);
     showRendererInfo(g_mainDialog.infoText);
 

@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+#include "platform/startup_times.h"
 #include "render/gl_api.h"
 #include "render/gl_library.h"
 #include "render/gl_surface.h"
@@ -83,6 +84,7 @@ LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wparam, LPARAM lp
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         }
         SwapBuffers(dc);
+        noteStartup(StartupPhase::Frame);
         EndPaint(window, &paint);
         return 0;
     }
@@ -120,6 +122,7 @@ LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG: {
+        noteStartup(StartupPhase::Dialog);
         HWND control = GetDlgItem(dialog, IDC_SCENE_CONTROL);
         g_previousProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));
         SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc));
@@ -127,6 +130,7 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
             EndDialog(dialog, 1);
             return TRUE;
         }
+        noteStartup(StartupPhase::Context);
         if (g_drawCube) {
             g_surface.setupProjection(-1, -1, -1.0);
         } else {
@@ -152,6 +156,7 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    startStartupTimes();
     g_drawCube = std::strstr(commandLine, "cube") != nullptr;
     // OpenGL is loaded the way the program loads it.
     loadSystemOpenGl();

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,14 @@ bool sendChecked(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0
     return SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, kTimeoutMs, &result) != 0;
 }
 
+// The phases of start-up the program and the baselines note (GRI_STARTUP_TIMES).
+constexpr int kPhases = 4;
+const char* const kPhaseNames[kPhases] = {"Entry (WinMain)", "Dialog initialised (WM_INITDIALOG)", "OpenGL context made",
+                                          "First frame swapped"};
+
 struct Sample {
     double startupMs = 0;
+    double phaseMs[kPhases] = {-1, -1, -1, -1};  // from process start; -1: not noted
     double reportMs = 0;  // the program only: --report FILE, from process start to exit
     double framesPerSecond = 0;
     double peakMiB = 0;
@@ -122,11 +129,30 @@ double privateMiB(const std::string& exe) {
     return std::atof(rollup.c_str() + line + 11) / 1024.0;
 }
 
+// The times the subject noted for its phases, in ms from `start`, once the
+// file is there (it is written right after the first frame).
+void readPhases(const std::string& file, double start, Sample* sample) {
+    std::string text;
+    for (int tries = 0; tries < 200 && text.find("frame ") == std::string::npos; ++tries, Sleep(5)) text = harness::readAll(file);
+    DeleteFileA(file.c_str());
+    const size_t f = text.find("frequency ");
+    const double frequency = f == std::string::npos ? 0 : std::atof(text.c_str() + f + 10);
+    const char* keys[kPhases] = {"\nentry ", "\ndialog ", "\ncontext ", "\nframe "};
+    for (int k = 0; k < kPhases && frequency > 0; ++k) {
+        const size_t at = text.find(keys[k]);
+        if (at != std::string::npos) sample->phaseMs[k] = (std::atof(text.c_str() + at + std::strlen(keys[k])) / frequency - start) * 1000.0;
+    }
+}
+
 bool measure(const Subject& subject, int steps, bool inspect, Sample* sample) {
     const char* name = subject.label;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string phases = std::string(temp) + "gri-bench-phases.txt";
+    DeleteFileA(phases.c_str());
     harness::App app;
     const double start = seconds();
-    if (!app.start(subject.exe, {}, subject.arguments)) {
+    if (!app.start(subject.exe, {{"GRI_STARTUP_TIMES", phases}}, subject.arguments)) {
         std::fprintf(stderr, "cannot start %s (error %lu)\n", subject.exe.c_str(), GetLastError());
         return false;
     }
@@ -137,6 +163,7 @@ bool measure(const Subject& subject, int steps, bool inspect, Sample* sample) {
         return false;
     }
     sample->startupMs = (seconds() - start) * 1000.0;
+    readPhases(phases, start, sample);
 
     if (inspect) {
         // Not timed: proof that the frame is really there, and what renders it.
@@ -196,6 +223,47 @@ bool measureReport(const std::string& exe, Sample* sample) {
     }
     return true;
 }
+
+// Wine's settings for one program (HKCU\Software\Wine\AppDefaults\<exe>),
+// which the test prefix gives the program alone: its opengl32 override, so
+// that --opengl32 loads the library named, as Windows would, also slows every
+// load of the system's opengl32 by several milliseconds. For as long as it
+// lives, the baselines get the same settings, so that the ratios compare the
+// programs, not their prefix's settings. Nothing is set on Windows, which has
+// no such key.
+class SameWineSettings {
+public:
+    SameWineSettings(const char* from, const char* to) : to_(std::string(kAppDefaults) + to + "\\DllOverrides") {
+        HKEY source = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, (std::string(kAppDefaults) + from + "\\DllOverrides").c_str(), 0, KEY_READ, &source) !=
+            ERROR_SUCCESS) {
+            return;
+        }
+        HKEY target = nullptr;
+        if (RegCreateKeyA(HKEY_CURRENT_USER, to_.c_str(), &target) == ERROR_SUCCESS) {
+            made_ = true;
+            for (DWORD i = 0;; ++i) {
+                char name[256];
+                BYTE data[256];
+                DWORD nameLength = sizeof name, size = sizeof data, type = 0;
+                if (RegEnumValueA(source, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+                RegSetValueExA(target, name, 0, type, data, size);
+            }
+            RegCloseKey(target);
+        }
+        RegCloseKey(source);
+    }
+    ~SameWineSettings() {
+        if (made_) RegDeleteKeyA(HKEY_CURRENT_USER, to_.c_str());
+    }
+    SameWineSettings(const SameWineSettings&) = delete;
+    SameWineSettings& operator=(const SameWineSettings&) = delete;
+
+private:
+    static constexpr const char* kAppDefaults = "Software\\Wine\\AppDefaults\\";
+    std::string to_;
+    bool made_ = false;
+};
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -259,6 +327,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string baselineExe = harness::binDir() + "\\bench-baseline.exe";
+    const SameWineSettings sameSettings("gl-renderer-info.exe", "bench-baseline.exe");
     Subject subjects[] = {
         {"program", harness::binDir() + "\\gl-renderer-info.exe", "", {}},
         {"baseline", baselineExe, "", {}},
@@ -287,9 +356,9 @@ int main(int argc, char** argv) {
         std::printf("run %d/%d:", run + 1, runs);
         for (int i = 0; i < kSubjects; ++i) {
             subjects[i].samples.push_back(samples[i]);
-            std::printf("%s %s %.1f ms, %.0f frames/s, %.1f MiB peak, %.1f MiB private", i == 0 ? "" : ";",
-                        subjects[i].label, samples[i].startupMs, samples[i].framesPerSecond, samples[i].peakMiB,
-                        samples[i].privateMiB);
+            std::printf("%s %s %.1f ms (swapped at %.1f), %.0f frames/s, %.1f MiB peak, %.1f MiB private", i == 0 ? "" : ";",
+                        subjects[i].label, samples[i].startupMs, samples[i].phaseMs[kPhases - 1], samples[i].framesPerSecond,
+                        samples[i].peakMiB, samples[i].privateMiB);
         }
         std::printf("\n");
         std::fflush(stdout);
@@ -341,5 +410,26 @@ int main(int argc, char** argv) {
     std::printf("\n| The program, from process start (ms, medians) | Time |\n|---|---:|\n");
     std::printf("| `--report FILE`: file written and exited | %.0f |\n", medianOf(program, &Sample::reportMs));
     std::printf("| The dialog: first frame drawn | %.0f |\n", medianOf(program, &Sample::startupMs));
+    std::printf("| `--report FILE` / first frame (median of the runs' ratios; target at most 1.2) | %.2f |\n",
+                [&] {
+                    std::vector<double> ratios;
+                    for (const Sample& s : program.samples) ratios.push_back(s.reportMs / s.startupMs);
+                    return median(ratios);
+                }());
+
+    // Where start-up goes: each phase as the subjects note it, from the
+    // moment the benchmark starts the process; a regression shows in the
+    // phase it lands in.
+    std::printf("\n| Phase reached, from process start (ms, medians) | Program | Baseline drawing the cube | Difference |\n");
+    std::printf("|---|---:|---:|---:|\n");
+    for (int k = 0; k < kPhases; ++k) {
+        std::vector<double> p, c, d;
+        for (size_t i = 0; i < program.samples.size(); ++i) {
+            p.push_back(program.samples[i].phaseMs[k]);
+            c.push_back(cube.samples[i].phaseMs[k]);
+            d.push_back(program.samples[i].phaseMs[k] - cube.samples[i].phaseMs[k]);
+        }
+        std::printf("| %s | %.1f | %.1f | %+.1f |\n", kPhaseNames[k], median(p), median(c), median(d));
+    }
     return 0;
 }

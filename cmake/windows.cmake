@@ -52,6 +52,7 @@ else()
     program/application_reader.cpp
     platform/output.cpp
     platform/shortcut.cpp
+    platform/startup_times.cpp
     platform/system_library.cpp
     render/gl_library.cpp
     render/gl_surface.cpp

@@ -1,5 +1,6 @@
 #include "render/scene_control.h"
 
+#include "platform/startup_times.h"
 #include "render/cube_scene.h"
 #include "render/scene_state.h"
 
@@ -33,6 +34,7 @@ LRESULT CALLBACK sceneControlProc(HWND window, UINT message, WPARAM wparam, LPAR
         HDC dc = BeginPaint(window, &paint);
         drawScene(s_scene.angleX, s_scene.angleY);
         SwapBuffers(dc);
+        noteStartup(StartupPhase::Frame);
         EndPaint(window, &paint);
         return 0;
     }
