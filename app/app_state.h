@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include "app/compare_report.h"
 #include "drivers/driver_table.h"
 #include "program/application.h"
 #include "render/gl_surface.h"
@@ -17,6 +18,10 @@ public:
     // until the dialog closes.
     bool programChecked = false;
     ApplicationFacts checkedProgram;
+    // The report "Compare with a saved report..." read; Copy and Save say
+    // what changed since it until the dialog closes.
+    bool comparing = false;
+    EarlierReport earlierReport;
 
     // Looks the controls up and makes the scene control the cube's view.
     int bindControls();

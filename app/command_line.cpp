@@ -8,6 +8,7 @@
 const char kUsage[] =
     "gl-renderer-info [--opengl32 PATH] [--report [FILE] | --json [FILE]]\n"
     "                 [--require VERSION] [--require-extension NAME]... [--app PATH]\n"
+    "                 [--compare FILE | --compare OLD NEW]\n"
     "\n"
     "  --opengl32 PATH    use this opengl32.dll instead of the system's,\n"
     "                     for example a software renderer's build\n"
@@ -21,6 +22,9 @@ const char kUsage[] =
     "                     the same for an OpenGL or WGL extension; repeatable\n"
     "  --app PATH         say which OpenGL that program gets and why it may\n"
     "                     differ from this tool's; alone, print that and exit\n"
+    "  --compare FILE     the report, and what changed since FILE, a JSON report\n"
+    "                     this program wrote (--json FILE)\n"
+    "  --compare OLD NEW  what changed between two such reports; no OpenGL\n"
     "  --help, -h, /?     show this text\n"
     "\n"
     "Options are read in any case, as --name, -name or /name, with a value\n"
@@ -88,7 +92,7 @@ namespace {
 
 enum class Value { None, Optional, Required };
 
-enum class Option { Help, OpenGl32, Report, Json, Require, RequireExtension, App };
+enum class Option { Help, OpenGl32, Report, Json, Require, RequireExtension, App, Compare };
 
 // Every option, in one place: what it is called, whether it takes a value,
 // whether that value may follow the name directly (a version: --require3.3),
@@ -111,6 +115,7 @@ const KnownOption kOptions[] = {
     {Option::Require, "require", Value::Required, true, true, "a version, such as 3.3 or 3.3core"},
     {Option::RequireExtension, "require-extension", Value::Required, false, true, "the name of an extension"},
     {Option::App, "app", Value::Required, false, true, "the path of a program"},
+    {Option::Compare, "compare", Value::Required, false, true, "a JSON report this program wrote"},
 };
 const KnownOption& kHelp = kOptions[0];
 
@@ -307,7 +312,29 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
             if (!options.app.empty()) options.error = "--app is given more than once.";
             options.app = value;
             break;
+        case Option::Compare:
+            if (!options.compare.empty()) options.error = "--compare is given more than once.";
+            options.compare = value;
+            // A second file: the later report of the two.
+            if (!a.attached && i + 1 < arguments.size() && isValue(arguments[i + 1])) options.compareNewer = arguments[++i];
+            break;
         }
+    }
+    if (!options.compareNewer.empty() && options.error.empty()) {
+        // Two reports alone: nothing of this machine is asked.
+        if (!options.app.empty() || options.requirements.any()) {
+            options.error = "--compare OLD NEW compares two reports; --app and --require ask about this machine.";
+        } else if (options.output == Output::Text || options.output == Output::Json) {
+            options.comparisonJson = options.output == Output::Json;
+            options.output = Output::Comparison;
+        } else {
+            options.output = Output::Comparison;
+        }
+        return options;
+    }
+    // --compare FILE is the report with what changed, whatever else asks for one line.
+    if (!options.compare.empty() && (options.output == Output::Dialog || options.output == Output::Requirements)) {
+        options.output = Output::Text;
     }
     if (options.output == Output::Dialog && !options.app.empty()) options.output = Output::Application;
     if (options.output == Output::Dialog && options.requirements.any()) options.output = Output::Requirements;

@@ -22,6 +22,7 @@ enum class Output {
     Json,          // --json [FILE]: the same facts as JSON
     Requirements,  // --require alone: one line that says whether they are met
     Application,   // --app alone: the summary for that program and its block
+    Comparison,    // --compare OLD NEW: what changed between two reports, without OpenGL
 };
 
 struct Options {
@@ -30,6 +31,9 @@ struct Options {
     Output output = Output::Dialog;
     std::wstring file;       // where the report goes; empty or "-": standard output
     std::wstring app;        // --app PATH: the program to say what OpenGL it gets; empty: none
+    std::wstring compare;    // --compare FILE: the earlier report; empty: none
+    std::wstring compareNewer;  // --compare OLD NEW: the later one; empty: this machine now
+    bool comparisonJson = false;  // --compare OLD NEW with --json: the changes as JSON
     Requirements requirements;
     // Set by a script option (--report, --json, --require...) anywhere on the
     // line, even a bad one, or by a misspelling of one: a script gets no box,

@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/check_program.h"
+#include "app/compare_report.h"
 #include "app/current_report.h"
 #include "app/save_report.h"
 #include "platform/code_page.h"
@@ -83,11 +84,13 @@ void showCopyMenu(HWND dialog, LPARAM at) {
     AppendMenuA(menu.get(), MF_STRING, IDM_COPY_REPORT, "&Copy report\tCtrl+C");
     AppendMenuW(menu.get(), MF_STRING, IDM_SAVE_REPORT, L"&Save report\u2026\tCtrl+S");
     AppendMenuW(menu.get(), MF_STRING, IDM_CHECK_PROGRAM, L"C&heck a program\u2026\tCtrl+O");
+    AppendMenuW(menu.get(), MF_STRING, IDM_COMPARE_REPORT, L"Co&mpare with a saved report\u2026");
     const BOOL chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, where.x, where.y, 0,
                                        dialog, nullptr);
     if (chosen == IDM_COPY_REPORT) copyReport();
     if (chosen == IDM_SAVE_REPORT) saveReport(dialog);
     if (chosen == IDM_CHECK_PROGRAM) checkProgram(dialog);
+    if (chosen == IDM_COMPARE_REPORT) compareWithSavedReport(dialog);
 }
 
 bool copyReport() { return putOnClipboard(g_mainDialog.dialog, currentReport()); }

@@ -1,6 +1,7 @@
 #include "app/current_report.h"
 
 #include "app/app_state.h"
+#include "report/json.h"
 #include "report/text.h"
 
 ReportSources dialogSources() {
@@ -13,4 +14,8 @@ ReportSources dialogSources() {
     return sources;
 }
 
-std::string currentReport() { return formatReport(gatherReport(dialogSources(), Request())); }
+std::string currentReport(bool json) {
+    Report report = gatherReport(dialogSources(), Request());
+    if (g_mainDialog.comparing) compareWith(g_mainDialog.earlierReport, &report);
+    return json ? formatJson(report) : formatReport(report);
+}

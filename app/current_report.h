@@ -7,6 +7,7 @@
 // the driver table and the surface, as start-up left them.
 ReportSources dialogSources();
 
-// The report of the running dialog, gathered now, as text (UTF-8): what Copy
-// report copies and Save report saves.
-std::string currentReport();
+// The report of the running dialog, gathered now, as text (UTF-8) or JSON:
+// what Copy report copies and Save report saves, with what changed since a
+// report the user compared with.
+std::string currentReport(bool json = false);

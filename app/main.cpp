@@ -3,6 +3,7 @@
 
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "app/compare_report.h"
 #include "app/script.h"
 #include "drivers/driver_registry.h"
 #include "render/gl_library.h"
@@ -108,6 +109,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         }
         return 0;
     }
+    // Two reports compared: nothing of this machine is asked, OpenGL never loaded.
+    if (options.output == Output::Comparison) return runComparison(options, streams);
     std::wstring libraryPath;
     const std::string problem = loadOpenGl(options, &libraryPath);
     if (!problem.empty() && !options.script) {

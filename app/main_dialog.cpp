@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/check_program.h"
+#include "app/compare_report.h"
 #include "app/copy_report.h"
 #include "app/save_report.h"
 #include "drivers/driver_registry.h"
@@ -110,6 +111,10 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         }
         if (id == IDM_CHECK_PROGRAM) {
             checkProgram(window);
+            return 0;
+        }
+        if (id == IDM_COMPARE_REPORT) {
+            compareWithSavedReport(window);
             return 0;
         }
         if (id == IDC_DRIVER_LIST && HIWORD(wparam) == LBN_SELCHANGE) {

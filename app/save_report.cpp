@@ -41,7 +41,8 @@ void saveReport(HWND dialog) {
     OPENFILENAMEW request = {};
     request.lStructSize = sizeof request;
     request.hwndOwner = dialog;
-    request.lpstrFilter = L"Text files (*.txt)\0*.txt\0All files\0*.*\0";
+    // JSON too, so that there is something to compare with later.
+    request.lpstrFilter = L"Text files (*.txt)\0*.txt\0JSON report (*.json)\0*.json\0All files\0*.*\0";
     request.lpstrFile = file.data();
     request.nMaxFile = static_cast<DWORD>(file.size());
     request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
@@ -58,7 +59,11 @@ void saveReport(HWND dialog) {
         MessageBoxW(dialog, text.c_str(), L"Report not saved", MB_OK | MB_ICONERROR);
         return;
     }
-    const WriteResult result = writeTextFile(file.data(), currentReport(), Encoding::Utf8WithBom);
+    // The JSON type chosen, or a name that ends in .json, writes JSON as --json FILE does.
+    const std::wstring saved = file.data();
+    const bool json = request.nFilterIndex == 2 ||
+                      (saved.size() > 5 && _wcsicmp(saved.c_str() + saved.size() - 5, L".json") == 0);
+    const WriteResult result = writeTextFile(saved, currentReport(json), json ? Encoding::Utf8 : Encoding::Utf8WithBom);
     if (!result.written) {
         const std::wstring text = L"The report could not be saved.\n\n" + utf8ToWide(result.problem);
         MessageBoxW(dialog, text.c_str(), L"Report not saved", MB_OK | MB_ICONERROR);

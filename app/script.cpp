@@ -1,6 +1,7 @@
 #include "app/script.h"
 
 #include "app/app_state.h"
+#include "app/compare_report.h"
 #include "app/current_report.h"
 #include "platform/utf.h"
 #include "program/application_reader.h"
@@ -10,8 +11,17 @@
 
 int runScript(HINSTANCE instance, const Options& options, const std::string& libraryPath, const std::string& libraryProblem,
               ScriptStreams& streams) {
-    // The program asked about is read first: a file that is no program is a
-    // bad command line, and nothing is written.
+    // The report to compare with and the program asked about are read first:
+    // a file that is no report, or no program, is a bad command line, and
+    // nothing is written.
+    EarlierReport earlier;
+    if (!options.compare.empty()) {
+        earlier = readEarlierReport(options.compare);
+        if (!earlier.read) {
+            streams.writeErr("--compare " + wideToUtf8(options.compare) + ": " + earlier.problem);
+            return 2;
+        }
+    }
     ApplicationReading application;
     if (!options.app.empty()) {
         application = readApplication(options.app);
@@ -33,7 +43,8 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
     request.requirements = options.requirements;
     // --app alone shows what that program gets, without the report.
     request.reportShown = options.output != Output::Application;
-    const Report report = gatherReport(sources, request);
+    Report report = gatherReport(sources, request);
+    if (earlier.read) compareWith(earlier, &report);
     if (dialog != nullptr) DestroyWindow(dialog);
 
     const bool json = options.output == Output::Json;

@@ -188,6 +188,11 @@ bool measure(const Subject& subject, int steps, bool inspect, Sample* sample) {
     // Windows' own count where the system gives one, the kernel's under Wine.
     sample->privateMiB = counters.PrivateUsage != 0 ? static_cast<double>(counters.PrivateUsage) / (1024.0 * 1024.0)
                                                     : privateMiB(subject.exe);
+    // Under load the Unix side may not show the process at once: a few more looks.
+    for (int tries = 0; tries < 5 && sample->privateMiB < 0; ++tries) {
+        Sleep(200);
+        sample->privateMiB = privateMiB(subject.exe);
+    }
     if (sample->privateMiB < 0) {
         std::fprintf(stderr, "%s: no private memory figure\n", name);
         return false;

@@ -60,6 +60,25 @@ if(GRI_WITH_TESTS AND NOT GRI_SANITIZE)
   add_test(NAME fuzz.pe_reader COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${fuzzer} $<TARGET_FILE:pe_seeds>
                                        ${CMAKE_BINARY_DIR}/pe-corpus)
   set_tests_properties(fuzz.pe_reader PROPERTIES TIMEOUT 120)
+
+  # So is a report read back for --compare: anyone may send one.
+  set(report_fuzzer ${CMAKE_BINARY_DIR}/report_fuzzer)
+  set(report_fuzz_sources ${CMAKE_SOURCE_DIR}/tests/fuzz/report_fuzz.cpp ${CMAKE_SOURCE_DIR}/report/json_reader.cpp
+                          ${CMAKE_SOURCE_DIR}/report/compare.cpp ${CMAKE_SOURCE_DIR}/platform/utf.cpp)
+  add_custom_command(OUTPUT ${report_fuzzer}
+    COMMAND ${GRI_CLANGXX} -std=c++17 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
+            -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR} ${report_fuzz_sources} -o ${report_fuzzer}
+    DEPENDS ${report_fuzz_sources} ${CMAKE_SOURCE_DIR}/report/json_reader.h ${CMAKE_SOURCE_DIR}/report/compare.h
+    COMMENT "Building the report reader's fuzzer")
+  add_custom_target(report_fuzz ALL DEPENDS ${report_fuzzer})
+  add_executable(report_seeds tests/fuzz/report_seeds.cpp)
+  # The rules hold the projection's GL calls, which OSMesa carries.
+  find_library(GRI_OSMESA OSMesa REQUIRED)
+  target_link_libraries(report_seeds PRIVATE gri_rules ${GRI_OSMESA})
+  gri_warnings(report_seeds)
+  add_test(NAME fuzz.report_reader COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${report_fuzzer} $<TARGET_FILE:report_seeds>
+                                           ${CMAKE_BINARY_DIR}/report-corpus 100000 32768)
+  set_tests_properties(fuzz.report_reader PROPERTIES TIMEOUT 120)
 endif()
 
 option(GRI_CROSS "cross-build the Windows targets" ON)

@@ -42,6 +42,7 @@ else()
     app/copy_report.cpp
     app/save_report.cpp
     app/check_program.cpp
+    app/compare_report.cpp
     app/current_report.cpp
     app/script.cpp
     report/collect.cpp

@@ -258,3 +258,42 @@ WriteResult writeTextFile(const std::wstring& path, const std::string& utf8, Enc
     DeleteFileW(temporary.c_str());
     return failed(target, error);
 }
+
+ReadResult readSmallFile(const std::wstring& path, std::size_t most) {
+    ReadResult result;
+    const std::wstring full = fullPathOf(path);
+    if (full.empty() || isDevicePath(full)) {
+        result.problem = full.empty() ? systemMessage(GetLastError(), path) : "it is a device, not a file";
+        return result;
+    }
+    const DWORD attributes = GetFileAttributesW(longPathForm(full).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        result.problem = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? "there is no such file" : systemMessage(error, full);
+        return result;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        result.problem = "it is a folder, not a file";
+        return result;
+    }
+    const UniqueFile file(CreateFileW(longPathForm(full).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.get(), &size)) {
+        result.problem = systemMessage(GetLastError(), full);
+        return result;
+    }
+    if (static_cast<unsigned long long>(size.QuadPart) > most) {
+        result.problem = "it is larger than " + std::to_string(most / (1024 * 1024)) + " MiB, which no report is";
+        return result;
+    }
+    result.bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!result.bytes.empty() && (!ReadFile(file.get(), &result.bytes[0], static_cast<DWORD>(result.bytes.size()), &got, nullptr) ||
+                                  got != result.bytes.size())) {
+        result.problem = systemMessage(GetLastError(), full);
+        return result;
+    }
+    result.read = true;
+    return result;
+}

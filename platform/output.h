@@ -60,3 +60,13 @@ struct WriteResult {
 // says so. A device (NUL, CON, COM1, \\.\...) is written directly. Long paths
 // go through their \\?\ form.
 WriteResult writeTextFile(const std::wstring& path, const std::string& utf8, Encoding encoding);
+
+struct ReadResult {
+    bool read = false;
+    std::string bytes;
+    std::string problem;  // "there is no such file", "it is larger than 4 MiB", a system message; UTF-8
+};
+
+// A whole file of at most `most` bytes, as it is. A folder, a device and a
+// larger file are refused with their reason.
+ReadResult readSmallFile(const std::wstring& path, std::size_t most);

@@ -88,6 +88,13 @@ DriverModuleFacts driverModule() {
     const FileVersion version = fileVersion(path);
     facts.version = version.version;
     facts.company = version.company;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    SYSTEMTIME changed = {};
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) && FileTimeToSystemTime(&data.ftLastWriteTime, &changed)) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%04u-%02u-%02u", changed.wYear, changed.wMonth, changed.wDay);
+        facts.date = text;
+    }
     return facts;
 }
 
@@ -237,6 +244,12 @@ void collectFacts(const ReportSources& sources, ReportFacts& facts) {
         facts.windowsBuild = older.dwBuildNumber & 0xFFFF;
         facts.platformId = older.dwPlatformId;
     }
+    SYSTEMTIME now = {};
+    GetSystemTime(&now);
+    char made[32];
+    std::snprintf(made, sizeof made, "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                  now.wSecond);
+    facts.madeAt = made;
     facts.tool = toolFacts();
     if (sources.application != nullptr) {
         facts.applicationAsked = true;

@@ -34,6 +34,7 @@ struct DriverModuleFacts {
     std::string path;
     std::string version;  // empty: not reported
     std::string company;  // empty: not reported
+    std::string date;     // its file's last change, "2026-05-01" (UTC); empty: not reported
 };
 
 // An optional text the implementation may answer null for.
@@ -141,6 +142,7 @@ struct ToolFacts {
 };
 
 struct ReportFacts {
+    std::string madeAt;  // when the report was made, ISO 8601 in UTC: "2026-12-09T16:50:03Z"
     std::string programName;
     std::string programVersion;
     ToolFacts tool;

@@ -122,7 +122,8 @@ std::string opengl(const Report& r) {
     const std::string driver = !d.found ? kNull
                                         : object({{"path", jsonString(d.path)},
                                                   {"version", textOrNull(d.version)},
-                                                  {"company", textOrNull(d.company)}});
+                                                  {"company", textOrNull(d.company)},
+                                                  {"date", textOrNull(d.date)}});
     const PixelFormatCounts& n = f.pixelFormats;
     const std::string counts = n.all <= 0 || n.windowOpenGl < 0 || n.driversOwn < 0 ? kNull
                                           : object({{"all", number(n.all)},
@@ -298,10 +299,42 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
+namespace {
+
+std::string changes(const Changes& ch) {
+    std::vector<std::string> items;
+    for (const Change& c : ch.items) {
+        const char* kind = c.kind == Change::Kind::Added ? "added" : c.kind == Change::Kind::Removed ? "removed" : "changed";
+        items.push_back(object({{"key", jsonString(c.key)},
+                                {"label", jsonString(c.label)},
+                                {"kind", jsonString(kind)},
+                                {"was", c.wasGiven ? jsonString(c.was) : kNull},
+                                {"now", c.nowGiven ? jsonString(c.now) : kNull},
+                                {"direction", c.direction > 0 ? jsonString("up") : c.direction < 0 ? jsonString("down") : kNull}}));
+    }
+    return object({{"file", jsonString(ch.file)},
+                   {"newer_file", textOrNull(ch.newerFile)},
+                   {"older_schema_version", number(ch.olderSchema)},
+                   {"since", textOrNull(ch.since)},
+                   {"any", boolean(ch.any())},
+                   {"items", array(items)},
+                   {"extensions_added", strings(ch.extensionsAdded)},
+                   {"extensions_removed", strings(ch.extensionsRemoved)},
+                   {"not_in_older", strings(ch.missingInOlder)},
+                   {"not_in_newer", strings(ch.missingInNewer)}});
+}
+
+}  // namespace
+
+std::string formatChangesJson(const Changes& ch) {
+    return object({{"schema_version", number(kJsonSchemaVersion)}, {"changes", changes(ch)}}) + "\n";
+}
+
 std::string formatJson(const Report& r) {
     const ReportFacts& f = r.facts;
     const Summary& summary = r.findings.summary;
     Members top = {{"schema_version", number(kJsonSchemaVersion)},
+                   {"made", textOrNull(f.madeAt)},
                    {"program", object({{"name", jsonString(f.programName)},
                                        {"version", jsonString(f.programVersion)},
                                        {"machine", word(machineWord(f.programMachine))},
@@ -315,5 +348,6 @@ std::string formatJson(const Report& r) {
                    {"drivers", drivers(f)}};
     if (r.request.requirements.any()) top.emplace_back("requirements", requirements(r));
     if (f.applicationAsked) top.emplace_back("application", application(r));
+    if (r.compared) top.emplace_back("changes", changes(r.changes));
     return object(top) + "\n";
 }

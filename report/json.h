@@ -15,6 +15,10 @@ constexpr int kJsonSchemaVersion = 3;
 // sequence that is not becomes U+FFFD.
 std::string formatJson(const Report& report);
 
+// Two reports compared (--compare OLD NEW): "schema_version", then the
+// "changes" object that a report with --compare holds.
+std::string formatChangesJson(const Changes& changes);
+
 // `text` as a JSON string literal: quotes, backslashes and control characters
 // escaped, and every byte sequence that is not UTF-8 replaced by U+FFFD.
 std::string jsonString(const std::string& text);

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "report/compare.h"
 #include "report/diagnosis.h"
 #include "report/facts.h"
 #include "report/requirements.h"
@@ -34,13 +35,17 @@ struct Report {
     ReportFacts facts;
     Request request;
     Findings findings;
+    // What changed since an earlier report (--compare FILE, "Compare with a
+    // saved report..."); only where `compared`.
+    bool compared = false;
+    Changes changes;
 };
 
 // What the facts mean, for what was asked.
 Findings workOutFindings(const ReportFacts& facts, const Request& request);
 
 inline Report makeReport(ReportFacts facts, Request request = Request()) {
-    Report report{std::move(facts), std::move(request), Findings()};
+    Report report{std::move(facts), std::move(request), Findings(), false, Changes()};
     report.findings = workOutFindings(report.facts, report.request);
     return report;
 }

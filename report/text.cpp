@@ -66,7 +66,7 @@ std::string driverText(const ReportFacts& f) {
     if (!f.openGlInitialised) return "not reported: no context was made";
     if (!d.found) return "none: opengl32 serves the context itself";
     return d.path + ", version " + (d.version.empty() ? "not reported" : d.version) + ", " +
-           (d.company.empty() ? "company not reported" : d.company);
+           (d.company.empty() ? "company not reported" : d.company) + (d.date.empty() ? std::string() : ", dated " + d.date);
 }
 
 std::string coreProfileText(const CoreProfileFacts& c) {
@@ -212,8 +212,10 @@ std::string formatReport(const Report& r) {
     const ReportFacts& f = r.facts;
     std::string out;
     line(out, "Program: " + f.programName + " " + f.programVersion + " (" + toolText(f) + ")");
+    if (!f.madeAt.empty()) line(out, "Made: " + f.madeAt);
     line(out, "Summary: " + r.findings.summary.text);
     if (f.applicationAsked) line(out, "Summary for " + f.application.name + ": " + r.findings.program.summary);
+    if (r.compared) out += changesText(r.changes);
     if (r.request.requirements.any()) line(out, "Requirements: " + requirementsText(r));
     // Emulated on ARM64 Windows, the program's own machine is what matters.
     const std::string arm = f.nativeMachine == kMachineArm64 && machineWord(f.programMachine) != nullptr

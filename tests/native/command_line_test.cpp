@@ -87,6 +87,23 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
         EXPECT_EQ(o.output, c.output);
         EXPECT_EQ(c.output == Output::Dialog ? o.opengl32 : o.file, c.file);
     }
+    // --compare: one earlier report with this machine's, or two alone.
+    const Options one = parseOptions({L"--compare", L"old.json"});
+    EXPECT_EQ(one.output, Output::Text);
+    EXPECT_EQ(one.compare, L"old.json");
+    EXPECT_EQ(one.compareNewer, L"");
+    EXPECT_EQ(parseOptions({L"--compare", L"old.json", L"--json", L"new.json"}).output, Output::Json);
+    EXPECT_EQ(parseOptions({L"--require", L"3.3", L"--compare:old.json", L"x"}).output, Output::Text) << "--require keeps its meaning";
+    const Options two = parseOptions({L"/compare", L"old.json", L"new.json", L"--json"});
+    EXPECT_EQ(two.output, Output::Comparison);
+    EXPECT_EQ(two.compareNewer, L"new.json");
+    EXPECT_TRUE(two.comparisonJson);
+    EXPECT_FALSE(parseOptions({L"--compare", L"a.json", L"b.json", L"--report", L"c.txt"}).comparisonJson);
+    EXPECT_NE(parseOptions({L"--compare", L"a.json", L"b.json", L"--app", L"g.exe"}).error, "");
+    EXPECT_NE(parseOptions({L"--compare", L"a.json", L"b.json", L"--require", L"3.3"}).error, "");
+    EXPECT_NE(parseOptions({L"--compare"}).error.find("needs a JSON report"), std::string::npos);
+    EXPECT_NE(parseOptions({L"--comapre", L"a.json"}).error.find("did you mean --compare?"), std::string::npos);
+    EXPECT_TRUE(parseOptions({L"--compare", L"a.json"}).script);
     for (const Args& help : {Args{L"/?"}, Args{L"-?"}, Args{L"-h"}, Args{L"--help"}, Args{L"/HELP"}, Args{L"x", L"-Help"}}) {
         EXPECT_TRUE(parseOptions(help).help) << help.back();
     }

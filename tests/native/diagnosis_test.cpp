@@ -56,7 +56,7 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
     llvmpipe.rendererQuery.accelerated = LimitReading{true, true, {0, 0}};
 
     ReportFacts nvidia = context("NVIDIA Corporation", "NVIDIA GeForce RTX 3060/PCIe/SSE2", "4.6.0 NVIDIA 551.23", kDriversOwn);
-    nvidia.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\nvoglv32.dll", "31.0.15.5123", "NVIDIA Corporation"};
+    nvidia.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\nvoglv32.dll", "31.0.15.5123", "NVIDIA Corporation", "2026-01-14"};
     nvidia.coreProfile = CoreProfileFacts{CoreProfileFacts::State::Made, Answer{true, "4.6.0 NVIDIA 551.23"}, Answer{true, "4.60"}};
 
     ReportFacts twoAdapters = context("Intel", "Intel(R) UHD Graphics 630", "4.6.0 - Build 31.0.101.2111", kDriversOwn);
@@ -96,7 +96,7 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
     ReportFacts d3d12 = context("Microsoft Corporation", "D3D12 (Qualcomm(R) Adreno(TM) 690 GPU)", "3.3 (Compatibility Profile) Mesa 23.1.0",
                                 kDriversOwn);
     d3d12.driverModule = DriverModuleFacts{
-        true, "C:\\Program Files\\WindowsApps\\Microsoft.D3DMappingLayers_1.2302.1.0_x86__8wekyb3d8bbwe\\x86\\OpenGLOn12.dll", "", ""};
+        true, "C:\\Program Files\\WindowsApps\\Microsoft.D3DMappingLayers_1.2302.1.0_x86__8wekyb3d8bbwe\\x86\\OpenGLOn12.dll", "", "", ""};
     ReportFacts warp = context("Microsoft Corporation", "D3D12 (Microsoft Basic Render Driver)", "3.3 Mesa", kDriversOwn);
     ReportFacts zinkSoftware = context("Mesa", "zink (lavapipe)", "4.6 (Compatibility Profile) Mesa 24.0", kDriversOwn);
     ReportFacts zink = context("Mesa", "zink (AMD Radeon RX 6800 (RADV NAVI21))", "4.6 Mesa 24.0", kDriversOwn);

@@ -131,7 +131,7 @@ TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
     // Paths the system gives as UTF-16, outside any 8-bit code page.
     const std::u16string path = u"C:\\tmp\\\u03A9mega\\\u62A5\\opengl32.dll";
     refused.openGlLibrary = utf16ToUtf8(path);
-    refused.driverModule = DriverModuleFacts{true, utf16ToUtf8(path), "", utf16ToUtf8(u"Pilote \u00e9t\u00e9")};
+    refused.driverModule = DriverModuleFacts{true, utf16ToUtf8(path), "", utf16ToUtf8(u"Pilote \u00e9t\u00e9"), ""};
     Request asked;
     asked.requirements.hasVersion = true;
     asked.requirements.version = RequiredVersion{4, 1, true};  // major and minor told apart
@@ -188,7 +188,7 @@ TEST(Json, GeneratedFactsAlwaysValidate) {
         f.glExtensions = extensionNames(text() + " " + text());
         for (int d = pick(4); d > 0; --d) f.driverValues.emplace_back(text(), text());
         f.selectedDriverRow = pick(6) - 2;
-        f.driverModule = DriverModuleFacts{pick(2) != 0, text(), text(), text()};
+        f.driverModule = DriverModuleFacts{pick(2) != 0, text(), text(), text(), text()};
         f.shadingLanguage = answer();
         f.coreProfile = CoreProfileFacts{static_cast<CoreProfileFacts::State>(pick(3)), answer(), answer()};
         for (LimitReading& l : f.limits) l = reading();

@@ -125,7 +125,7 @@ TEST(Report, SaysWhatTheImplementationGaveAndNothingMore) {
     ReportFacts full;
     full.bitness = Bitness::Wow64;
     full.version = Answer{true, "4.6.0 NVIDIA 551.23"};
-    full.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\nvoglv32.dll", "31.0.15.5123", "NVIDIA Corporation"};
+    full.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\nvoglv32.dll", "31.0.15.5123", "NVIDIA Corporation", "2026-01-14"};
     full.shadingLanguage = Answer{true, "4.60 NVIDIA"};
     full.coreProfile = CoreProfileFacts{CoreProfileFacts::State::Made, Answer{true, "4.6.0 NVIDIA 551.23"}, Answer{true, "4.60 NVIDIA"}};
     const double values[kLimitCount][2] = {{32768}, {16384}, {32768}, {32768, 32768}, {32768}, {32}, {32}, {16}, {16}};
@@ -139,7 +139,7 @@ TEST(Report, SaysWhatTheImplementationGaveAndNothingMore) {
     ReportFacts hostile;
     hostile.bitness = Bitness::Windows32;
     hostile.version = Answer{true, "3.0 Hostile"};  // shading language due, but answered null
-    hostile.driverModule = DriverModuleFacts{true, "D:\\icd.dll", "", ""};
+    hostile.driverModule = DriverModuleFacts{true, "D:\\icd.dll", "", "", ""};
     hostile.coreProfile.state = CoreProfileFacts::State::None;
     hostile.limits[0].applies = true;  // asked, never written
     hostile.limits[3] = reading(8192, 4096);
@@ -153,7 +153,7 @@ TEST(Report, SaysWhatTheImplementationGaveAndNothingMore) {
     const Case cases[] = {
         {full,
          {"Windows: 0.0 build 0, Win32s, 32-bit program on 64-bit Windows",
-          "OpenGL driver: C:\\Windows\\System32\\nvoglv32.dll, version 31.0.15.5123, NVIDIA Corporation",
+          "OpenGL driver: C:\\Windows\\System32\\nvoglv32.dll, version 31.0.15.5123, NVIDIA Corporation, dated 2026-01-14",
           "Shading language: 4.60 NVIDIA", "Core profile: 4.6.0 NVIDIA 551.23, shading language 4.60 NVIDIA",
           "  Max texture size: 32768", "  Max viewport dims: 32768 x 32768", "  Max samples: 32", "  Max anisotropy: 16",
           "Video memory: dedicated 8192 MiB, total available 8192 MiB, currently available 7168 MiB (GL_NVX_gpu_memory_info)",
@@ -248,7 +248,7 @@ TEST(Report, SaysWhatTheProgramAskedAboutGets) {
     f.adapters[0].name = "Adapter";
     f.adapters[0].primary = true;
     f.adapters[0].openGlDriver = Answer{true, "vendor64.dll"};
-    f.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\vendor64.dll", "", ""};  // the tool's own context
+    f.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\vendor64.dll", "", "", ""};  // the tool's own context
     f.applicationAsked = true;
     f.application.path = "C:\\Games\\game.exe";
     f.application.name = "game.exe";

@@ -549,6 +549,15 @@ std::string unixPath(const std::string& dosPath) {
     return out;
 }
 
+std::string unmade(const std::string& report) {
+    std::string out = report;
+    const size_t line = out.find("\r\nMade: ");
+    if (line != std::string::npos) out.erase(line, out.find("\r\n", line + 2) - line);
+    const size_t key = out.find("\"made\":\"");
+    if (key != std::string::npos) out.erase(key + 7, out.find('"', key + 8) + 1 - (key + 7));
+    return out;
+}
+
 std::string labelled(const std::string& report, const std::string& label) {
     const size_t at = report.find("\r\n" + label + ": ");
     if (at == std::string::npos) return "<missing>";

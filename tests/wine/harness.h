@@ -140,6 +140,9 @@ std::string document(const std::string& dosFile);
 bool exists(const std::string& dosPath);
 // The Unix path of a file under drive Z:.
 std::string unixPath(const std::string& dosPath);
+// A report without the time it was made ("Made: ..." in the text, "made" in
+// the JSON), in which two reports of one machine a second apart differ.
+std::string unmade(const std::string& report);
 // A labelled line of a report ("Vendor" gives what follows "\r\nVendor: "), or "<missing>".
 std::string labelled(const std::string& report, const std::string& label);
 // The first display adapter's key, under HKEY_LOCAL_MACHINE, where its driver

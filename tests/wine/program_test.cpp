@@ -307,3 +307,42 @@ TEST_F(CheckAProgram, ByKeysAndByTheMenu) {
     const std::string copied = clipboardChangedSince(sequence);
     EXPECT_EQ(labelled(copied, "Application"), app("app32"));
 }
+
+namespace {
+
+class CompareDialog : public RunningDialog {};
+
+}  // namespace
+
+// The menu's "Compare with a saved report..." opens the Open dialog; the
+// report picked is compared with this machine's in a box, and Copy then
+// includes the changes.
+TEST_F(CompareDialog, ByTheMenu) {
+    ASSERT_TRUE(inFront_);
+    const std::string saved = dosPath(unixTempPath("saved.json"));
+    ASSERT_EQ(run(withDouble() + " --json \"" + saved + "\"").code, 0u);
+    press({VK_SHIFT, VK_F10});
+    ASSERT_NE(waitForPopupMenu(), nullptr);
+    for (int k = 0; k < 4; ++k) press({VK_DOWN});
+    press({VK_RETURN});
+    HWND open = nullptr;
+    for (DWORD start = GetTickCount(); open == nullptr && GetTickCount() - start < 10000; Sleep(50)) {
+        HWND found = findTopWindow(app_.pid(), "Compare with a saved report");
+        if (found != nullptr && IsWindowVisible(found) && GetDlgItem(found, 0x47C) != nullptr) open = found;
+    }
+    ASSERT_NE(open, nullptr) << "the menu's Compare with a saved report opened no Open dialog";
+    const std::wstring path = widen(saved);
+    send(GetDlgItem(open, 0x47C), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(open, WM_COMMAND, IDOK, 0);
+    HWND box = waitForBoxSaying(app_.pid(), "Changes since " + saved, 10000);
+    ASSERT_NE(box, nullptr);
+    // The double's strings then, Mesa's now.
+    EXPECT_NE(boxText(box).find("\n  Renderer: was \"Double Renderer\", now \"llvmpipe"), std::string::npos) << boxText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+
+    const DWORD sequence = GetClipboardSequenceNumber();
+    PostMessageW(dialog_, WM_COMMAND, 40001, 0);
+    const std::string copied = clipboardChangedSince(sequence);
+    EXPECT_NE(copied.find("\r\nChanges since " + saved + " (made "), std::string::npos) << copied.substr(0, 400);
+    DeleteFileA(saved.c_str());
+}

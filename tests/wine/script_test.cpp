@@ -139,18 +139,18 @@ TEST(Script, ReportAndJsonAreTheDialogsFactsWithNoWindow) {
     const Outcome toFile = runScript("--report \"" + file + "\"");
     EXPECT_EQ(toFile.code, 0u);
     EXPECT_EQ(toFile.mostVisible, 0) << "a window of the program became visible";
-    EXPECT_TRUE(document(file) == copied.report) << readAll(file).substr(0, 200);
+    EXPECT_TRUE(unmade(document(file)) == unmade(copied.report)) << readAll(file).substr(0, 200);
     std::printf("--report FILE: %lu ms from start to exit\n", toFile.milliseconds);
     // Written again: the second run replaces the first's file.
     writeFile(file, "an older report");
     EXPECT_EQ(runScript("--report \"" + file + "\"").code, 0u);
-    EXPECT_TRUE(document(file) == copied.report) << "a second write did not replace the file";
+    EXPECT_TRUE(unmade(document(file)) == unmade(copied.report)) << "a second write did not replace the file";
     DeleteFileA(file.c_str());
 
     const Outcome toPipe = runScript("--report -", pipingOutput());
     EXPECT_EQ(toPipe.code, 0u);
     EXPECT_EQ(toPipe.mostVisible, 0);
-    EXPECT_TRUE(toPipe.output == copied.report) << toPipe.output.substr(0, 200);
+    EXPECT_TRUE(unmade(toPipe.output) == unmade(copied.report)) << toPipe.output.substr(0, 200);
 
     const std::string json = dosPath(unixTempPath("report.json"));
     const Outcome asJson = runScript("--json " + json);
@@ -598,4 +598,103 @@ TEST(Script, FailuresAreDiagnosedHonestly) {
     EXPECT_TRUE(parsed["opengl"]["limits"]["max_viewport_dims"].is_null());
     EXPECT_TRUE(parsed["opengl"]["limits"]["max_samples"].is_null());
     DeleteFileA(json.c_str());
+}
+
+namespace {
+
+// The labels of the changes a text block names, one per line.
+std::vector<std::string> changedLabels(const std::string& block) {
+    std::vector<std::string> labels;
+    std::istringstream lines(block);
+    std::string line;
+    std::getline(lines, line);  // "Changes since ..."
+    while (std::getline(lines, line) && line.rfind("  ", 0) == 0) {
+        const size_t colon = line.find(": was ");
+        if (colon != std::string::npos) labels.push_back(line.substr(2, colon - 2));
+    }
+    return labels;
+}
+
+}  // namespace
+
+// What changed since a saved report is exactly what the test changed: the
+// block right after the summary, the same in the JSON, and the same again
+// from the two files alone with no OpenGL at all.
+TEST(Compare, NamesWhatChangedSinceASavedReport) {
+    DISPLAY_DEVICEA device = {};
+    device.cb = sizeof device;
+    ASSERT_TRUE(EnumDisplayDevicesA(nullptr, 0, &device, 0));
+    const std::string adapter = device.DeviceString;
+    const std::string key = firstAdapterKey();
+    ASSERT_FALSE(key.empty());
+    const std::string older = dosPath(unixTempPath("older.json"));
+    const std::string newer = dosPath(unixTempPath("newer.json"));
+    const Env before = {{"GLDOUBLE_RENDERER", "Renderer A"}, {"GLDOUBLE_EXTENSIONS", "GL_ARB_one GL_ARB_two GL_ARB_three"}};
+    const Env after = {{"GLDOUBLE_RENDERER", "Renderer B"}, {"GLDOUBLE_EXTENSIONS", "GL_ARB_one GL_ARB_three"}};
+    {
+        ScopedRegValue driver(HKEY_LOCAL_MACHINE, key, "OpenGLDriverName", "before.dll");
+        ScopedRegValue version(HKEY_LOCAL_MACHINE, key, "DriverVersion", "1.0.0.0");
+        ASSERT_EQ(runScript(withDouble() + " --json \"" + older + "\"", withEnv(before)).code, 0u);
+    }
+    ScopedRegValue driver(HKEY_LOCAL_MACHINE, key, "OpenGLDriverName", "after.dll");
+    ScopedRegValue version(HKEY_LOCAL_MACHINE, key, "DriverVersion", "2.0.0.0");
+    const std::vector<std::string> expected = {"Summary", "Renderer", "Display adapter \"" + adapter + "\": driver version",
+                                               "Display adapter \"" + adapter + "\": OpenGLDriverName"};
+
+    RunHow how = withEnv(after);
+    how.pipeOutput = true;
+    const Outcome text = runScript(withDouble() + " --compare \"" + older + "\"", how);
+    EXPECT_EQ(text.code, 0u) << text.errors;
+    const size_t summary = text.output.find("\r\nSummary: ");
+    ASSERT_NE(summary, std::string::npos) << text.output.substr(0, 300);
+    const size_t block = text.output.find("\r\n", summary + 2) + 2;
+    EXPECT_EQ(text.output.compare(block, 14 + older.size(), "Changes since " + older), 0) << text.output.substr(0, 600);
+    EXPECT_EQ(changedLabels(text.output.substr(block)), expected) << text.output.substr(block, 800);
+    EXPECT_NE(text.output.find("\r\n  Display adapter \"" + adapter + "\": driver version: was \"1.0.0.0\", now \"2.0.0.0\"\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.output.find("\r\n  Extensions removed (1): GL_ARB_two\r\n"), std::string::npos);
+    EXPECT_EQ(text.output.find("Extensions added"), std::string::npos);
+
+    ASSERT_EQ(runScript(withDouble() + " --compare \"" + older + "\" --json \"" + newer + "\"", withEnv(after)).code, 0u);
+    const nlohmann::json now = parsedJson(newer);
+    std::vector<std::string> labels;
+    for (const auto& item : now["changes"]["items"]) labels.push_back(item["label"]);
+    EXPECT_EQ(labels, expected);
+    EXPECT_EQ(now["changes"]["extensions_removed"], nlohmann::json::array({"GL_ARB_two"}));
+    EXPECT_EQ(now["changes"]["since"], parsedJson(older)["made"]);
+
+    // The desk's case: two files, no OpenGL, even with a library that is not there.
+    RunHow piping = pipingOutput();
+    const Outcome two = runScript("--opengl32 Z:\\no\\such\\opengl32.dll --compare \"" + older + "\" \"" + newer + "\"", piping);
+    EXPECT_EQ(two.code, 0u) << two.errors;
+    EXPECT_EQ(two.mostVisible, 0);
+    EXPECT_EQ(two.output.rfind("Changes since " + older + ", in " + newer + " (made ", 0), 0u) << two.output;
+    EXPECT_EQ(changedLabels(two.output), expected);
+    const std::string both = dosPath(unixTempPath("both.json"));
+    EXPECT_EQ(runScript("--compare \"" + older + "\" \"" + newer + "\" --json \"" + both + "\"").code, 0u);
+    EXPECT_EQ(parsedJson(both)["changes"]["items"].size(), expected.size());
+
+    // What is no report this reads: exit 2, its reason, nothing written.
+    const std::string folder = dosPath(unixTempPath("not-reports"));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::string newerSchema = readAll(older);
+    newerSchema.replace(newerSchema.find("\"schema_version\":3"), 18, "\"schema_version\":99");
+    writeFile(folder + "\\newer.json", newerSchema);
+    writeFile(folder + "\\cut.json", readAll(older).substr(0, 100));
+    writeFile(folder + "\\large.json", std::string(4 * 1024 * 1024 + 1, ' '));
+    const std::string written = folder + "\\written.txt";
+    const std::pair<std::string, std::string> bad[] = {
+        {folder + "\\newer.json", "it is a report of schema version 99, newer than this program reads (3)"},
+        {folder + "\\cut.json", "it is cut short"},
+        {folder + "\\large.json", "it is larger than 4 MiB, which no report is"},
+        {folder + "\\missing.json", "there is no such file"},
+        {folder, "it is a folder, not a file"},
+    };
+    for (const auto& b : bad) {
+        const Outcome refused = runScript(withDouble() + " --compare \"" + b.first + "\" --report \"" + written + "\"");
+        EXPECT_EQ(refused.code, 2u) << b.first;
+        EXPECT_EQ(refused.errors, "--compare " + b.first + ": " + b.second + "\r\n");
+        EXPECT_FALSE(exists(written));
+    }
+    runUnix("rm -rf '" + unixPath(folder) + "' '" + unixPath(older) + "' '" + unixPath(newer) + "' '" + unixPath(both) + "'");
 }

@@ -1,0 +1,99 @@
+#include "app/compare_report.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/current_report.h"
+#include "platform/system_library.h"
+#include "platform/utf.h"
+#include "report/json.h"
+
+EarlierReport readEarlierReport(const std::wstring& file) {
+    EarlierReport earlier;
+    earlier.file = file;
+    const ReadResult bytes = readSmallFile(file, kMostJsonBytes);
+    if (!bytes.read) {
+        earlier.problem = bytes.problem;
+        return earlier;
+    }
+    JsonReading reading = readJson(bytes.bytes);
+    if (!reading.read) {
+        earlier.problem = reading.problem;
+        return earlier;
+    }
+    earlier.problem = reportProblem(reading.value);
+    if (!earlier.problem.empty()) return earlier;
+    earlier.document = std::move(reading.value);
+    earlier.read = true;
+    return earlier;
+}
+
+void compareWith(const EarlierReport& earlier, Report* now) {
+    // This report as its JSON says it, so that both sides are read alike.
+    const JsonReading mine = readJson(formatJson(*now));
+    now->changes = compareReports(earlier.document, mine.value);
+    now->changes.file = wideToUtf8(earlier.file);
+    now->compared = true;
+}
+
+int runComparison(const Options& options, ScriptStreams& streams) {
+    EarlierReport reports[2] = {readEarlierReport(options.compare), readEarlierReport(options.compareNewer)};
+    for (const EarlierReport& r : reports) {
+        if (!r.read) {
+            streams.writeErr("--compare " + wideToUtf8(r.file) + ": " + r.problem);
+            return 2;
+        }
+    }
+    Changes changes = compareReports(reports[0].document, reports[1].document);
+    changes.file = wideToUtf8(options.compare);
+    changes.newerFile = wideToUtf8(options.compareNewer);
+    const std::string text = options.comparisonJson ? formatChangesJson(changes) : changesText(changes);
+    const Encoding encoding = options.comparisonJson ? Encoding::Utf8 : Encoding::Utf8WithBom;
+    if (options.file.empty() || options.file == L"-") {
+        if (streams.writeOut(text, options.comparisonJson ? Encoding::Utf8 : Encoding::SystemCodePage)) return 0;
+        streams.writeErr("There is no standard output to write the comparison to.");
+        return 3;
+    }
+    const WriteResult result = writeTextFile(options.file, text, encoding);
+    if (result.written) return 0;
+    streams.writeErr("The comparison could not be written: " + result.problem);
+    return 3;
+}
+
+void compareWithSavedReport(HWND dialog) {
+    using GetOpenFileName = BOOL(WINAPI*)(OPENFILENAMEW*);
+    const auto getOpenFileName = systemFunction<GetOpenFileName>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (getOpenFileName == nullptr) {
+        MessageBoxW(dialog, L"The system's Open dialog is not available.", L"Compare with a saved report", MB_OK | MB_ICONERROR);
+        return;
+    }
+    std::vector<wchar_t> file(32768, L'\0');  // room for long paths
+    OPENFILENAMEW request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = dialog;
+    request.lpstrFilter = L"JSON reports (*.json)\0*.json\0All files\0*.*\0";
+    request.lpstrFile = file.data();
+    request.nMaxFile = static_cast<DWORD>(file.size());
+    request.lpstrTitle = L"Compare with a saved report";
+    request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!getOpenFileName(&request)) return;  // cancelled
+
+    EarlierReport earlier = readEarlierReport(file.data());
+    if (!earlier.read) {
+        const std::wstring text = L"The report cannot be compared:\n" + std::wstring(file.data()) + L"\n\n" +
+                                  utf8ToWide(earlier.problem) + L".";
+        MessageBoxW(dialog, text.c_str(), L"Compare with a saved report", MB_OK | MB_ICONERROR);
+        return;
+    }
+    g_mainDialog.earlierReport = std::move(earlier);
+    g_mainDialog.comparing = true;
+    Report now = gatherReport(dialogSources(), Request());
+    compareWith(g_mainDialog.earlierReport, &now);
+    std::wstring text = utf8ToWide(changesText(now.changes));
+    // A box shows line feeds, not the report's CR LF pairs, as its own.
+    text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
+    MessageBoxW(dialog, text.c_str(), L"Compare with a saved report", MB_OK | MB_ICONINFORMATION);
+}

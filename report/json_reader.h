@@ -1,0 +1,35 @@
+#pragma once
+// A JSON document read back, as reports this program wrote are: strict
+// RFC 8259 in UTF-8, bounded in size and depth, no key twice in an object.
+// What it reads comes from anyone (a user's file, a desk's mail): every
+// refusal says why, nothing is read past the bytes given. Rules only.
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct JsonValue {
+    enum class Type { Null, Boolean, Number, String, Array, Object } type = Type::Null;
+    bool boolean = false;
+    double number = 0;
+    std::string text;  // a string's, UTF-8
+    std::vector<JsonValue> items;
+    std::vector<std::pair<std::string, JsonValue>> members;  // in the document's order
+
+    // A member of an object by key; null where there is none or this is no object.
+    const JsonValue* get(const char* key) const;
+    bool isNull() const { return type == Type::Null; }
+};
+
+// The largest document read, and the deepest nesting: a report nests five
+// deep (an object in an array in an object in the top one, and its values).
+constexpr std::size_t kMostJsonBytes = 4 * 1024 * 1024;
+constexpr int kDeepestJson = 5;
+
+struct JsonReading {
+    bool read = false;
+    std::string problem;  // "it is not JSON (at byte 12: ...)", "it is cut short", ...
+    JsonValue value;
+};
+
+JsonReading readJson(const std::string& bytes, int deepest = kDeepestJson);

@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "report/compare.h"
+#include "report/json.h"
+#include "report/json_reader.h"
+
+namespace {
+
+// A report with a value in every compared field, as this program writes it.
+ReportFacts machine() {
+    ReportFacts f;
+    f.madeAt = "2026-12-01T08:00:00Z";
+    f.programName = "OpenGL Renderer infos";
+    f.programVersion = "1.0.0.11";
+    f.windowsMajor = 10;
+    f.windowsBuild = 19045;
+    f.platformId = 2;
+    f.vendor = Answer{true, "NVIDIA Corporation"};
+    f.renderer = Answer{true, "NVIDIA GeForce RTX 3060/PCIe/SSE2"};
+    f.version = Answer{true, "4.6.0 NVIDIA 546.33"};
+    f.openGlLibrary = "C:\\Windows\\SYSTEM32\\opengl32.dll";
+    f.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\nvoglv64.dll", "31.0.15.4633", "NVIDIA Corporation", "2023-12-01"};
+    f.shadingLanguage = Answer{true, "4.60 NVIDIA"};
+    f.coreProfile.state = CoreProfileFacts::State::Made;
+    f.coreProfile.version = Answer{true, "4.6.0 NVIDIA 546.33"};
+    f.glExtensions = {"GL_ARB_a", "GL_ARB_b", "GL_ARB_c"};
+    f.extensions = {"GL_ARB_a", "GL_ARB_b", "GL_ARB_c", "WGL_ARB_x"};
+    f.limits[0] = LimitReading{true, true, {32768, 0}};
+    f.limits[3] = LimitReading{true, true, {32768, 32768}};
+    f.pixelFormats = PixelFormatCounts{120, 100, 96};
+    f.pixelFormat.index = 7;
+    f.pixelFormat.flags = 0x25;
+    AdapterFacts a;
+    a.name = "NVIDIA GeForce RTX 3060";
+    a.primary = a.attached = true;
+    a.driverVersion = Answer{true, "31.0.15.4633"};
+    a.driverDate = Answer{true, "12-1-2023"};
+    a.openGlDriver = Answer{true, "nvoglv64.dll"};
+    a.openGlDriverWow = Answer{true, "nvoglv32.dll"};
+    f.adapters = {a};
+    return f;
+}
+
+JsonValue asRead(const ReportFacts& f) {
+    const JsonReading r = readJson(formatJson(makeReport(f)));
+    EXPECT_TRUE(r.read) << r.problem;
+    return r.value;
+}
+
+Changes between(const ReportFacts& older, const ReportFacts& newer) { return compareReports(asRead(older), asRead(newer)); }
+
+}  // namespace
+
+// Each compared field, changed alone, is the one change named; order and the
+// time a report was made are none.
+TEST(Compare, NamesEachFieldThatChangedAndNothingElse) {
+    const ReportFacts base = machine();
+    const struct {
+        const char* what;
+        std::function<void(ReportFacts&)> change;
+        std::string label;
+        std::string was, now;
+    } cases[] = {
+        {"the renderer", [](ReportFacts& f) { f.renderer.text = "GDI Generic"; }, "Renderer", "NVIDIA GeForce RTX 3060/PCIe/SSE2",
+         "GDI Generic"},
+        {"the vendor", [](ReportFacts& f) { f.vendor.text = "Microsoft Corporation"; }, "Vendor", "NVIDIA Corporation", "Microsoft Corporation"},
+        {"the version", [](ReportFacts& f) { f.version.text = "4.5.0 NVIDIA 546.33"; }, "Version", "4.6.0 NVIDIA 546.33",
+         "4.5.0 NVIDIA 546.33"},
+        {"the library", [](ReportFacts& f) { f.openGlLibrary = "D:\\mesa\\opengl32.dll"; }, "OpenGL library",
+         "C:\\Windows\\SYSTEM32\\opengl32.dll", "D:\\mesa\\opengl32.dll"},
+        {"the driver's version", [](ReportFacts& f) { f.driverModule.version = "32.0.15.6094"; }, "OpenGL driver version",
+         "31.0.15.4633", "32.0.15.6094"},
+        {"the driver's date", [](ReportFacts& f) { f.driverModule.date = "2024-09-01"; }, "OpenGL driver date", "2023-12-01", "2024-09-01"},
+        {"the adapter's driver version", [](ReportFacts& f) { f.adapters[0].driverVersion.text = "32.0.15.6094"; },
+         "Display adapter \"NVIDIA GeForce RTX 3060\": driver version", "31.0.15.4633", "32.0.15.6094"},
+        {"the adapter's driver date", [](ReportFacts& f) { f.adapters[0].driverDate.text = "9-1-2024"; },
+         "Display adapter \"NVIDIA GeForce RTX 3060\": driver date", "12-1-2023", "9-1-2024"},
+        {"the adapter's OpenGL driver", [](ReportFacts& f) { f.adapters[0].openGlDriver = Answer(); },
+         "Display adapter \"NVIDIA GeForce RTX 3060\": OpenGLDriverName", "nvoglv64.dll", ""},
+        {"the Wow value", [](ReportFacts& f) { f.adapters[0].openGlDriverWow.text = "nvoglv32b.dll"; },
+         "Display adapter \"NVIDIA GeForce RTX 3060\": OpenGLDriverNameWow", "nvoglv32.dll", "nvoglv32b.dll"},
+        {"the shading language", [](ReportFacts& f) { f.shadingLanguage.text = "4.50"; }, "Shading language", "4.60 NVIDIA", "4.50"},
+        {"the core profile", [](ReportFacts& f) { f.coreProfile = CoreProfileFacts{CoreProfileFacts::State::None, {}, {}}; },
+         "Core profile", "4.6.0 NVIDIA 546.33", "none"},
+        {"Windows' build", [](ReportFacts& f) { f.windowsBuild = 22631; }, "Windows", "10.0 build 19045", "10.0 build 22631"},
+        {"Windows' minor version", [](ReportFacts& f) { f.windowsMinor = 3; }, "Windows", "10.0 build 19045", "10.3 build 19045"},
+        {"a remote session", [](ReportFacts& f) { f.session.remote = true; }, "Remote session", "no", "yes"},
+        {"Wine", [](ReportFacts& f) { f.session.wine = true; f.session.wineVersion = Answer{true, "9.0"}; }, "Wine", "no", "Wine 9.0"},
+        {"a limit down", [](ReportFacts& f) { f.limits[0].values[0] = 16384; }, "Max texture size", "32768", "16384"},
+        {"a two-value limit", [](ReportFacts& f) { f.limits[3].values[1] = 16384; }, "Max viewport dims", "32768 x 32768", "32768 x 16384"},
+        {"pixel formats", [](ReportFacts& f) { f.pixelFormats.driversOwn = 0; }, "Pixel formats a driver's own", "96", "0"},
+        {"pixel formats in all", [](ReportFacts& f) { f.pixelFormats.all = 121; }, "Pixel formats in all", "120", "121"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReportFacts newer = base;
+        c.change(newer);
+        const Changes ch = between(base, newer);
+        // The summary and verdict follow some of these; the field itself is there, and nothing unrelated.
+        const Change* found = nullptr;
+        for (const Change& item : ch.items) {
+            if (item.label == c.label) found = &item;
+            EXPECT_TRUE(item.label == c.label || item.label == "Summary" || item.label == "Verdict") << item.label;
+        }
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->was, c.was);
+        EXPECT_EQ(found->now, c.now);
+        EXPECT_TRUE(ch.extensionsAdded.empty() && ch.extensionsRemoved.empty());
+    }
+    // The verdict and summary, most important, come first.
+    ReportFacts software = base;
+    software.vendor.text = "Microsoft Corporation";
+    software.renderer.text = "GDI Generic";
+    software.version.text = "1.1.0";
+    const Changes toSoftware = between(base, software);
+    ASSERT_GE(toSoftware.items.size(), 5u);
+    EXPECT_EQ(toSoftware.items[0].label, "Verdict");
+    EXPECT_EQ(toSoftware.items[0].was, "hardware");
+    EXPECT_EQ(toSoftware.items[0].now, "generic");
+    EXPECT_EQ(toSoftware.items[1].label, "Summary");
+
+    // Which way limits went; adapters added and removed; extensions each named.
+    ReportFacts more = base;
+    more.limits[0].values[0] = 65536;
+    more.adapters[0].name = "NVIDIA GeForce RTX 4070";
+    more.extensions = {"WGL_ARB_x", "GL_ARB_d", "GL_ARB_a"};
+    const Changes moved = between(base, more);
+    std::string kinds;
+    for (const Change& c : moved.items) kinds += (c.kind == Change::Kind::Added ? "+" : c.kind == Change::Kind::Removed ? "-" : "~") + c.label + (c.direction > 0 ? "^" : c.direction < 0 ? "v" : "") + ";";
+    EXPECT_EQ(kinds, "+Display adapter added;-Display adapter removed;~Max texture size^;");
+    EXPECT_EQ(moved.extensionsAdded, std::vector<std::string>({"GL_ARB_d"}));
+    EXPECT_EQ(moved.extensionsRemoved, std::vector<std::string>({"GL_ARB_b", "GL_ARB_c"}));
+    const std::string text = changesText(moved);
+    EXPECT_NE(text.find("\r\n  Display adapter added: \"NVIDIA GeForce RTX 4070\"\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\n  Max texture size: was \"32768\", now \"65536\" (up)\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\n  Extensions removed (2): GL_ARB_b, GL_ARB_c\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.rfind("Changes since  (made 2026-12-01T08:00:00Z):\r\n", 0), 0u) << text;
+
+    // Another time, extensions and adapters in another order: no change.
+    ReportFacts later = base;
+    later.madeAt = "2026-12-09T17:00:00Z";
+    later.extensions = {"WGL_ARB_x", "GL_ARB_c", "GL_ARB_b", "GL_ARB_a"};
+    const Changes none = between(base, later);
+    EXPECT_FALSE(none.any());
+    EXPECT_NE(changesText(none).find("\r\n  No change in anything the report compares.\r\n"), std::string::npos);
+    // Two adapters of one name are matched in their order, not as one.
+    ReportFacts twin = base;
+    twin.adapters.push_back(base.adapters[0]);
+    ReportFacts twinChanged = twin;
+    twinChanged.adapters[1].driverVersion.text = "1.0";
+    ASSERT_EQ(between(twin, twinChanged).items.size(), 1u);
+    EXPECT_EQ(between(twin, base).items[0].kind, Change::Kind::Removed);
+
+    // What --app said, where both checked the same program, in any case of its path.
+    ReportFacts app = base;
+    app.applicationAsked = true;
+    app.application.path = "C:\\Games\\Game.exe";
+    app.application.image.machine = 0x8664;
+    ReportFacts appLater = app;
+    appLater.application.path = "c:\\games\\game.exe";
+    appLater.adapters[0].openGlDriver = Answer();
+    bool said = false;
+    for (const Change& c : between(app, appLater).items) said = said || c.label.rfind("What --app said of ", 0) == 0;
+    EXPECT_TRUE(said);
+    ReportFacts otherApp = appLater;
+    otherApp.application.path = "C:\\Other.exe";
+    for (const Change& c : between(app, otherApp).items) EXPECT_EQ(c.label.find("--app"), std::string::npos);
+}
+
+// An older report is read as far as its schema goes: what it lacks is said
+// to be missing, never a change.
+TEST(Compare, ReadsAnOlderReportAsFarAsItGoes) {
+    nlohmann::json older = nlohmann::json::parse(formatJson(makeReport(machine())));
+    older["schema_version"] = 2;
+    older.erase("made");
+    older["opengl"].erase("rendering_test");
+    older["opengl"]["driver"].erase("date");
+    const JsonReading read = readJson(older.dump());
+    ASSERT_TRUE(read.read) << read.problem;
+    EXPECT_EQ(reportProblem(read.value), "");
+    const Changes ch = compareReports(read.value, asRead(machine()));
+    EXPECT_FALSE(ch.any());
+    EXPECT_EQ(ch.olderSchema, 2);
+    EXPECT_EQ(ch.since, "");
+    EXPECT_EQ(ch.missingInOlder, std::vector<std::string>({"OpenGL driver date", "Rendering test"}));
+    const std::string text = changesText(ch);
+    EXPECT_NE(text.find("(the older report does not say when it was made)"), std::string::npos);
+    EXPECT_NE(text.find("\r\n  Not in the older report: OpenGL driver date, Rendering test\r\n"), std::string::npos) << text;
+    // The other way round too, for two files of which the later is older.
+    EXPECT_EQ(compareReports(asRead(machine()), read.value).missingInNewer.size(), 2u);
+}
+
+// What no report is, however it came, is refused with its reason.
+TEST(Compare, RefusesWhatIsNoReportItReads) {
+    const std::string report = formatJson(makeReport(machine()));
+    std::string duplicated = report;
+    duplicated.insert(1, "\"made\":null,");
+    std::string deep = "{\"schema_version\":3,\"x\":";
+    for (int k = 0; k < 10; ++k) deep += "[";
+    deep += std::string(10, ']') + "}";
+    std::string latin1 = report;
+    latin1.replace(latin1.find("NVIDIA Corporation"), 6, "Pilote \xe9t\xe9");
+    const struct {
+        std::string bytes;
+        std::string problem;  // its beginning
+    } cases[] = {
+        {"", "it is empty"},
+        {"just some text", "it is not JSON: an unexpected character (at byte 0)"},
+        {report.substr(0, report.size() / 2), "it is cut short"},
+        {report + "x", "it is not JSON: something follows the document"},
+        {duplicated, "it has the key \"made\" twice in one object"},
+        {deep, "it nests deeper than a report does"},
+        {latin1, "it is not UTF-8 text (at byte"},
+        {"[1, 2]", "it is JSON, but not a report of this program (no schema_version)"},
+        {"{\"schema_version\":3,\"program\":{\"name\":\"Another tool\"}}", "it is JSON, but not a report of this program"},
+        {"{\"schema_version\":4,\"program\":{\"name\":\"OpenGL Renderer infos\"}}",
+         "it is a report of schema version 4, newer than this program reads (3)"},
+        {"{\"schema_version\":2.5}", "it is JSON, but not a report of this program (no schema_version)"},
+        {formatChangesJson(Changes()), "it is a comparison of two reports, not a report"},
+        {std::string(kMostJsonBytes + 1, ' '), "it is larger than 4 MiB"},
+        {"{\"a\":\"\\ud800\"}", "it is not JSON: a lone surrogate"},
+        {"{\"a\":01}", "it is not JSON: a missing comma"},
+        {"{\"a\":1.}", "it is not JSON: a number without digits"},
+        {"{\"a\" 1}", "it is not JSON: a missing colon"},
+        {"{\"a\":\"\x01\"}", "it is not JSON: a control character in a string"},
+    };
+    for (const auto& c : cases) {
+        const JsonReading r = readJson(c.bytes);
+        const std::string problem = r.read ? reportProblem(r.value) : r.problem;
+        EXPECT_EQ(problem.rfind(c.problem, 0), 0u) << c.problem << " | " << problem;
+    }
+    // What it reads, it reads as written: escapes, pairs, a mark in front.
+    const JsonReading text = readJson("\xEF\xBB\xBF{\"s\":\"a\\\"\\u00e9\\ud83d\\ude00\\/\",\"n\":-1.5e3,\"b\":[true,false,null]}");
+    ASSERT_TRUE(text.read) << text.problem;
+    EXPECT_EQ(text.value.get("s")->text, "a\"\xc3\xa9\xf0\x9f\x98\x80/");
+    EXPECT_EQ(text.value.get("n")->number, -1500);
+    EXPECT_EQ(text.value.get("b")->items.size(), 3u);
+    EXPECT_EQ(text.value.get("missing"), nullptr);
+    // Deep enough for every report the schema describes, and no deeper.
+    std::ifstream file(GRI_SOURCE_DIR "/docs/report.schema.json");
+    std::stringstream schema;
+    schema << file.rdbuf();
+    const std::function<int(const nlohmann::json&)> depth = [&depth](const nlohmann::json& node) {
+        int most = 1;
+        if (node.contains("properties")) {
+            for (const auto& child : node["properties"].items()) most = std::max(most, 1 + depth(child.value()));
+        }
+        if (node.contains("items")) most = std::max(most, 1 + depth(node["items"]));
+        return most;
+    };
+    EXPECT_EQ(depth(nlohmann::json::parse(schema.str())), kDeepestJson);
+}
