@@ -71,8 +71,10 @@ else()
   # library's error paths end it (platform/fatal.cpp). So no landing pads, and
   # on i686, where they serve only exceptions, no unwind tables; x86_64 keeps
   # its SEH unwind data, which Windows itself walks.
+  # One thread: statics need no guard, whose error path would bring the
+  # exception machinery back.
   target_compile_options(gl-renderer-info PRIVATE -fno-exceptions
-    $<$<COMPILE_LANGUAGE:CXX>:-include ${CMAKE_SOURCE_DIR}/cmake/program-prelude.h>)
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics -include ${CMAKE_SOURCE_DIR}/cmake/program-prelude.h>)
   if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     target_compile_options(gl-renderer-info PRIVATE -fno-asynchronous-unwind-tables)
   endif()
