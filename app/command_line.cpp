@@ -8,7 +8,8 @@
 const char kUsage[] =
     "gl-renderer-info [--opengl32 PATH] [--report [FILE] | --json [FILE]]\n"
     "                 [--require VERSION] [--require-extension NAME]... [--app PATH]\n"
-    "                 [--compare FILE | --compare OLD NEW]\n"
+    "                 [--compare FILE | --compare OLD NEW] [--pixel-formats]\n"
+    "                 [--require-pixel-format LIST]\n"
     "\n"
     "  --opengl32 PATH    use this opengl32.dll instead of the system's,\n"
     "                     for example a software renderer's build\n"
@@ -25,6 +26,13 @@ const char kUsage[] =
     "  --compare FILE     the report, and what changed since FILE, a JSON report\n"
     "                     this program wrote (--json FILE)\n"
     "  --compare OLD NEW  what changed between two such reports; no OpenGL\n"
+    "  --pixel-formats    every pixel format in the report, one row each\n"
+    "  --require-pixel-format LIST\n"
+    "                     exit with 4 unless a format meets what a program asks,\n"
+    "                     such as depth=24,stencil=8,samples=4,srgb; LIST takes\n"
+    "                     colour=N, red=N, green=N, blue=N, alpha=N, depth=N,\n"
+    "                     stencil=N, accum=N, aux=N, samples=N, double, stereo,\n"
+    "                     srgb, float, pbuffer, bitmap, accelerated\n"
     "  --help, -h, /?     show this text\n"
     "\n"
     "Options are read in any case, as --name, -name or /name, with a value\n"
@@ -92,7 +100,7 @@ namespace {
 
 enum class Value { None, Optional, Required };
 
-enum class Option { Help, OpenGl32, Report, Json, Require, RequireExtension, App, Compare };
+enum class Option { Help, OpenGl32, Report, Json, Require, RequireExtension, App, Compare, PixelFormats, RequirePixelFormat };
 
 // Every option, in one place: what it is called, whether it takes a value,
 // whether that value may follow the name directly (a version: --require3.3),
@@ -116,6 +124,9 @@ const KnownOption kOptions[] = {
     {Option::RequireExtension, "require-extension", Value::Required, false, true, "the name of an extension"},
     {Option::App, "app", Value::Required, false, true, "the path of a program"},
     {Option::Compare, "compare", Value::Required, false, true, "a JSON report this program wrote"},
+    {Option::PixelFormats, "pixel-formats", Value::None, false, true, nullptr},
+    {Option::RequirePixelFormat, "require-pixel-format", Value::Required, false, true,
+     "the attributes a program asks for, such as depth=24,stencil=8"},
 };
 const KnownOption& kHelp = kOptions[0];
 
@@ -312,6 +323,18 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
             if (!options.app.empty()) options.error = "--app is given more than once.";
             options.app = value;
             break;
+        case Option::PixelFormats:
+            options.listPixelFormats = true;
+            break;
+        case Option::RequirePixelFormat: {
+            std::string why;
+            if (options.requirements.pixelFormat.asked) {
+                options.error = "--require-pixel-format is given more than once.";
+            } else if (!parsePixelFormatRequest(wideToUtf8(value), &options.requirements.pixelFormat, &why)) {
+                options.error = written + ": " + why;
+            }
+            break;
+        }
         case Option::Compare:
             if (!options.compare.empty()) options.error = "--compare is given more than once.";
             options.compare = value;
@@ -332,8 +355,10 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
         }
         return options;
     }
-    // --compare FILE is the report with what changed, whatever else asks for one line.
-    if (!options.compare.empty() && (options.output == Output::Dialog || options.output == Output::Requirements)) {
+    // --compare FILE is the report with what changed, whatever else asks for
+    // one line; --pixel-formats is the report with every format.
+    if ((!options.compare.empty() || options.listPixelFormats) &&
+        (options.output == Output::Dialog || options.output == Output::Requirements)) {
         options.output = Output::Text;
     }
     if (options.output == Output::Dialog && !options.app.empty()) options.output = Output::Application;

@@ -35,6 +35,7 @@ struct Options {
     std::wstring compareNewer;  // --compare OLD NEW: the later one; empty: this machine now
     bool comparisonJson = false;  // --compare OLD NEW with --json: the changes as JSON
     Requirements requirements;
+    bool listPixelFormats = false;  // --pixel-formats: every format in the report
     // Set by a script option (--report, --json, --require...) anywhere on the
     // line, even a bad one, or by a misspelling of one: a script gets no box,
     // whatever happens.

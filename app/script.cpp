@@ -43,6 +43,7 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
     request.requirements = options.requirements;
     // --app alone shows what that program gets, without the report.
     request.reportShown = options.output != Output::Application;
+    request.listPixelFormats = options.listPixelFormats;
     Report report = gatherReport(sources, request);
     if (earlier.read) compareWith(earlier, &report);
     if (dialog != nullptr) DestroyWindow(dialog);

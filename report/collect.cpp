@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cstdio>
@@ -208,20 +209,102 @@ ToolFacts toolFacts() {
     return tool;
 }
 
-PixelFormatCounts pixelFormats(HDC dc) {
-    PixelFormatCounts counts;
-    PIXELFORMATDESCRIPTOR pfd = {};
-    counts.all = DescribePixelFormat(dc, 1, sizeof pfd, &pfd);
-    for (int i = 1; i <= counts.all; ++i) {
-        if (DescribePixelFormat(dc, i, sizeof pfd, &pfd) == 0) continue;
-        if ((pfd.dwFlags & PFD_DRAW_TO_WINDOW) == 0 || (pfd.dwFlags & PFD_SUPPORT_OPENGL) == 0) continue;
-        ++counts.windowOpenGl;
-        if ((pfd.dwFlags & PFD_GENERIC_FORMAT) == 0) ++counts.driversOwn;
-    }
-    return counts;
+DescribedFormat described(const PIXELFORMATDESCRIPTOR& pfd) {
+    DescribedFormat d;
+    d.flags = pfd.dwFlags;
+    d.pixelType = pfd.iPixelType;
+    d.colour = pfd.cColorBits;
+    d.red = pfd.cRedBits;
+    d.green = pfd.cGreenBits;
+    d.blue = pfd.cBlueBits;
+    d.alpha = pfd.cAlphaBits;
+    d.accum = pfd.cAccumBits;
+    d.depth = pfd.cDepthBits;
+    d.stencil = pfd.cStencilBits;
+    d.aux = pfd.cAuxBuffers;
+    return d;
 }
 
-void collectFacts(const ReportSources& sources, ReportFacts& facts) {
+// The counts DescribePixelFormat gives, and every format as a row: from
+// WGL_ARB_pixel_format where the implementation has it (it also knows
+// multisampling, sRGB and pbuffers), from DescribePixelFormat otherwise or
+// where an ARB query fails. Stopped at kMostPixelFormats, whatever is claimed.
+void pixelFormats(HDC dc, const std::vector<std::string>& wgl, PixelFormatCounts* counts, PixelFormatTable* table) {
+    PIXELFORMATDESCRIPTOR pfd = {};
+    counts->all = DescribePixelFormat(dc, 1, sizeof pfd, &pfd);
+    using GetAttribs = BOOL(WINAPI*)(HDC, int, int, UINT, const int*, int*);
+    const auto getAttribs = hasExtension(wgl, "WGL_ARB_pixel_format") ? wglFunction<GetAttribs>("wglGetPixelFormatAttribivARB") : nullptr;
+    const ArbQuery query = arbQuery(hasExtension(wgl, "WGL_ARB_multisample"), hasExtension(wgl, "WGL_ARB_pbuffer"),
+                                    hasExtension(wgl, "WGL_ARB_framebuffer_sRGB") || hasExtension(wgl, "WGL_EXT_framebuffer_sRGB"));
+    int arbCount = 0;
+    if (getAttribs != nullptr && !getAttribs(dc, 1, 0, 1, &kWglNumberPixelFormats, &arbCount)) arbCount = 0;
+    table->source = getAttribs != nullptr && arbCount > 0 ? PixelFormatTable::Source::Arb
+                    : counts->all > 0                     ? PixelFormatTable::Source::Describe
+                                                          : PixelFormatTable::Source::None;
+    // The formats a window can have, as DescribePixelFormat counts them; those
+    // WGL_ARB_pixel_format knows past them are for pbuffers alone.
+    table->arbCount = arbCount;
+    table->count = counts->all > 0 ? counts->all : arbCount;
+    table->cut = table->count > kMostPixelFormats;
+    const int listed = static_cast<int>(std::min<long>(table->count, kMostPixelFormats));
+    const int describedCount = std::min(counts->all, kMostPixelFormats);
+    std::vector<int> values(query.attributes.size());
+    for (int i = 1; i <= std::max(listed, describedCount); ++i) {
+        const bool describable = i <= describedCount && DescribePixelFormat(dc, i, sizeof pfd, &pfd) != 0;
+        if (describable && (pfd.dwFlags & PFD_DRAW_TO_WINDOW) != 0 && (pfd.dwFlags & PFD_SUPPORT_OPENGL) != 0) {
+            ++counts->windowOpenGl;
+            if ((pfd.dwFlags & PFD_GENERIC_FORMAT) == 0) ++counts->driversOwn;
+        }
+        if (i > listed) continue;
+        if (table->source == PixelFormatTable::Source::Arb &&
+            getAttribs(dc, i, 0, static_cast<UINT>(values.size()), query.attributes.data(), values.data())) {
+            table->rows.push_back(rowFromArb(i, query, values));
+        } else if (describable) {
+            if (table->source == PixelFormatTable::Source::Arb) ++table->describedInstead;
+            table->rows.push_back(rowFromDescription(i, described(pfd)));
+        }
+    }
+}
+
+// The format a program's request gets: what wglChoosePixelFormatARB answers
+// where there is one, ChoosePixelFormat's best match otherwise.
+ReportFacts::RequestedFormat requestedFormat(HDC dc, const std::vector<std::string>& wgl, const PixelFormatRequest& request) {
+    ReportFacts::RequestedFormat got;
+    got.asked = request.asked;
+    if (!request.asked) return got;
+    using Choose = BOOL(WINAPI*)(HDC, const int*, const FLOAT*, UINT, int*, UINT*);
+    const auto choose = hasExtension(wgl, "WGL_ARB_pixel_format") ? wglFunction<Choose>("wglChoosePixelFormatARB") : nullptr;
+    if (choose != nullptr) {
+        const std::vector<int> attributes =
+            arbChooseAttributes(request, hasExtension(wgl, "WGL_ARB_multisample"), hasExtension(wgl, "WGL_ARB_pbuffer"),
+                                hasExtension(wgl, "WGL_ARB_framebuffer_sRGB") || hasExtension(wgl, "WGL_EXT_framebuffer_sRGB"));
+        int format = 0;
+        UINT found = 0;
+        got.viaArb = true;
+        if (choose(dc, attributes.data(), nullptr, 1, &format, &found) && found > 0 && format > 0) got.index = format;
+        return got;
+    }
+    PIXELFORMATDESCRIPTOR pfd = {};
+    pfd.nSize = sizeof pfd;
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | (request.doubleBuffer ? PFD_DOUBLEBUFFER : 0) |
+                  (request.stereo ? PFD_STEREO : 0) | (request.bitmap ? PFD_DRAW_TO_BITMAP : 0);
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    const auto byte = [](int bits) { return static_cast<BYTE>(bits > 0 ? std::min(bits, 255) : 0); };
+    pfd.cColorBits = byte(request.colour);
+    pfd.cRedBits = byte(request.red);
+    pfd.cGreenBits = byte(request.green);
+    pfd.cBlueBits = byte(request.blue);
+    pfd.cAlphaBits = byte(request.alpha);
+    pfd.cAccumBits = byte(request.accum);
+    pfd.cDepthBits = byte(request.depth);
+    pfd.cStencilBits = byte(request.stencil);
+    pfd.cAuxBuffers = byte(request.aux);
+    got.index = ChoosePixelFormat(dc, &pfd);
+    return got;
+}
+
+void collectFacts(const ReportSources& sources, const Request& request, ReportFacts& facts) {
     facts.openGlInitialised = sources.initialised;
     facts.programName = GRI_PRODUCT_NAME;
     facts.programVersion = GRI_VERSION_TEXT;
@@ -321,7 +404,8 @@ void collectFacts(const ReportSources& sources, ReportFacts& facts) {
     facts.renderingTest = readFrame(*sources.surface, scene.angleX, scene.angleY,
                                     IsWindowVisible(sources.surface->window()) != FALSE);
     facts.coreProfile = coreProfile(dc, own, facts.extensions);
-    facts.pixelFormats = pixelFormats(dc);
+    pixelFormats(dc, facts.wglExtensions, &facts.pixelFormats, &facts.pixelFormatTable);
+    facts.requestedFormat = requestedFormat(dc, facts.wglExtensions, request.requirements.pixelFormat);
 }
 
 }  // namespace
@@ -330,7 +414,7 @@ Report gatherReport(const ReportSources& sources, const Request& request) {
     // Gathered in place: a report is large, and moving it costs code.
     Report report;
     report.request = request;
-    collectFacts(sources, report.facts);
+    collectFacts(sources, request, report.facts);
     report.findings = workOutFindings(report.facts, report.request);
     return report;
 }

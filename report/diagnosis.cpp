@@ -213,6 +213,17 @@ std::string capitalised(std::string text) {
 // holds and can say why only Windows' own OpenGL is there ends the generic
 // summary's first sentence; every other one that holds adds its sentence for
 // the verdict, if it has one.
+// ChoosePixelFormat gave the generic format while the driver offers one of
+// its own that meets the same request: a cause of software rendering of its own.
+int betterFormat(const ReportFacts& f) {
+    return f.openGlInitialised ? ownFormatInsteadOfGeneric(f.pixelFormatTable, f.pixelFormat.index) : 0;
+}
+
+std::string betterFormatWords(const ReportFacts& f) {
+    return "ChoosePixelFormat gave this tool the generic format " + std::to_string(f.pixelFormat.index) +
+           ", although the driver's own format " + std::to_string(betterFormat(f)) + " meets the same request.";
+}
+
 struct Cause {
     bool (*holds)(const ReportFacts&);
     std::string (*why)(const ReportFacts&);  // null: it cannot explain the generic case
@@ -226,6 +237,8 @@ const Cause kCauses[] = {
                             "Compatibility Pack, from the Microsoft Store, provides OpenGL over Direct3D 12.");
      },
      [](const ReportFacts&, Verdict) { return std::string(); }},
+    {[](const ReportFacts& f) { return betterFormat(f) > 0; }, betterFormatWords,
+     [](const ReportFacts& f, Verdict) { return betterFormatWords(f); }},
     {[](const ReportFacts& f) { return !onArm64(f) && firstAdapter(f, hasBasicAdapter) != nullptr; }, basicAdapterWords,
      [](const ReportFacts& f, Verdict v) { return v == Verdict::Hardware ? std::string() : capitalised(basicAdapterWords(f)); }},
     {[](const ReportFacts& f) { return !virtualMachine(f.adapters).empty(); },
@@ -255,6 +268,12 @@ const Cause kCauses[] = {
      [](const ReportFacts& f, Verdict) {
          return "Mesa is installed system-wide: the OpenGL drivers value \"" + mesaSystemWide(f)->first + "\" names " +
                 mesaSystemWide(f)->second + ", which serves OpenGL where no vendor's driver does.";
+     }},
+    // A frame drawn on a format without depth bits is drawn without depth testing.
+    {[](const ReportFacts& f) { return f.openGlInitialised && f.pixelFormat.index > 0 && f.pixelFormat.depthBits == 0; }, nullptr,
+     [](const ReportFacts& f, Verdict) {
+         return "The dialog's pixel format " + std::to_string(f.pixelFormat.index) +
+                " has no depth buffer, so the cube is drawn without depth testing.";
      }},
     // Where a version is named, the first sentence names Wine too.
     {[](const ReportFacts& f) { return f.session.wine; }, nullptr,

@@ -10,6 +10,7 @@
 
 #include "program/application.h"
 #include "render/frame_check.h"
+#include "report/pixel_formats.h"
 
 // What DescribePixelFormat says of the format in use; index 0: none.
 struct PixelFormatFacts {
@@ -177,6 +178,13 @@ struct ReportFacts {
     LimitReading limits[kLimitCount];
     VideoMemoryFacts videoMemory;
     PixelFormatCounts pixelFormats;
+    PixelFormatTable pixelFormatTable;  // every format, bounded
+    // The format a program's request (--require-pixel-format) gets here.
+    struct RequestedFormat {
+        bool asked = false;
+        int index = 0;        // 0: none
+        bool viaArb = false;  // wglChoosePixelFormatARB, or ChoosePixelFormat
+    } requestedFormat;
 
     RendererQueryFacts rendererQuery;
     FrameReading renderingTest;  // one frame of the cube, drawn and read back

@@ -125,10 +125,19 @@ std::string opengl(const Report& r) {
                                                   {"company", textOrNull(d.company)},
                                                   {"date", textOrNull(d.date)}});
     const PixelFormatCounts& n = f.pixelFormats;
+    const PixelFormatTable& t = f.pixelFormatTable;
+    const char* source = t.source == PixelFormatTable::Source::Arb ? "WGL_ARB_pixel_format"
+                         : t.source == PixelFormatTable::Source::Describe ? "DescribePixelFormat"
+                                                                           : nullptr;
     const std::string counts = n.all <= 0 || n.windowOpenGl < 0 || n.driversOwn < 0 ? kNull
                                           : object({{"all", number(n.all)},
                                                     {"window_opengl", number(n.windowOpenGl)},
-                                                    {"drivers_own", number(n.driversOwn)}});
+                                                    {"drivers_own", number(n.driversOwn)},
+                                                    {"source", word(source)},
+                                                    {"listed", number(static_cast<double>(t.rows.size()))},
+                                                    {"arb_count", t.arbCount > 0 ? number(static_cast<double>(t.arbCount)) : kNull},
+                                                    {"cut", boolean(t.cut)},
+                                                    {"best", textOrNull(bestWindowFormat(t))}});
     const bool glsl = hasShadingLanguage(parseGlVersion(f.version.text));
     return object({{"initialised", boolean(f.openGlInitialised)},
                    {"library", textOrNull(f.openGlLibraryProblem.empty()
@@ -247,15 +256,68 @@ std::string application(const Report& r) {
                    {"summary", jsonString(r.findings.program.summary)}});
 }
 
+std::string bits(int value) { return value < 0 ? kNull : number(value); }
+
+// Every pixel format, as --pixel-formats lists them.
+std::string pixelFormatRows(const ReportFacts& f) {
+    std::vector<std::string> rows;
+    for (const PixelFormatRow& r : f.pixelFormatTable.rows) {
+        const char* acceleration = r.acceleration == PixelFormatRow::Acceleration::Full                 ? "full"
+                                   : r.acceleration == PixelFormatRow::Acceleration::GenericAccelerated ? "generic_accelerated"
+                                   : r.acceleration == PixelFormatRow::Acceleration::Software           ? "software"
+                                                                                                        : nullptr;
+        const char* swap = r.swap == PixelFormatRow::Swap::Exchange ? "exchange" : r.swap == PixelFormatRow::Swap::Copy ? "copy"
+                           : r.swap == PixelFormatRow::Swap::Undefined                                               ? "undefined"
+                                                                                                                      : nullptr;
+        const char* type = r.type == PixelFormatRow::Type::Rgba ? "rgba" : r.type == PixelFormatRow::Type::ColourIndex ? "colour_index"
+                           : r.type == PixelFormatRow::Type::Float                                                   ? "float"
+                                                                                                                      : nullptr;
+        rows.push_back(object({{"index", number(r.index)},
+                               {"dialogs", boolean(r.index == f.pixelFormat.index)},
+                               {"from", jsonString(r.fromArb ? "WGL_ARB_pixel_format" : "DescribePixelFormat")},
+                               {"acceleration", word(acceleration)},
+                               {"draw_to_window", boolean(r.window)},
+                               {"draw_to_bitmap", boolean(r.bitmap)},
+                               {"draw_to_pbuffer", r.pbuffer < 0 ? kNull : boolean(r.pbuffer == 1)},
+                               {"opengl", boolean(r.opengl)},
+                               {"gdi", boolean(r.gdi)},
+                               {"double_buffer", boolean(r.doubleBuffer)},
+                               {"stereo", boolean(r.stereo)},
+                               {"swap_method", word(swap)},
+                               {"pixel_type", word(type)},
+                               {"colour_bits", bits(r.colour)},
+                               {"red_bits", bits(r.red)},
+                               {"green_bits", bits(r.green)},
+                               {"blue_bits", bits(r.blue)},
+                               {"alpha_bits", bits(r.alpha)},
+                               {"depth_bits", bits(r.depth)},
+                               {"stencil_bits", bits(r.stencil)},
+                               {"accum_bits", bits(r.accum)},
+                               {"aux_buffers", bits(r.aux)},
+                               {"sample_buffers", bits(r.sampleBuffers)},
+                               {"samples", bits(r.samples)},
+                               {"srgb_capable", r.srgb < 0 ? kNull : boolean(r.srgb == 1)}}));
+    }
+    return array(rows);
+}
+
 std::string requirements(const Report& report) {
     const Requirements& r = report.request.requirements;
     const std::string version = std::to_string(r.version.major) + "." + std::to_string(r.version.minor);
     const std::string required = object({{"version", r.hasVersion ? jsonString(version) : kNull},
                                          {"core_profile", boolean(r.hasVersion && r.version.core)},
-                                         {"extensions", strings(r.extensions)}});
-    return object({{"met", boolean(report.findings.requirements.met)},
+                                         {"extensions", strings(r.extensions)},
+                                         {"pixel_format", r.pixelFormat.asked ? jsonString(r.pixelFormat.text) : kNull}});
+    const RequirementCheck& check = report.findings.requirements;
+    const std::string format =
+        !r.pixelFormat.asked ? kNull
+                             : object({{"format", check.pixelFormat > 0 ? number(check.pixelFormat) : kNull},
+                                       {"via", jsonString(report.facts.requestedFormat.viaArb ? "wglChoosePixelFormatARB" : "ChoosePixelFormat")},
+                                       {"no_format_has", textOrNull(check.noFormatHas)}});
+    return object({{"met", boolean(check.met)},
                    {"required", required},
-                   {"missing", strings(report.findings.requirements.missing)}});
+                   {"missing", strings(check.missing)},
+                   {"pixel_format", format}});
 }
 
 }  // namespace
@@ -348,6 +410,7 @@ std::string formatJson(const Report& r) {
                    {"drivers", drivers(f)}};
     if (r.request.requirements.any()) top.emplace_back("requirements", requirements(r));
     if (f.applicationAsked) top.emplace_back("application", application(r));
+    if (r.request.listPixelFormats) top.emplace_back("pixel_formats", pixelFormatRows(f));
     if (r.compared) top.emplace_back("changes", changes(r.changes));
     return object(top) + "\n";
 }

@@ -17,6 +17,7 @@ struct Request {
     // Whether the whole report is shown; false where only what a program gets
     // is (--app alone, the dialog's box), whose words then stand alone.
     bool reportShown = true;
+    bool listPixelFormats = false;  // --pixel-formats: every format, in the text and the JSON
 };
 
 // What the facts mean, worked out once.

@@ -58,6 +58,25 @@ RequirementCheck checkRequirements(const Requirements& requirements, const Repor
             check.missing.push_back(name);
         }
     }
+    const PixelFormatRequest& pf = requirements.pixelFormat;
+    if (pf.asked) {
+        const ReportFacts::RequestedFormat& got = facts.requestedFormat;
+        const PixelFormatRow* row = nullptr;
+        for (const PixelFormatRow& r : facts.pixelFormatTable.rows) {
+            if (r.index == got.index) row = &r;
+        }
+        // The chooser's answer counts where the list shows it meets the request,
+        // or where the list, cut short, does not reach it.
+        const bool met = facts.openGlInitialised && got.index > 0 &&
+                         (row != nullptr ? meetsRequest(*row, pf) : facts.pixelFormatTable.cut);
+        if (met) {
+            check.pixelFormat = got.index;
+        } else {
+            check.noFormatHas = attributeNoneMeets(facts.pixelFormatTable, pf);
+            check.missing.push_back("pixel format " + pf.text +
+                                    (check.noFormatHas.empty() ? std::string() : " (no format has " + check.noFormatHas + ")"));
+        }
+    }
     // Whatever else is there, OpenGL that does not draw meets nothing.
     if (requirements.any() && rendering.kind == RenderingResult::Kind::Failed) check.missing.push_back("rendering");
     check.met = check.missing.empty();

@@ -17,13 +17,18 @@ struct Requirements {
     bool hasVersion = false;
     RequiredVersion version;
     std::vector<std::string> extensions;  // OpenGL or WGL names, as given
+    PixelFormatRequest pixelFormat;       // --require-pixel-format
 
-    bool any() const { return hasVersion || !extensions.empty(); }
+    bool any() const { return hasVersion || !extensions.empty() || pixelFormat.asked; }
 };
 
 struct RequirementCheck {
     bool met = true;
-    std::vector<std::string> missing;  // "OpenGL 3.3", "OpenGL 3.3 core profile", an extension's name
+    std::vector<std::string> missing;  // "OpenGL 3.3", "OpenGL 3.3 core profile", an extension's name, "pixel format ..."
+    // The pixel format asked for: the one it gets (0: none), and where none,
+    // the first attribute no format has (empty: none has them all at once).
+    int pixelFormat = 0;
+    std::string noFormatHas;
 };
 
 // "3.3" or "3.3core" (any case); false for any other text.

@@ -132,6 +132,7 @@ std::string requirementsText(const Report& r) {
     std::string required;
     if (asked.hasVersion) required = "OpenGL " + requiredVersionText(asked.version);
     for (const std::string& e : asked.extensions) required += (required.empty() ? "" : ", ") + e;
+    if (asked.pixelFormat.asked) required += (required.empty() ? "" : ", ") + std::string("pixel format ") + asked.pixelFormat.text;
     if (r.findings.requirements.met) return "met (" + required + ")";
     return "not met: missing " + joined(r.findings.requirements.missing);
 }
@@ -179,6 +180,63 @@ void applicationBlock(std::string& out, const Report& r) {
     }
 }
 
+// The format a program's request gets, or what no format has.
+std::string requestedFormatText(const Report& r) {
+    const PixelFormatRequest& asked = r.request.requirements.pixelFormat;
+    const RequirementCheck& check = r.findings.requirements;
+    const char* how = r.facts.requestedFormat.viaArb ? "wglChoosePixelFormatARB" : "ChoosePixelFormat";
+    if (check.pixelFormat > 0) return asked.text + ": format " + std::to_string(check.pixelFormat) + " (" + how + ")";
+    return asked.text + ": none (" + how + ")" +
+           (check.noFormatHas.empty() ? std::string(": no format has all of them at once") : ": no format has " + check.noFormatHas);
+}
+
+const char* yes(bool value) { return value ? "y" : "-"; }
+
+std::string count(int value) { return value < 0 ? std::string("?") : std::to_string(value); }
+
+// Every pixel format, one row each, as OpenGL information tools print them.
+void pixelFormatTable(std::string& out, const ReportFacts& f) {
+    const PixelFormatTable& t = f.pixelFormatTable;
+    const char* source = t.source == PixelFormatTable::Source::Arb ? "from WGL_ARB_pixel_format"
+                         : t.source == PixelFormatTable::Source::Describe ? "from DescribePixelFormat"
+                                                                           : "none reported";
+    line(out, printed("Pixel format list (%s; %ld formats", source, t.count) +
+                  (t.cut ? printed(", the first %d listed", kMostPixelFormats) : std::string()) +
+                  (t.arbCount > t.count ? printed("; WGL_ARB_pixel_format knows %ld, the %ld past these for pbuffers alone, not listed",
+                                                  t.arbCount, t.arbCount - t.count)
+                                        : std::string()) +
+                  (t.describedInstead > 0 ? printed(", %d of them from DescribePixelFormat where the ARB query failed", t.describedInstead)
+                                          : std::string()) +
+                  "):");
+    line(out, "  * the dialog's; acc: f full (the driver's own), g generic accelerated, s generic software;");
+    line(out, "  draw: w window, b bitmap, p pbuffer; api: o OpenGL, g GDI; db double-buffered, st stereo;");
+    line(out, "  swap: x exchange, c copy, u undefined; type: rgba, ci colour index, f float; ms sample buffers/samples;");
+    line(out, "  ? not reported");
+    line(out, "      id acc draw api db st swap type  col  r  g  b  a dep ste  acc aux   ms srgb");
+    for (const PixelFormatRow& row : t.rows) {
+        const char acc = row.acceleration == PixelFormatRow::Acceleration::Full                 ? 'f'
+                         : row.acceleration == PixelFormatRow::Acceleration::GenericAccelerated ? 'g'
+                         : row.acceleration == PixelFormatRow::Acceleration::Software           ? 's'
+                                                                                                : '?';
+        const char* swap = row.swap == PixelFormatRow::Swap::Exchange ? "x" : row.swap == PixelFormatRow::Swap::Copy ? "c"
+                           : row.swap == PixelFormatRow::Swap::Undefined                                          ? "u"
+                                                                                                                   : "?";
+        const char* type = row.type == PixelFormatRow::Type::Rgba ? "rgba" : row.type == PixelFormatRow::Type::ColourIndex ? "ci"
+                           : row.type == PixelFormatRow::Type::Float                                                  ? "f"
+                                                                                                                       : "?";
+        const std::string draw = std::string(row.window ? "w" : "-") + (row.bitmap ? "b" : "-") +
+                                 (row.pbuffer < 0 ? "?" : row.pbuffer == 1 ? "p" : "-");
+        const std::string api = std::string(row.opengl ? "o" : "-") + (row.gdi ? "g" : "-");
+        const std::string ms = count(row.sampleBuffers) + "/" + count(row.samples);
+        line(out, printed("  %s %4d  %c  %-4s %-3s %-2s %-2s %-4s %-4s %4s %2s %2s %2s %2s %3s %3s %4s %3s %4s %s",
+                          row.index == f.pixelFormat.index ? "*" : " ", row.index, acc, draw.c_str(), api.c_str(),
+                          yes(row.doubleBuffer), yes(row.stereo), swap, type, count(row.colour).c_str(), count(row.red).c_str(),
+                          count(row.green).c_str(), count(row.blue).c_str(), count(row.alpha).c_str(), count(row.depth).c_str(),
+                          count(row.stencil).c_str(), count(row.accum).c_str(), count(row.aux).c_str(), ms.c_str(),
+                          row.srgb < 0 ? "?" : row.srgb == 1 ? "y" : "-"));
+    }
+}
+
 // What this tool's own process is, which decides what OpenGL it gets itself.
 std::string toolText(const ReportFacts& f) {
     const ToolFacts& t = f.tool;
@@ -194,10 +252,11 @@ std::string requirementsLine(const Report& r) {
     const RequirementCheck& check = r.findings.requirements;
     const Requirements& asked = r.request.requirements;
     // What met it: the core profile's version where one was asked for.
+    const std::string format = asked.pixelFormat.asked ? "; pixel format " + requestedFormatText(r) : std::string();
     if (check.met && asked.hasVersion && asked.version.core) {
-        return "OpenGL requirements met: core profile " + r.facts.coreProfile.version.text;
+        return "OpenGL requirements met: core profile " + r.facts.coreProfile.version.text + format;
     }
-    if (check.met) return "OpenGL requirements met: " + r.facts.version.text;
+    if (check.met) return "OpenGL requirements met: " + r.facts.version.text + format;
     return "OpenGL requirements not met: missing " + joined(check.missing) + ". " + r.findings.summary.text;
 }
 
@@ -272,5 +331,12 @@ std::string formatReport(const Report& r) {
     line(out, c.all <= 0 ? std::string("Pixel formats: none")
                          : printed("Pixel formats: %d in all, %d draw to a window with OpenGL, %d of those a driver's own",
                                    c.all, c.windowOpenGl, c.driversOwn));
+    const PixelFormatTable& table = f.pixelFormatTable;
+    const std::string best = bestWindowFormat(table);
+    if (!best.empty()) {
+        line(out, "Pixel formats at best: " + best + (table.cut ? printed(" (of the first %d)", kMostPixelFormats) : std::string()));
+    }
+    if (r.request.requirements.pixelFormat.asked) line(out, "Pixel format requested: " + requestedFormatText(r));
+    if (r.request.listPixelFormats) pixelFormatTable(out, f);
     return out;
 }

@@ -41,8 +41,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <GL/gl.h>
 
@@ -112,6 +114,117 @@ void describeFormat(PIXELFORMATDESCRIPTOR* pfd) {
     pfd->cDepthBits = 24;
 }
 
+// Pixel formats a test scripts: GLDOUBLE_FORMATS holds one per ';', each a
+// ','-list of: generic (the generic software format), accelerated (generic,
+// accelerated), single, nowindow, srgb, float, and colour= alpha= depth=
+// stencil= samples= with a number, which may be absurd. GLDOUBLE_FORMAT_COUNT
+// claims another count; GLDOUBLE_ARB_FAIL_FROM fails the ARB query from that
+// format on. Without GLDOUBLE_FORMATS: eight formats like describeFormat's.
+struct Format {
+    DWORD flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    long colour = 32, alpha = 8, depth = 24, stencil = 8, samples = 0;
+    bool srgb = false, isFloat = false;
+};
+
+std::vector<Format> scriptedFormats() {
+    std::vector<Format> formats;
+    std::string list;
+    if (!scripted("GLDOUBLE_FORMATS", &list)) return formats;
+    for (size_t at = 0; at <= list.size();) {
+        const size_t end = std::min(list.find(';', at), list.size());
+        const std::string item = list.substr(at, end - at);
+        at = end + 1;
+        Format f;
+        for (size_t from = 0; from <= item.size();) {
+            const size_t comma = std::min(item.find(',', from), item.size());
+            const std::string token = item.substr(from, comma - from);
+            from = comma + 1;
+            long n = 0;
+            if (token == "generic") f.flags |= PFD_GENERIC_FORMAT;
+            if (token == "accelerated") f.flags |= PFD_GENERIC_FORMAT | PFD_GENERIC_ACCELERATED;
+            if (token == "single") f.flags &= ~static_cast<DWORD>(PFD_DOUBLEBUFFER);
+            if (token == "nowindow") f.flags &= ~static_cast<DWORD>(PFD_DRAW_TO_WINDOW);
+            if (token == "srgb") f.srgb = true;
+            if (token == "float") f.isFloat = true;
+            if (std::sscanf(token.c_str(), "colour=%ld", &n) == 1) f.colour = n;
+            if (std::sscanf(token.c_str(), "alpha=%ld", &n) == 1) f.alpha = n;
+            if (std::sscanf(token.c_str(), "depth=%ld", &n) == 1) f.depth = n;
+            if (std::sscanf(token.c_str(), "stencil=%ld", &n) == 1) f.stencil = n;
+            if (std::sscanf(token.c_str(), "samples=%ld", &n) == 1) f.samples = n;
+        }
+        formats.push_back(f);
+    }
+    return formats;
+}
+
+int formatCount(const std::vector<Format>& formats) {
+    std::string claimed;
+    if (scripted("GLDOUBLE_FORMAT_COUNT", &claimed)) return std::atoi(claimed.c_str());
+    return formats.empty() ? 8 : static_cast<int>(formats.size());
+}
+
+// The scripted format of an index; past the list, the last one.
+const Format* formatAt(const std::vector<Format>& formats, int index) {
+    if (formats.empty() || index < 1) return nullptr;
+    return &formats[std::min<size_t>(static_cast<size_t>(index), formats.size()) - 1];
+}
+
+BOOL WINAPI getPixelFormatAttribs(HDC, int index, int, UINT count, const int* attributes, int* values) {
+    const std::vector<Format> formats = scriptedFormats();
+    std::string failFrom;
+    if (scripted("GLDOUBLE_ARB_FAIL_FROM", &failFrom) && index >= std::atoi(failFrom.c_str())) return FALSE;
+    const Format* f = formatAt(formats, index);
+    for (UINT k = 0; k < count; ++k) {
+        const int a = attributes[k];
+        long v = 0;
+        if (a == 0x2000) v = formatCount(formats);
+        if (f == nullptr) {
+            values[k] = static_cast<int>(v);
+            continue;
+        }
+        switch (a) {
+        case 0x2001: v = (f->flags & PFD_DRAW_TO_WINDOW) != 0; break;
+        case 0x2003: v = (f->flags & PFD_GENERIC_FORMAT) == 0 ? 0x2027 : (f->flags & PFD_GENERIC_ACCELERATED) != 0 ? 0x2026 : 0x2025; break;
+        case 0x2007: v = 0x2028; break;
+        case 0x2010: v = (f->flags & PFD_SUPPORT_OPENGL) != 0; break;
+        case 0x2011: v = (f->flags & PFD_DOUBLEBUFFER) != 0; break;
+        case 0x2013: v = f->isFloat ? 0x21A0 : 0x202B; break;
+        case 0x2014: v = f->colour; break;
+        case 0x2015: case 0x2017: case 0x2019: v = 8; break;
+        case 0x201B: v = f->alpha; break;
+        case 0x2022: v = f->depth; break;
+        case 0x2023: v = f->stencil; break;
+        case 0x2041: v = f->samples > 0; break;
+        case 0x2042: v = f->samples; break;
+        case 0x20A9: v = f->srgb; break;
+        default: break;
+        }
+        values[k] = static_cast<int>(v);
+    }
+    return TRUE;
+}
+
+// The first scripted format with at least what is asked.
+BOOL WINAPI choosePixelFormatArb(HDC dc, const int* attributes, const FLOAT*, UINT most, int* found, UINT* count) {
+    const std::vector<Format> formats = scriptedFormats();
+    *count = 0;
+    for (int index = 1; index <= static_cast<int>(formats.size()) && most > 0; ++index) {
+        bool meets = true;
+        for (const int* a = attributes; a != nullptr && a[0] != 0; a += 2) {
+            int have = 0;
+            getPixelFormatAttribs(dc, index, 0, 1, a, &have);
+            const bool exact = a[0] == 0x2001 || a[0] == 0x2003 || a[0] == 0x2010 || a[0] == 0x2011 || a[0] == 0x2013 || a[0] == 0x20A9;
+            meets = meets && (exact ? have == a[1] : have >= a[1]);
+        }
+        if (meets) {
+            *found = index;
+            *count = 1;
+            break;
+        }
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 // Pixel formats, reached through gdi32.
@@ -127,17 +240,31 @@ EXPORT int WINAPI wglChoosePixelFormat(HDC, const PIXELFORMATDESCRIPTOR* pfd) {
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return 0;
     }
-    return 7;
+    std::string chosen;
+    return scripted("GLDOUBLE_CHOOSE", &chosen) ? std::atoi(chosen.c_str()) : 7;
 }
 
 EXPORT int WINAPI wglDescribePixelFormat(HDC, int format, UINT size, PIXELFORMATDESCRIPTOR* pfd) {
     logLine("DescribePixelFormat %d", format);
     if (scriptedIs("GLDOUBLE_DESCRIBE", "fail")) return 0;
-    if (pfd != nullptr && size >= sizeof *pfd) describeFormat(pfd);
-    return 8;
+    const std::vector<Format> formats = scriptedFormats();
+    if (pfd != nullptr && size >= sizeof *pfd) {
+        describeFormat(pfd);
+        if (const Format* f = formatAt(formats, format)) {
+            pfd->dwFlags = f->flags;
+            pfd->cColorBits = static_cast<BYTE>(f->colour);
+            pfd->cAlphaBits = static_cast<BYTE>(f->alpha);
+            pfd->cDepthBits = static_cast<BYTE>(f->depth);
+            pfd->cStencilBits = static_cast<BYTE>(f->stencil);
+        }
+    }
+    return formatCount(formats);
 }
 
-EXPORT int WINAPI wglGetPixelFormat(HDC) { return 7; }
+EXPORT int WINAPI wglGetPixelFormat(HDC) {
+    std::string chosen;
+    return scripted("GLDOUBLE_CHOOSE", &chosen) && !scriptedIs("GLDOUBLE_CHOOSE", "fail") ? std::atoi(chosen.c_str()) : 7;
+}
 
 EXPORT BOOL WINAPI wglSetPixelFormat(HDC, int format, const PIXELFORMATDESCRIPTOR* pfd) {
     logLine("SetPixelFormat %d color=%u", format, pfd != nullptr ? pfd->cColorBits : 0u);
@@ -303,6 +430,12 @@ EXPORT PROC WINAPI wglGetProcAddress(LPCSTR name) {
     if (std::strcmp(name, "wglCreateContextAttribsARB") == 0) {
         if (scriptedIs("GLDOUBLE_CREATE_ATTRIBS", "missing")) return nullptr;
         return reinterpret_cast<PROC>(reinterpret_cast<void (*)()>(createContextAttribs));
+    }
+    if (std::strcmp(name, "wglGetPixelFormatAttribivARB") == 0) {
+        return reinterpret_cast<PROC>(reinterpret_cast<void (*)()>(getPixelFormatAttribs));
+    }
+    if (std::strcmp(name, "wglChoosePixelFormatARB") == 0) {
+        return reinterpret_cast<PROC>(reinterpret_cast<void (*)()>(choosePixelFormatArb));
     }
     if (std::strcmp(name, "wglGetExtensionsStringARB") != 0) return nullptr;
     if (scriptedIs("GLDOUBLE_WGL_EXTENSIONS", "<none>")) return nullptr;

@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,11 @@ struct OwnContext {
     // Every limit the report lists, by its published enum, in the report's order.
     double limits[10] = {};
     GLuint videoMemoryMib = 0;  // WGL_WINE_query_renderer
+    // Every format's answers to WGL_ARB_pixel_format, where there is one: draw
+    // to window, acceleration, OpenGL, double buffer, colour, alpha, depth and
+    // stencil bits, and where the extensions are there samples and sRGB (-1 if not).
+    std::vector<std::vector<int>> arbFormats;  // [format - 1]
+    int arbCount = 0;
     // The format the system picks for the program's own request.
     int requestFormat = 0;
     PIXELFORMATDESCRIPTOR requestDescription = {};
@@ -93,6 +99,25 @@ struct OwnContext {
                 reinterpret_cast<void (*)()>(wglGetProcAddress("wglQueryCurrentRendererIntegerWINE")));
             GLuint memory[3] = {};
             if (query != nullptr && query(0x8187, memory)) videoMemoryMib = memory[0];
+            using Attribs = BOOL(WINAPI*)(HDC, int, int, UINT, const int*, int*);
+            auto attribs = reinterpret_cast<Attribs>(
+                reinterpret_cast<void (*)()>(wglGetProcAddress("wglGetPixelFormatAttribivARB")));
+            const int number = 0x2000;
+            if (attribs != nullptr && attribs(dc, 1, 0, 1, &number, &arbCount)) {
+                const bool ms = std::find(wglPieces.begin(), wglPieces.end(), "WGL_ARB_multisample") != wglPieces.end();
+                const bool srgb = std::find(wglPieces.begin(), wglPieces.end(), "WGL_ARB_framebuffer_sRGB") != wglPieces.end() ||
+                                  std::find(wglPieces.begin(), wglPieces.end(), "WGL_EXT_framebuffer_sRGB") != wglPieces.end();
+                std::vector<int> asked = {0x2001, 0x2003, 0x2010, 0x2011, 0x2014, 0x201B, 0x2022, 0x2023};
+                if (ms) asked.push_back(0x2042);
+                if (srgb) asked.push_back(0x20A9);
+                for (int i = 1; i <= arbCount && i <= 4096; ++i) {
+                    std::vector<int> got(asked.size(), 0);
+                    attribs(dc, i, 0, static_cast<UINT>(asked.size()), asked.data(), got.data());
+                    if (!ms) got.insert(got.begin() + 8, -1);
+                    if (!srgb) got.push_back(-1);
+                    arbFormats.push_back(got);
+                }
+            }
             glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
             glGetIntegerv(GL_MAX_VIEWPORT_DIMS, maxViewport);
             using CreateAttribs = HGLRC(WINAPI*)(HDC, HGLRC, const int*);

@@ -698,3 +698,163 @@ TEST(Compare, NamesWhatChangedSinceASavedReport) {
     }
     runUnix("rm -rf '" + unixPath(folder) + "' '" + unixPath(older) + "' '" + unixPath(newer) + "' '" + unixPath(both) + "'");
 }
+
+namespace {
+
+const char* accelerationWord(int value) {
+    return value == 0x2027 ? "full" : value == 0x2026 ? "generic_accelerated" : value == 0x2025 ? "software" : "?";
+}
+
+// The double with formats of its own, reached through WGL_ARB_pixel_format.
+Env formatsOfTheDouble(const std::string& formats, const std::string& chosen) {
+    return {{"GLDOUBLE_FORMATS", formats},
+            {"GLDOUBLE_CHOOSE", chosen},
+            {"GLDOUBLE_WGL_EXTENSIONS", "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_multisample"}};
+}
+
+}  // namespace
+
+// Every pixel format, as the system answers the test itself: as many rows as
+// DescribePixelFormat counts, each as WGL_ARB_pixel_format describes it.
+TEST(PixelFormats, ListsEveryFormatAsTheSystemAnswers) {
+    const OwnContext own;
+    ASSERT_TRUE(own.ok);
+    const std::string file = dosPath(unixTempPath("formats.json"));
+    ASSERT_EQ(runScript("--pixel-formats --json \"" + file + "\"").code, 0u);
+    const nlohmann::json j = parsedJson(file);
+    const nlohmann::json& rows = j["pixel_formats"];
+    ASSERT_EQ(rows.size(), static_cast<size_t>(std::min(own.formats, 1024)));
+    EXPECT_EQ(j["opengl"]["pixel_formats"]["source"], own.arbCount > 0 ? "WGL_ARB_pixel_format" : "DescribePixelFormat");
+    EXPECT_EQ(j["opengl"]["pixel_formats"]["listed"], rows.size());
+    ASSERT_FALSE(own.arbFormats.empty()) << "llvmpipe under Wine has WGL_ARB_pixel_format";
+    // The first, the dialog's, the last, and the first with multisampling.
+    std::vector<size_t> sample = {0, rows.size() - 1};
+    for (size_t k = 0; k < rows.size(); ++k) {
+        if (rows[k]["dialogs"].get<bool>()) sample.push_back(k);
+    }
+    ASSERT_EQ(sample.size(), 3u) << "no row is the dialog's";
+    for (size_t k = 0; k < own.arbFormats.size() && k < rows.size(); ++k) {
+        if (own.arbFormats[k][8] > 0) {
+            sample.push_back(k);
+            break;
+        }
+    }
+    for (size_t k : sample) {
+        SCOPED_TRACE(k + 1);
+        const std::vector<int>& a = own.arbFormats[k];
+        const nlohmann::json& r = rows[k];
+        EXPECT_EQ(r["index"], k + 1);
+        EXPECT_EQ(r["draw_to_window"].get<bool>(), a[0] != 0);
+        EXPECT_EQ(r["acceleration"], accelerationWord(a[1]));
+        EXPECT_EQ(r["opengl"].get<bool>(), a[2] != 0);
+        EXPECT_EQ(r["double_buffer"].get<bool>(), a[3] != 0);
+        EXPECT_EQ(r["colour_bits"], a[4]);
+        EXPECT_EQ(r["alpha_bits"], a[5]);
+        EXPECT_EQ(r["depth_bits"], a[6]);
+        EXPECT_EQ(r["stencil_bits"], a[7]);
+        if (a[8] >= 0) {
+            EXPECT_EQ(r["samples"], a[8]);
+        }
+        if (a[9] >= 0) {
+            EXPECT_EQ(r["srgb_capable"].get<bool>(), a[9] != 0);
+        }
+    }
+    // The text lists the same, the dialog's marked; without the option, one line at best.
+    const Outcome text = runScript("--pixel-formats --report -", pipingOutput());
+    std::istringstream lines(text.output);
+    std::string line;
+    size_t listed = 0, marked = 0;
+    while (std::getline(lines, line)) {
+        if (line.size() > 8 && (line[2] == '*' || line[2] == ' ') && line[3] == ' ' && std::isdigit(static_cast<unsigned char>(line[7]))) {
+            ++listed;
+            marked += line[2] == '*' ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(listed, rows.size());
+    EXPECT_EQ(marked, 1u);
+    const std::string plain = runScript("--report -", pipingOutput()).output;
+    EXPECT_EQ(labelled(plain, "Pixel formats at best"), j["opengl"]["pixel_formats"]["best"].get<std::string>());
+    EXPECT_EQ(plain.find("Pixel format list"), std::string::npos);
+    DeleteFileA(file.c_str());
+}
+
+// Whether a program's request would find a format here, and if not, why.
+TEST(PixelFormats, AnswersWhetherARequestWouldSucceed) {
+    const Outcome met = runScript("--require-pixel-format depth=24,stencil=8", pipingOutput());
+    EXPECT_EQ(met.code, 0u) << met.output << met.errors;
+    EXPECT_NE(met.output.find("; pixel format depth=24,stencil=8: format "), std::string::npos) << met.output;
+    EXPECT_NE(met.output.find(" (wglChoosePixelFormatARB)"), std::string::npos) << met.output;
+    const Outcome none = runScript("--require-pixel-format samples=64", pipingOutput());
+    EXPECT_EQ(none.code, 4u) << none.output << none.errors;
+    EXPECT_NE(none.output.find("missing pixel format samples=64 (no format has samples=64)"), std::string::npos) << none.output;
+    const Outcome misspelt = runScript("--require-pixel-format detph=24");
+    EXPECT_EQ(misspelt.code, 2u);
+    EXPECT_NE(misspelt.errors.find("unknown attribute \"detph\"; did you mean depth?"), std::string::npos) << misspelt.errors;
+}
+
+// The generic format where the driver offers its own that meets the same
+// request is a cause of its own; so is a frame drawn without depth bits.
+TEST(PixelFormats, SaysWhyTheDialogGotTheFormatItGot) {
+    const Outcome generic = runScript(withDouble() + " --report -", [] {
+        RunHow how = withEnv(formatsOfTheDouble("generic,depth=24;depth=24", "1"));
+        how.pipeOutput = true;
+        return how;
+    }());
+    EXPECT_NE(labelled(generic.output, "Summary")
+                  .find("ChoosePixelFormat gave this tool the generic format 1, although the driver's own format 2 meets the same request."),
+              std::string::npos)
+        << labelled(generic.output, "Summary");
+    RunHow flat = withEnv(formatsOfTheDouble("depth=0", "1"));
+    flat.pipeOutput = true;
+    const std::string noDepth = labelled(runScript(withDouble() + " --report -", flat).output, "Summary");
+    EXPECT_NE(noDepth.find("The dialog's pixel format 1 has no depth buffer, so the cube is drawn without depth testing."),
+              std::string::npos)
+        << noDepth;
+    EXPECT_EQ(noDepth.find("ChoosePixelFormat gave"), std::string::npos);
+}
+
+// What a driver answers, however absurd, keeps the report valid and the list bounded.
+TEST(PixelFormats, NonsenseKeepsTheReportValid) {
+    const struct {
+        const char* what;
+        Env env;
+        size_t rows;
+        bool cut;
+    } cases[] = {
+        {"no formats", {{"GLDOUBLE_FORMAT_COUNT", "0"}}, 0, false},
+        {"a negative count", {{"GLDOUBLE_FORMAT_COUNT", "-5"}}, 0, false},
+        {"100,000 formats", {{"GLDOUBLE_FORMAT_COUNT", "100000"}}, 1024, true},
+        {"absurd bits", formatsOfTheDouble("colour=100000,depth=-5,stencil=4096,samples=-1;alpha=2000000000", "1"), 2, false},
+        {"queries that fail halfway", formatsOfTheDouble("depth=24;depth=16;depth=24;depth=32", "1"), 4, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Env env = c.env;
+        if (std::string(c.what) == "queries that fail halfway") env.push_back({"GLDOUBLE_ARB_FAIL_FROM", "3"});
+        const std::string file = dosPath(unixTempPath("nonsense.json"));
+        EXPECT_EQ(runScript(withDouble() + " --pixel-formats --json \"" + file + "\"", withEnv(env)).code, 0u);
+        const nlohmann::json j = parsedJson(file);
+        EXPECT_EQ(j["pixel_formats"].size(), c.rows);
+        if (!j["opengl"]["pixel_formats"].is_null()) {
+            EXPECT_EQ(j["opengl"]["pixel_formats"]["cut"].get<bool>(), c.cut);
+        }
+        for (const auto& row : j["pixel_formats"]) {
+            for (const char* key : {"colour_bits", "depth_bits", "stencil_bits", "alpha_bits", "samples"}) {
+                EXPECT_TRUE(row[key].is_null() || (row[key].get<int>() >= 0 && row[key].get<int>() <= 1024)) << key << row[key];
+            }
+        }
+        DeleteFileA(file.c_str());
+    }
+    // The text says where the list stops, and that the rest read where the ARB query failed came from DescribePixelFormat.
+    RunHow how = withEnv({{"GLDOUBLE_FORMAT_COUNT", "100000"}});
+    how.pipeOutput = true;
+    EXPECT_NE(runScript(withDouble() + " --pixel-formats --report -", how).output.find("100000 formats, the first 1024 listed"),
+              std::string::npos);
+    Env failing = formatsOfTheDouble("depth=24;depth=16;depth=24;depth=32", "1");
+    failing.push_back({"GLDOUBLE_ARB_FAIL_FROM", "3"});
+    RunHow halfway = withEnv(failing);
+    halfway.pipeOutput = true;
+    EXPECT_NE(runScript(withDouble() + " --pixel-formats --report -", halfway)
+                  .output.find("2 of them from DescribePixelFormat where the ARB query failed"),
+              std::string::npos);
+}

@@ -4,7 +4,8 @@
 # skipped (exit code 77). "wow64" is the 32-bit build's tests in a 64-bit
 # prefix: the 32-bit program on 64-bit Windows, as most users run it; the
 # suites whose answers depend on bitness run there too.
-set(GRI_WINE_SUITES Dialog Surface Info Report Scene Drivers User UserObserved Safety Script Compare Program CheckAProgram
+set(GRI_WINE_SUITES Dialog Surface Info Report Scene Drivers User UserObserved Safety Script Compare PixelFormats Program
+  CheckAProgram
   CompareDialog)
 set(GRI_WOW64_SUITES Info Report Drivers Script Program CheckAProgram)
 set(GRI_WINE_EXEC ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh)
