@@ -345,8 +345,8 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
     }
     if (!options.compareNewer.empty() && options.error.empty()) {
         // Two reports alone: nothing of this machine is asked.
-        if (!options.app.empty() || options.requirements.any()) {
-            options.error = "--compare OLD NEW compares two reports; --app and --require ask about this machine.";
+        if (!options.app.empty() || options.requirements.any() || options.listPixelFormats) {
+            options.error = "--compare OLD NEW compares two reports; --app, --require and --pixel-formats ask about this machine.";
         } else if (options.output == Output::Text || options.output == Output::Json) {
             options.comparisonJson = options.output == Output::Json;
             options.output = Output::Comparison;

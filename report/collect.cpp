@@ -23,6 +23,7 @@
 #include "report/machine.h"
 #include "res/version.h"
 
+
 namespace {
 
 constexpr GLenum kShadingLanguageVersion = 0x8B8C;
@@ -250,19 +251,25 @@ void pixelFormats(HDC dc, const std::vector<std::string>& wgl, PixelFormatCounts
     const int describedCount = std::min(counts->all, kMostPixelFormats);
     std::vector<int> values(query.attributes.size());
     for (int i = 1; i <= std::max(listed, describedCount); ++i) {
-        const bool describable = i <= describedCount && DescribePixelFormat(dc, i, sizeof pfd, &pfd) != 0;
-        if (describable && (pfd.dwFlags & PFD_DRAW_TO_WINDOW) != 0 && (pfd.dwFlags & PFD_SUPPORT_OPENGL) != 0) {
-            ++counts->windowOpenGl;
-            if ((pfd.dwFlags & PFD_GENERIC_FORMAT) == 0) ++counts->driversOwn;
-        }
-        if (i > listed) continue;
-        if (table->source == PixelFormatTable::Source::Arb &&
+        // One query a format: the ARB one where it answers (its acceleration
+        // is the generic flag's, as the extension defines it), else the other.
+        PixelFormatRow row;
+        bool read = false;
+        if (i <= listed && table->source == PixelFormatTable::Source::Arb &&
             getAttribs(dc, i, 0, static_cast<UINT>(values.size()), query.attributes.data(), values.data())) {
-            table->rows.push_back(rowFromArb(i, query, values));
-        } else if (describable) {
-            if (table->source == PixelFormatTable::Source::Arb) ++table->describedInstead;
-            table->rows.push_back(rowFromDescription(i, described(pfd)));
+            row = rowFromArb(i, query, values);
+            read = true;
+        } else if (i <= describedCount && DescribePixelFormat(dc, i, sizeof pfd, &pfd) != 0) {
+            row = rowFromDescription(i, described(pfd));
+            read = true;
+            if (i <= listed && table->source == PixelFormatTable::Source::Arb) ++table->describedInstead;
         }
+        if (!read) continue;
+        if (i <= describedCount && row.window && row.opengl) {
+            ++counts->windowOpenGl;
+            if (row.acceleration == PixelFormatRow::Acceleration::Full) ++counts->driversOwn;
+        }
+        if (i <= listed) table->rows.push_back(row);
     }
 }
 

@@ -173,6 +173,14 @@ std::vector<AdapterFacts> displayAdapters(bool askDxgi, bool* rolesReported) {
         if ((device.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0) adapters[k].primary = true;
         if ((device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) != 0) adapters[k].attached = true;
     }
+    // One adapter is DXGI's choice for every preference: there is no other.
+    // Asking DXGI would tell nothing more, and costs (Wine starts its whole
+    // Direct3D layer for a factory).
+    if (adapters.size() == 1) {
+        adapters[0].highPerformance = adapters[0].powerSaving = true;
+        *rolesReported = true;
+        return adapters;
+    }
     // An adapter whose LUID is unknown cannot be said not to be DXGI's choice.
     const bool everyLuid = std::all_of(luids.begin(), luids.end(), [](const std::pair<bool, LUID>& l) { return l.first; });
     LUID high = {}, low = {};

@@ -104,6 +104,17 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
     EXPECT_NE(parseOptions({L"--compare"}).error.find("needs a JSON report"), std::string::npos);
     EXPECT_NE(parseOptions({L"--comapre", L"a.json"}).error.find("did you mean --compare?"), std::string::npos);
     EXPECT_TRUE(parseOptions({L"--compare", L"a.json"}).script);
+    // Pixel formats: the list as a report; a request as a requirement.
+    const Options formats = parseOptions({L"/pixel-formats"});
+    EXPECT_TRUE(formats.listPixelFormats);
+    EXPECT_EQ(formats.output, Output::Text);
+    EXPECT_EQ(parseOptions({L"--pixel-formats", L"--json", L"f.json"}).output, Output::Json);
+    const Options request = parseOptions({L"--require-pixel-format", L"depth=24,stencil=8"});
+    EXPECT_EQ(request.output, Output::Requirements);
+    EXPECT_EQ(request.requirements.pixelFormat.depth, 24);
+    EXPECT_NE(parseOptions({L"--require-pixel-format=detph=24"}).error.find("--require-pixel-format: unknown attribute \"detph\"; did you mean depth?"),
+              std::string::npos);
+    EXPECT_NE(parseOptions({L"--pixelformats"}).error.find("did you mean --pixel-formats?"), std::string::npos);
     for (const Args& help : {Args{L"/?"}, Args{L"-?"}, Args{L"-h"}, Args{L"--help"}, Args{L"/HELP"}, Args{L"x", L"-Help"}}) {
         EXPECT_TRUE(parseOptions(help).help) << help.back();
     }
