@@ -10,6 +10,7 @@
 #include "platform/code_page.h"
 #include "platform/unique.h"
 #include "platform/utf.h"
+#include "render/scene_control.h"
 #include "res/resource.h"
 
 namespace {
@@ -18,11 +19,28 @@ UniqueHook s_filter;
 HACCEL s_accelerators = nullptr;
 HWND s_dialog = nullptr;
 
+// Ctrl with an arrow key turns the cube, Ctrl+Home turns it back, wherever
+// the focus is in the dialog; neither the list nor the button has a use for them.
+bool turnedByKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
+    SceneKey key;
+    switch (message.wParam) {
+    case VK_LEFT: key = SceneKey::Left; break;
+    case VK_RIGHT: key = SceneKey::Right; break;
+    case VK_UP: key = SceneKey::Up; break;
+    case VK_DOWN: key = SceneKey::Down; break;
+    case VK_HOME: key = SceneKey::Home; break;
+    default: return false;
+    }
+    turnSceneByKey(key);
+    return true;
+}
+
 LRESULT CALLBACK dialogLoopFilter(int code, WPARAM wparam, LPARAM lparam) {
     if (code == MSGF_DIALOGBOX) {
         MSG* message = reinterpret_cast<MSG*>(lparam);
         const bool ours = message->hwnd == s_dialog || IsChild(s_dialog, message->hwnd);
-        if (ours && TranslateAcceleratorA(s_dialog, s_accelerators, message)) return 1;
+        if (ours && (turnedByKey(*message) || TranslateAcceleratorA(s_dialog, s_accelerators, message))) return 1;
     }
     return CallNextHookEx(s_filter.get(), code, wparam, lparam);
 }
@@ -85,12 +103,17 @@ void showCopyMenu(HWND dialog, LPARAM at) {
     AppendMenuW(menu.get(), MF_STRING, IDM_SAVE_REPORT, L"&Save report\u2026\tCtrl+S");
     AppendMenuW(menu.get(), MF_STRING, IDM_CHECK_PROGRAM, L"C&heck a program\u2026\tCtrl+O");
     AppendMenuW(menu.get(), MF_STRING, IDM_COMPARE_REPORT, L"Co&mpare with a saved report\u2026");
+    // The keys that turn the cube, named where a keyboard user looks.
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, 0, L"Turn the cube\tCtrl+Arrow keys");
+    AppendMenuW(menu.get(), MF_STRING, IDM_TURN_BACK, L"&Turn the cube back\tCtrl+Home");
     const BOOL chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, where.x, where.y, 0,
                                        dialog, nullptr);
     if (chosen == IDM_COPY_REPORT) copyReport();
     if (chosen == IDM_SAVE_REPORT) saveReport(dialog);
     if (chosen == IDM_CHECK_PROGRAM) checkProgram(dialog);
     if (chosen == IDM_COMPARE_REPORT) compareWithSavedReport(dialog);
+    if (chosen == IDM_TURN_BACK) turnSceneByKey(SceneKey::Home);
 }
 
 bool copyReport() { return putOnClipboard(g_mainDialog.dialog, currentReport()); }

@@ -1,5 +1,6 @@
 #include <cstdlib>
 
+#include "app/accessibility.h"
 #include "app/app_state.h"
 #include "app/check_program.h"
 #include "app/compare_report.h"
@@ -51,6 +52,7 @@ INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM, LPARAM) {
     fillExtensionList(g_mainDialog.extensionList, extensions);
     std::free(extensions);
     installCopyShortcuts(dialog);
+    prepareAccessibility(dialog);
     return FALSE;
 }
 
@@ -91,6 +93,16 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         // Tab and Shift+Tab: the modal loop asks the dialog to move the focus,
         // which only the dialog manager's own default knows how to do.
         return DefDlgProcA(window, message, wparam, lparam);
+    case WM_DPICHANGED:
+        // On a monitor of another scale the dialog manager lays the dialog
+        // out again (per-monitor awareness); the scene follows its new size.
+        return DefDlgProcA(window, message, wparam, lparam);
+    case WM_SYSCOLORCHANGE:
+        followColourScheme(window);
+        break;
+    case kMakeLabelsMessage:
+        makeLabels(window);
+        return 0;
     case WM_CONTEXTMENU:
         showCopyMenu(window, lparam);
         return 0;
@@ -115,6 +127,10 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         }
         if (id == IDM_COMPARE_REPORT) {
             compareWithSavedReport(window);
+            return 0;
+        }
+        if (id == IDM_TURN_BACK) {
+            turnSceneByKey(SceneKey::Home);
             return 0;
         }
         if (id == IDC_DRIVER_LIST && HIWORD(wparam) == LBN_SELCHANGE) {

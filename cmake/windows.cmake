@@ -41,6 +41,7 @@ else()
     app/main_dialog.cpp
     app/copy_report.cpp
     app/save_report.cpp
+    app/accessibility.cpp
     app/check_program.cpp
     app/compare_report.cpp
     app/current_report.cpp

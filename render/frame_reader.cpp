@@ -21,11 +21,23 @@ void readPixel(int x, int y, std::uint8_t (&rgb)[3]) {
     for (int c = 0; c < 3; ++c) rgb[c] = pixel[c];
 }
 
+struct ClearColourKept {
+    GLfloat colour[4] = {0, 0, 0, 0};
+    ClearColourKept() { glGetFloatv(GL_COLOR_CLEAR_VALUE, colour); }
+    ~ClearColourKept() { glClearColor(colour[0], colour[1], colour[2], colour[3]); }
+    ClearColourKept(const ClearColourKept&) = delete;
+    ClearColourKept& operator=(const ClearColourKept&) = delete;
+};
+
 }  // namespace
 
 FrameReading readFrame(const GlSurface& surface, double angleX, double angleY, bool shown) {
     FrameReading reading;
-    const FrameView view{angleX, angleY, surface.width(), surface.height()};
+    // The control as it is now, which a change of DPI may have resized since
+    // the surface was bound; the scene's own projection follows that size too.
+    RECT client = {};
+    GetClientRect(surface.window(), &client);
+    const FrameView view{angleX, angleY, client.right, client.bottom};
     if (view.width <= 0 || view.height <= 0) {
         reading.notRunBecause = "the view has no pixels";
         return reading;
@@ -33,6 +45,9 @@ FrameReading readFrame(const GlSurface& surface, double angleX, double angleY, b
     clearErrors();
     applyProjection(resolveProjection(-1, -1, -1.0, view.width, view.height));
     glReadBuffer(GL_BACK);
+    // Judged on black, whatever colour a theme gives the frames the user
+    // sees; theirs is put back however the test ends.
+    const ClearColourKept kept;
     if (!shown) {
         // Whether this OpenGL keeps pixels for a window that is not on the
         // screen: a grey clear must read back grey.
@@ -40,7 +55,6 @@ FrameReading readFrame(const GlSurface& surface, double angleX, double angleY, b
         glClear(GL_COLOR_BUFFER_BIT);
         std::uint8_t grey[3];
         readPixel(view.width / 2, view.height / 2, grey);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         const GLenum error = glGetError();
         if (error != GL_NO_ERROR) {
             reading.state = FrameReading::State::ReadFailed;
@@ -54,6 +68,7 @@ FrameReading readFrame(const GlSurface& surface, double angleX, double angleY, b
             }
         }
     }
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     drawScene(angleX, angleY);
     reading.samples = samplePoints(view);
     for (FrameSample& s : reading.samples) readPixel(s.x, s.y, s.rgb);

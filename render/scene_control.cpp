@@ -2,6 +2,7 @@
 
 #include "platform/startup_times.h"
 #include "render/cube_scene.h"
+#include "render/gl_api.h"
 #include "render/scene_state.h"
 
 namespace {
@@ -10,6 +11,9 @@ namespace {
 GlSurface* s_surface = nullptr;
 WNDPROC s_previousProc = nullptr;
 SceneState s_scene;
+HWND s_control = nullptr;
+SceneHooks s_hooks;
+bool s_framed = false;  // the first frame is out
 
 }  // namespace
 
@@ -17,6 +21,7 @@ const SceneState& sceneState() { return s_scene; }
 
 void bindSceneControl(HWND control, GlSurface* surface) {
     s_surface = surface;
+    s_control = control;
     s_previousProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));
     SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(sceneControlProc));
 }
@@ -36,8 +41,18 @@ LRESULT CALLBACK sceneControlProc(HWND window, UINT message, WPARAM wparam, LPAR
         SwapBuffers(dc);
         noteStartup(StartupPhase::Frame);
         EndPaint(window, &paint);
+        if (!s_framed) {
+            s_framed = true;
+            if (s_hooks.firstFrameShown != nullptr) s_hooks.firstFrameShown();
+        }
         return 0;
     }
+    case WM_GETOBJECT:
+        if (s_hooks.accessibleObjectAsked != nullptr) s_hooks.accessibleObjectAsked(window);
+        break;
+    case WM_DESTROY:
+        if (s_hooks.destroying != nullptr) s_hooks.destroying(window);
+        break;
     case WM_ERASEBKGND:
         return 1;  // the scene covers the whole control
     case WM_LBUTTONDOWN:
@@ -72,3 +87,14 @@ LRESULT CALLBACK sceneControlProc(HWND window, UINT message, WPARAM wparam, LPAR
     }
     return CallWindowProcA(s_previousProc, window, message, wparam, lparam);
 }
+
+void turnSceneByKey(SceneKey key) {
+    turnByKey(s_scene, key);
+    if (s_control == nullptr) return;
+    InvalidateRect(s_control, nullptr, FALSE);
+    UpdateWindow(s_control);
+}
+
+void setSceneBackground(float red, float green, float blue) { glClearColor(red, green, blue, 0.0f); }
+
+void setSceneHooks(const SceneHooks& hooks) { s_hooks = hooks; }

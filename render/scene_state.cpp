@@ -40,3 +40,18 @@ bool dragTo(SceneState& scene, int x, int y) {
 }
 
 void endDrag(SceneState& scene) { scene.dragging = 0; }
+
+void turnByKey(SceneState& scene, SceneKey key) {
+    // As the drag turns it: the pointer moved right turns it about Y one way,
+    // moved down about X.
+    switch (key) {
+    case SceneKey::Left: scene.angleY -= kDegreesPerKey; break;
+    case SceneKey::Right: scene.angleY += kDegreesPerKey; break;
+    case SceneKey::Up: scene.angleX -= kDegreesPerKey; break;
+    case SceneKey::Down: scene.angleX += kDegreesPerKey; break;
+    case SceneKey::Home:
+        scene.angleX = 45.0;
+        scene.angleY = 45.0;
+        break;
+    }
+}

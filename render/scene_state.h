@@ -30,3 +30,9 @@ void beginDrag(SceneState& scene, int x, int y);
 bool dragTo(SceneState& scene, int x, int y);
 
 void endDrag(SceneState& scene);
+
+// The keys that turn the cube without a pointer: each arrow turns it as far as
+// a drag of 10 pixels that way, 5 degrees; Home puts it back where it starts.
+enum class SceneKey { Left, Right, Up, Down, Home };
+constexpr double kDegreesPerKey = 5.0;
+void turnByKey(SceneState& scene, SceneKey key);

@@ -12,3 +12,8 @@
 #define IDM_SAVE_REPORT 40002
 #define IDM_CHECK_PROGRAM 40003
 #define IDM_COMPARE_REPORT 40004
+#define IDM_TURN_BACK 40005
+// Hidden labels made after the first frame, which name the controls after
+// them for screen readers; not in the template.
+#define IDC_SCENE_LABEL 1006
+#define IDC_EXTENSION_LABEL 1007

@@ -95,3 +95,33 @@ TEST(Drag, OnlyABeginDragTurnsAndAngleGrowsUnbounded) {
     EXPECT_FALSE(dragTo(scene, 0, 0));
     EXPECT_DOUBLE_EQ(scene.angleY, 45.0 + 3600.0);
 }
+
+// Each key turns the cube as far as a drag of 10 pixels that way; Home puts it
+// back; a drag goes on from wherever keys left it.
+TEST(Drag, KeysTurnAsFarAsTenPixelsOfDrag) {
+    const struct {
+        SceneKey key;
+        int dx, dy;  // the drag that turns it the same
+    } keys[] = {{SceneKey::Left, -10, 0}, {SceneKey::Right, 10, 0}, {SceneKey::Up, 0, -10}, {SceneKey::Down, 0, 10}};
+    for (const auto& k : keys) {
+        SceneState byKey, byDrag;
+        turnByKey(byKey, k.key);
+        beginDrag(byDrag, 100, 100);
+        dragTo(byDrag, 100 + k.dx, 100 + k.dy);
+        EXPECT_DOUBLE_EQ(byKey.angleX, byDrag.angleX) << static_cast<int>(k.key);
+        EXPECT_DOUBLE_EQ(byKey.angleY, byDrag.angleY) << static_cast<int>(k.key);
+        EXPECT_NE(byKey.angleX + byKey.angleY, 90.0) << "it turned";
+    }
+    SceneState scene;
+    for (int i = 0; i < 9; ++i) turnByKey(scene, SceneKey::Up);
+    for (int i = 0; i < 200; ++i) turnByKey(scene, SceneKey::Right);
+    EXPECT_DOUBLE_EQ(scene.angleX, 0.0);
+    EXPECT_DOUBLE_EQ(scene.angleY, 1045.0) << "never reduced to a range";
+    beginDrag(scene, 0, 0);
+    dragTo(scene, 4, 0);
+    EXPECT_DOUBLE_EQ(scene.angleY, 1047.0);
+    turnByKey(scene, SceneKey::Home);
+    EXPECT_DOUBLE_EQ(scene.angleX, 45.0);
+    EXPECT_DOUBLE_EQ(scene.angleY, 45.0);
+    EXPECT_EQ(scene.dragging, 1) << "keys leave a drag as it is";
+}

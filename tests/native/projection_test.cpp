@@ -71,6 +71,27 @@ TEST(Projection, SetsViewportPerspectiveAndDrawingState) {
 }
 
 // The frustum is the matrix GLU's perspective makes, within float rounding.
+// A control resized (another DPI, another monitor): the viewport is the new
+// client area and the aspect its own, whatever size was stored at attach.
+TEST(Projection, FollowsTheControlsNewSize) {
+    MesaContext gl(300, 300);
+    ASSERT_TRUE(gl.current());
+    const struct {
+        int w, h;
+        double aspect;
+    } sizes[] = {{150, 142, 150.0 / 142}, {225, 213, 225.0 / 213}, {300, 284, 300.0 / 284}, {300, 0, 300.0}};
+    for (const auto& s : sizes) {
+        applyProjection(resolveProjection(s.w, s.h, -1.0, 100, 50));
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[2], s.w);
+        EXPECT_EQ(viewport[3], s.h);
+        GLdouble projection[16];
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        EXPECT_NEAR(projection[5] / projection[0] / s.aspect, 1.0, 1e-6) << s.w << "x" << s.h;
+    }
+}
+
 TEST(Projection, FrustumIsGlusPerspective) {
     MesaContext gl(4, 4);
     ASSERT_TRUE(gl.current());
