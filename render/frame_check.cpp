@@ -100,8 +100,10 @@ std::vector<FrameSample> samplePoints(const FrameView& view) {
             centre.y += corner.y / 4;
         }
         FrameSample s;
-        s.x = static_cast<int>(std::floor(centre.x));
-        s.y = static_cast<int>(std::floor(centre.y));
+        // In a view narrower than the cube, a face's centre may lie outside
+        // it: the nearest pixel inside the view is looked at instead.
+        s.x = std::clamp(static_cast<int>(std::floor(centre.x)), 0, view.width - 1);
+        s.y = std::clamp(static_cast<int>(std::floor(centre.y)), 0, view.height - 1);
         // Seen nearly edge-on, a face has no pixel safely inside it.
         if (depthInside(quad, Point{s.x + 0.5, s.y + 0.5}) < kMargin) continue;
         s.face = face;

@@ -116,9 +116,12 @@ std::string virtualDisplayWords(const ReportFacts& f) {
     return "the desktop is on the virtual display adapter " + adapterLabel(f, *a) + " (" + virtualDisplay(*a) + ")";
 }
 
-// Mesa's system-wide deployment registers mesadrv.dll in the drivers key.
+// Mesa's system-wide deployment registers mesadrv.dll in the drivers key; a
+// value switched off (its name after a "~", as this program's switch leaves
+// it) serves nothing.
 const std::pair<std::string, std::string>* mesaSystemWide(const ReportFacts& f) {
     for (const auto& value : f.driverValues) {
+        if (!value.first.empty() && value.first[0] == '~') continue;
         const std::string data = lower(value.second);
         const std::string name = "mesadrv.dll";
         if (data.size() >= name.size() && data.compare(data.size() - name.size(), name.size(), name) == 0 &&

@@ -189,3 +189,43 @@ TEST_F(CubeFrame, ReadsBackWhereThePredictionSays) {
         EXPECT_EQ(judgeFrame(swapped).kind, redOrBlue ? FrameJudgement::Kind::Wrong : FrameJudgement::Kind::Passed);
     }
 }
+
+// The prediction holds for views of every shape, at angles that put faces
+// near the edges and corners: wide, tall and odd-sized frames, drawn by Mesa.
+TEST(CubeFrameShapes, ThePredictionHoldsForEveryShapeOfView) {
+    const int shapes[][2] = {{200, 60}, {60, 200}, {137, 91}, {33, 250}};
+    const double angles[][2] = {{45, 45}, {10, 170}, {-60, 25}, {89, 1}, {-135, 400}};
+    for (const auto& shape : shapes) {
+        MesaContext gl(shape[0], shape[1]);
+        ASSERT_TRUE(gl.current());
+        applyProjection(resolveProjection(-1, -1, -1.0, shape[0], shape[1]));
+        for (const auto& a : angles) {
+            SCOPED_TRACE(std::to_string(shape[0]) + "x" + std::to_string(shape[1]) + " at " + std::to_string(a[0]) + "/" +
+                         std::to_string(a[1]));
+            drawScene(a[0], a[1]);
+            const std::vector<std::uint8_t> f = gl.frame();
+            const auto pixel = [&](int x, int y) { return &f[(static_cast<size_t>(shape[1] - 1 - y) * shape[0] + x) * 3]; };
+            const FrameView view{a[0], a[1], shape[0], shape[1]};
+            std::vector<FrameSample> samples = samplePoints(view);
+            bool background = false;
+            for (FrameSample& s : samples) {
+                ASSERT_TRUE(s.x >= 0 && s.x < shape[0] && s.y >= 0 && s.y < shape[1]) << s.x << "," << s.y;
+                std::copy(pixel(s.x, s.y), pixel(s.x, s.y) + 3, s.rgb);
+                background = background || s.face < 0;
+            }
+            EXPECT_TRUE(background) << "no background sample";
+            EXPECT_EQ(judgeFrame(samples).kind, FrameJudgement::Kind::Passed) << judgeFrame(samples).detail;
+            int agree = 0;
+            for (int y = 0; y < shape[1]; ++y) {
+                for (int x = 0; x < shape[0]; ++x) {
+                    const std::uint8_t* c = pixel(x, y);
+                    const int face = faceAt(view, x, y);
+                    const int lit = c[0] > 40 && c[1] < 10 && c[2] < 10 ? 0 : c[1] > 40 && c[0] < 10 && c[2] < 10 ? 1
+                                    : c[2] > 40 && c[0] < 10 && c[1] < 10 ? 2 : -1;
+                    agree += face < 0 ? c[0] + c[1] + c[2] == 0 : lit == faceChannel(face);
+                }
+            }
+            EXPECT_GT(agree, shape[0] * shape[1] * 96 / 100);
+        }
+    }
+}

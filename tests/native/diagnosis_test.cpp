@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "report/diagnosis.h"
+#include "report/json.h"
+#include "report/words.h"
 #include "report/text.h"
 #include "report/requirements.h"
 
@@ -321,4 +323,119 @@ TEST(Diagnosis, KnowsEverySoftwareRasteriserByItsOwnName) {
                                "Intel(R) UHD Graphics 630", "Mesa Intel(R) UHD Graphics 630 (CFL GT2)"}) {
         EXPECT_EQ(softwareRasteriser(driver), nullptr) << driver;
     }
+}
+
+// Cases whose values tell two rules apart, each table row and other branch,
+// and the first and last value of every range the words are looked up by.
+TEST(Diagnosis, TellsApartWhatLooksAlike) {
+    // Microsoft's renderers: only "D3D12 (...)" by Microsoft is over Direct3D 12.
+    EXPECT_EQ(translationLayer(context("Microsoft Corporation", "GDI Generic", "1.1.0", kGeneric)).over, nullptr);
+    EXPECT_EQ(translationLayer(context("Acme", "D3D12 (Acme GPU)", "3.3", kDriversOwn)).over, nullptr);
+    EXPECT_STREQ(translationLayer(context("Microsoft Corporation", "D3D12 (Acme GPU)", "3.3", kDriversOwn)).over, "Direct3D 12");
+    EXPECT_STREQ(translationLayer(context("Mesa", "ZINK (X)", "4.6", kDriversOwn)).over, "Vulkan");
+    ReportFacts failed = context("Microsoft Corporation", "D3D12 (Acme GPU)", "3.3", kDriversOwn);
+    failed.openGlInitialised = false;
+    EXPECT_EQ(translationLayer(failed).over, nullptr);
+
+    // Every virtual display the table knows, by its own words.
+    const std::pair<const char*, const char*> displays[] = {
+        {"IddSampleDriver Device", "the indirect display sample driver"},
+        {"Microsoft Indirect Display Device", "an indirect display driver"},
+        {"spacedesk Graphics Adapter", "spacedesk"},
+        {"USB Mobile Monitor Virtual Display", "usbmmidd"},
+        {"usbmmidd", "usbmmidd"},
+    };
+    for (const auto& d : displays) {
+        ReportFacts f = context("Microsoft Corporation", "GDI Generic", "1.1.0", kGeneric);
+        f.adapters = {adapter(d.first)};
+        f.adapters[0].provider = Answer{true, "Someone"};
+        EXPECT_NE(makeReport(f).findings.summary.text.find(std::string("(") + d.second + "), which has no OpenGL driver"), std::string::npos)
+            << d.first << ": " << makeReport(f).findings.summary.text;
+    }
+    // A driver provided by Microsoft is no vendor's: registering no OpenGL says nothing of it.
+    ReportFacts microsoft = context("Microsoft Corporation", "GDI Generic", "1.1.0", kGeneric);
+    microsoft.adapters = {adapter("Acme Display")};
+    microsoft.adapters[0].provider = Answer{true, "Microsoft"};
+    EXPECT_EQ(makeReport(microsoft).findings.summary.text, "Only Windows' built-in OpenGL 1.1, in software: no graphics driver provides OpenGL here.");
+    // The remote policy's 0 is set, and not to hardware: unlike 1, and unlike unset.
+    ReportFacts remote = microsoft;
+    remote.session.remote = true;
+    remote.session.remoteHardwarePolicy = 0;
+    EXPECT_NE(makeReport(remote).findings.summary.text.find("unless the policy"), std::string::npos);
+    EXPECT_NE(formatJson(makeReport(remote)).find("\"remote_hardware_policy\":0"), std::string::npos);
+    remote.session.remoteHardwarePolicy = 1;
+    EXPECT_NE(makeReport(remote).findings.summary.text.find("set, yet no driver's OpenGL serves it"), std::string::npos);
+    // Mesa switched off by this program's own switch ("~" before its name) serves nothing.
+    ReportFacts mesa = context("Microsoft Corporation", "GDI Generic", "1.1.0", kGeneric);
+    mesa.driverValues = {{"Software (MICROSOFT)", "OpenGL32.dll"}, {"~MSOGL", "C:\\Windows\\System32\\mesadrv.dll"}};
+    EXPECT_EQ(makeReport(mesa).findings.summary.text.find("Mesa is installed"), std::string::npos);
+    mesa.driverValues[1].first = "MSOGL";
+    EXPECT_NE(makeReport(mesa).findings.summary.text.find("Mesa is installed"), std::string::npos);
+
+    // Two adapters with a role each, told apart in the text and the JSON.
+    ReportFacts two = context("Intel", "Intel(R) UHD Graphics 630", "4.6", kDriversOwn);
+    two.adapters = {adapter("NVIDIA GeForce RTX 3060"), adapter("Intel(R) UHD Graphics 630")};
+    two.adapters[1].primary = false;
+    two.adapters[0].highPerformance = true;
+    two.adapters[1].powerSaving = true;
+    two.gpuRolesReported = true;
+    const std::string text = formatReport(makeReport(two));
+    EXPECT_NE(text.find("  NVIDIA GeForce RTX 3060: primary, attached;"), std::string::npos);
+    EXPECT_NE(text.find("  Intel(R) UHD Graphics 630: attached;"), std::string::npos);
+    const std::size_t first = text.find("  NVIDIA GeForce RTX 3060: "), second = text.find("  Intel(R) UHD Graphics 630: ");
+    const std::string nvidiaLine = text.substr(first, text.find("\r\n", first) - first);
+    const std::string intelLine = text.substr(second, text.find("\r\n", second) - second);
+    EXPECT_NE(nvidiaLine.find("high-performance"), std::string::npos) << nvidiaLine;
+    EXPECT_EQ(nvidiaLine.find("power-saving"), std::string::npos) << nvidiaLine;
+    EXPECT_NE(intelLine.find("power-saving"), std::string::npos) << intelLine;
+    EXPECT_EQ(intelLine.find("high-performance"), std::string::npos) << intelLine;
+    const std::string json = formatJson(makeReport(two));
+    EXPECT_NE(json.find("\"high_performance\":true,\"power_saving\":false"), std::string::npos);
+    EXPECT_NE(json.find("\"high_performance\":false,\"power_saving\":true"), std::string::npos);
+
+    // The first and last of every range, and past them.
+    EXPECT_STREQ(platformWords(0).text, "Win32s");
+    EXPECT_STREQ(platformWords(2).json, "NT");
+    EXPECT_STREQ(platformWords(3).text, "unknown family");
+    EXPECT_EQ(platformWords(3).json, nullptr);
+    EXPECT_EQ(platformWords(0xFFFFFFFFul).json, nullptr);
+    EXPECT_EQ(bitnessWords(Bitness::Unknown).text, nullptr);
+    EXPECT_STREQ(bitnessWords(Bitness::Windows64).json, "64-bit");
+    EXPECT_STREQ(gpuPreferenceWord(-1), "not set");
+    EXPECT_STREQ(gpuPreferenceWord(0), "let Windows decide");
+    EXPECT_STREQ(gpuPreferenceWord(2), "high performance");
+    EXPECT_STREQ(gpuPreferenceWord(3), "a value Windows does not know");
+    EXPECT_STREQ(gpuPreferenceWord(-2), "a value Windows does not know");
+    EXPECT_EQ(machineWord(0), nullptr);
+    EXPECT_STREQ(machineWord(0x01C4), "ARM");
+    EXPECT_STREQ(machineWord(0xAA64), "ARM64");
+    EXPECT_STREQ(machineWord(0x0200), "other");
+    EXPECT_STREQ(verdictWord(Verdict::None), "none");
+    EXPECT_STREQ(verdictWord(Verdict::Unknown), "unknown");
+    EXPECT_EQ(hexId(0x10DE), "10DE");
+    EXPECT_EQ(hexId(0x12345), "2345");
+}
+
+// What a program asked about gets, where OpenGL could not start here: the
+// registered drivers still decide, except under Wine.
+TEST(Diagnosis, AProgramsFindingsHoldWithoutOpenGl) {
+    ReportFacts f;
+    f.openGlInitialised = false;
+    f.bitness = Bitness::Wow64;
+    f.programMachine = kMachineX86;
+    f.adapters = {adapter("NVIDIA GeForce RTX 3060")};
+    f.adapters[0].openGlDriver = Answer{true, "nvoglv64.dll"};
+    f.applicationAsked = true;
+    f.application.name = "game.exe";
+    f.application.image.machine = kMachineX86;
+    EXPECT_EQ(makeReport(f).findings.program.summary,
+              "Only Windows' built-in OpenGL 1.1: the display adapter \"NVIDIA GeForce RTX 3060\" registers no OpenGL driver "
+              "for 32-bit programs.");
+    f.session.wine = true;
+    EXPECT_EQ(makeReport(f).findings.program.summary.find("registers no OpenGL driver"), std::string::npos);
+    // A GPU preference of 0 is set (let Windows decide), and written as 0, not as null.
+    f.application.gpuPreference = 0;
+    EXPECT_NE(formatJson(makeReport(f)).find("\"gpu_preference\":0,"), std::string::npos);
+    f.tool.gpuPreference = 0;
+    EXPECT_NE(formatJson(makeReport(f)).find("\"declares_windows_10\":null,\"gpu_preference\":0}"), std::string::npos);
 }

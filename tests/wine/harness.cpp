@@ -521,9 +521,9 @@ void setClipboardText(const std::string& text) {
 
 std::string clipboardChangedSince(DWORD sequence) {
     const DWORD start = GetTickCount();
-    while (GetClipboardSequenceNumber() == sequence && GetTickCount() - start < 5000) Sleep(20);
+    while (GetClipboardSequenceNumber() == sequence && GetTickCount() - start < 15000) Sleep(20);
     std::string text = clipboardText();
-    while (text == "<busy>" && GetTickCount() - start < 5000) {  // the program is still writing
+    while (text == "<busy>" && GetTickCount() - start < 15000) {  // the program is still writing
         Sleep(20);
         text = clipboardText();
     }
