@@ -7,6 +7,7 @@
 # copy they were given. The build folder's zip stays in BUILD_DIR/dist.
 #   check-reproducible.sh SOURCE_DIR BUILD_DIR BUILD_TYPE
 #   check-reproducible.sh --same FILE FILE   exits 1 unless the two are identical
+#   check-reproducible.sh --zip ZIP          exits 1 unless the zip unpacks as a download must
 set -euo pipefail
 
 # Two files' SHA-256 side by side; false when they differ.
@@ -18,9 +19,31 @@ same() {
   echo "$3  $b  $5"
   [ "$a" = "$b" ]
 }
+# A release zip, unpacked: its SHA256SUMS hold, everyone can read every file,
+# and the JSON's schema is there. False otherwise.
+zip_sound() {
+  local unpacked ok=0 file mode
+  unpacked=$(mktemp -d /tmp/gri-unzip.XXXXXX)
+  (umask 022 && unzip -q "$1" -d "$unpacked") || ok=1
+  (cd "$unpacked" && sha256sum --quiet -c SHA256SUMS) || ok=1
+  for file in "$unpacked"/*; do
+    mode=$(stat -c %a "$file")
+    if [ "$mode" != 644 ]; then
+      echo "$(basename "$file") unpacks with mode $mode, not 644" >&2
+      ok=1
+    fi
+  done
+  [ -f "$unpacked/report.schema.json" ] || { echo "the zip holds no report.schema.json" >&2; ok=1; }
+  rm -rf "$unpacked"
+  return "$ok"
+}
 if [ "${1:-}" = --same ]; then
   same "$2" "$3" "file" "$2" "$3" || { echo "the two differ" >&2; exit 1; }
   exit 0
+fi
+if [ "${1:-}" = --zip ]; then
+  zip_sound "$2"
+  exit
 fi
 
 src=$1
@@ -61,16 +84,5 @@ if ! same "$first_zip" "$second_zip" "zip   " "$(basename "$first_zip") (build f
   echo "the two release zips differ" >&2
   status=1
 fi
-mkdir "$work/unpacked"
-(umask 022 && unzip -q "$first_zip" -d "$work/unpacked")
-(cd "$work/unpacked" && sha256sum -c SHA256SUMS) || status=1
-# Unpacked anywhere, every file can be read by everyone, and the JSON's schema is there.
-for file in "$work"/unpacked/*; do
-  mode=$(stat -c %a "$file")
-  if [ "$mode" != 644 ]; then
-    echo "$(basename "$file") unpacks with mode $mode, not 644" >&2
-    status=1
-  fi
-done
-[ -f "$work/unpacked/report.schema.json" ] || { echo "the zip holds no report.schema.json" >&2; status=1; }
+zip_sound "$first_zip" || status=1
 exit "$status"

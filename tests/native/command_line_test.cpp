@@ -126,6 +126,24 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
     EXPECT_FALSE(parseOptions({L"--opengl"}).script);
 }
 
+// Every dash that stands in for a hyphen, once and twice; the characters
+// just beside those ranges do not.
+TEST(CommandLine, TakesEveryPastedDash) {
+    const wchar_t dashes[] = {0x2010, 0x2011, 0x2012, 0x2013, 0x2014, 0x2015, 0x2212, 0xFE58, 0xFE63, 0xFF0D};
+    for (wchar_t d : dashes) {
+        SCOPED_TRACE(static_cast<int>(d));
+        EXPECT_EQ(parseOptions({std::wstring(1, d) + L"json", L"a"}).output, Output::Json);
+        EXPECT_EQ(parseOptions({std::wstring(2, d) + L"report=b"}).file, L"b");
+        EXPECT_EQ(parseOptions({std::wstring(1, d) + L"-app", L"c.exe"}).output, Output::Application);
+    }
+    for (wchar_t other : {wchar_t(0x200F), wchar_t(0x2016), wchar_t(0x2211), wchar_t(0x2213), wchar_t(0xFE57), wchar_t(0xFE62),
+                          wchar_t(0xFE64), wchar_t(0xFF0C), wchar_t(0xFF0E), wchar_t(0x00AD)}) {
+        const Options o = parseOptions({std::wstring(1, other) + L"json", L"a"});
+        EXPECT_EQ(o.output, Output::Dialog) << static_cast<int>(other);
+        EXPECT_EQ(o.error, "") << static_cast<int>(other);
+    }
+}
+
 TEST(CommandLine, ReadsWhatIsRequired) {
     struct Case {
         Args arguments;

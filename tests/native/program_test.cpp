@@ -431,6 +431,23 @@ TEST(Program, SaysWhatTheProgramGets) {
     EXPECT_EQ(judgeProgram(dotnet(0), told).drivers[0], "ig4icd64.dll") << "any CPU runs as a 64-bit process";
     EXPECT_EQ(judgeProgram(program(0x1C4), arm).drivers, std::vector<std::string>({""})) << "cannot run on ARM64 Windows 11 24H2";
     EXPECT_EQ(judgeProgram(program(0xAA64), system).drivers, std::vector<std::string>({"", ""}));
+    // Where this tool's OpenGL runs on the high-performance adapter, power
+    // saving (1) moves a program away from it and 0 leaves it where it is.
+    SystemView onNvidia = system;
+    onNvidia.adapters[0].renders = false;
+    onNvidia.adapters[1].renders = true;
+    EXPECT_EQ(judgeProgram(powerSaving32, onNvidia).summary,
+              "It runs on \"Intel(R) HD Graphics 3000\", as its GPU preference in Windows' graphics settings is power saving, "
+              "not on \"NVIDIA GeForce GT 540M\" that this report shows, with the OpenGL driver ig4icd32.dll.");
+    EXPECT_EQ(judgeProgram(letWindowsDecide, onNvidia).summary,
+              "Nothing known sets it apart: it gets what this report shows, with the OpenGL driver nvoglv32.dll for 32-bit programs.");
+    // A 32-bit ARM program is a 32-bit process: it reads the adapter's Wow value.
+    SystemView arm22 = arm;
+    arm22.adapters[0].driverWow = "OpenGLOn12Wow.dll";
+    EXPECT_EQ(judgeProgram(program(0x1C4), arm22).drivers, std::vector<std::string>({"OpenGLOn12Wow.dll"}));
+    arm22.adapters[0].driverWow.clear();
+    EXPECT_NE(judgeProgram(program(0x1C4), arm22).summary.find("registers no OpenGL driver for 32-bit programs"), std::string::npos)
+        << judgeProgram(program(0x1C4), arm22).summary;
 
     // A DLL beside it counts only where Windows, or Qt, would load it.
     const BesideDll gl64{"opengl32.dll", "1.0", "A Company", "A Renderer", 0x8664};

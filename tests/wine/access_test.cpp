@@ -18,7 +18,7 @@ class Access : public RunningDialog {
 protected:
     // The labels are made once the first frame is out.
     void waitForLabels() {
-        for (DWORD start = GetTickCount(); GetDlgItem(dialog_, 1007) == nullptr && GetTickCount() - start < 5000;) Sleep(20);
+        waitUntil([this] { return GetDlgItem(dialog_, 1007) != nullptr; });
     }
 };
 
@@ -89,33 +89,30 @@ TEST_F(Access, TheKeyboardTurnsTheCube) {
     Image start;
     ASSERT_TRUE(waitForFrame(scene, &start));
     // The focus moved as the dialog moves it, from its own thread.
-    PostMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
-    Sleep(100);
-    ASSERT_EQ(focusOf(dialog_), list);
+    const auto focusTo = [this](HWND control) {
+        PostMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+        return waitUntil([&] { return focusOf(dialog_) == control; });
+    };
+    const auto shows = [scene](const std::function<bool(const Image&)>& holds) {
+        return waitUntil([&] {
+            Image frame;
+            return grabControlFrame(scene, &frame) && holds(frame);
+        });
+    };
+    ASSERT_TRUE(focusTo(list));
     send(list, LB_SETCURSEL, 0);
     // (45, 45) less nine turns up and nine left: (0, 0), the blue face square-on.
     for (int k = 0; k < 9; ++k) press({VK_CONTROL, VK_UP});
-    Sleep(100);
-    EXPECT_EQ(listSelection(list), 0) << "Ctrl+Up moved the list's selection";
-    PostMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog_, IDOK)), TRUE);
-    Sleep(100);
-    ASSERT_EQ(focusOf(dialog_), GetDlgItem(dialog_, IDOK));
+    ASSERT_TRUE(focusTo(GetDlgItem(dialog_, IDOK)));
     for (int k = 0; k < 9; ++k) press({VK_CONTROL, VK_LEFT});
-    Sleep(200);
-    Image turned;
-    ASSERT_TRUE(grabControlFrame(scene, &turned));
-    EXPECT_TRUE(blueCentreBlackCorners(turned)) << "the keys did not turn it to (0, 0)";
+    EXPECT_TRUE(shows(blueCentreBlackCorners)) << "the keys did not turn it to (0, 0)";
+    EXPECT_EQ(listSelection(list), 0) << "Ctrl+Up moved the list's selection";
     press({VK_CONTROL, VK_HOME});
-    Sleep(200);
-    Image back;
-    ASSERT_TRUE(grabControlFrame(scene, &back));
-    EXPECT_TRUE(back.rgb == start.rgb) << "Ctrl+Home did not turn it back to (45, 45)";
+    EXPECT_TRUE(shows([&start](const Image& f) { return f.rgb == start.rgb; })) << "Ctrl+Home did not turn it back to (45, 45)";
     // The arrow alone is the list's, and turns nothing.
-    PostMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
-    Sleep(100);
+    ASSERT_TRUE(focusTo(list));
     press({VK_DOWN});
-    Sleep(100);
-    EXPECT_EQ(listSelection(list), 1);
+    EXPECT_TRUE(waitUntil([list] { return listSelection(list) == 1; }));
     Image still;
     ASSERT_TRUE(grabControlFrame(scene, &still));
     EXPECT_TRUE(still.rgb == start.rgb);

@@ -111,7 +111,7 @@ TEST(Dialog, ControlsFollowTheTemplate) {
     // Child windows come in template order, which is also the tab order. The
     // labels that name two of them for screen readers come just before them,
     // made after the first frame: hidden, with no tab stop, and nothing else.
-    for (DWORD start = GetTickCount(); GetDlgItem(dialog, 1007) == nullptr && GetTickCount() - start < 5000;) Sleep(20);
+    waitUntil([dialog] { return GetDlgItem(dialog, 1007) != nullptr; });
     const auto skipLabel = [dialog](HWND at) {
         const int id = GetDlgCtrlID(at);
         if (id != 1006 && id != 1007) return at;

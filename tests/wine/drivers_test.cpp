@@ -317,6 +317,37 @@ TEST_F(Drivers, SwitchKeepsNamesOutsideTheCodePageExactly) {
     }
 }
 
+// Text in the code page at the longest the table carries (a name that "~"
+// takes to 1022 characters, 1022 bytes of path): each switch leaves exactly
+// those characters, as a Unicode program reads them.
+TEST_F(Drivers, SwitchKeepsLongTextInTheCodePageWhole) {
+    const std::string lead = "Pilote \xe9t\xe9 ", path = "C:\\Pilotes \xe9t\xe9\\";
+    const std::string name = lead + std::string(1021 - lead.size(), 'n');
+    const std::string data = path + std::string(1022 - path.size() - 4, 'd') + ".dll";
+    const auto wide = [](const std::string& narrow) {
+        std::wstring out(narrow.size(), L'\0');
+        out.resize(MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), &out[0], static_cast<int>(out.size())));
+        return out;
+    };
+    const auto bytesOf = [](const std::wstring& text) {
+        const BYTE* at = reinterpret_cast<const BYTE*>(text.c_str());
+        return std::vector<BYTE>(at, at + (text.size() + 1) * sizeof(wchar_t));
+    };
+    ASSERT_NE(wide(name).find(L"\u00e9t\u00e9"), std::wstring::npos) << "the code page has no \u00e9";
+    writeKey(kNtPath, {text(name, data)});
+    startProgram();
+    ASSERT_EQ(listRows(list_), (Rows{kBuiltInRow, name + ": " + data}));
+    pick(0);
+    EXPECT_EQ(readKey(kNtPath), Values{text("~" + name, data)});
+    EXPECT_TRUE(readKeyWide(kNtPath) == std::vector<WideValue>({WideValue{L"~" + wide(name), REG_SZ, bytesOf(wide(data))}}));
+    pick(1);
+    EXPECT_TRUE(readKeyWide(kNtPath) == std::vector<WideValue>({WideValue{wide(name), REG_SZ, bytesOf(wide(data))}}));
+    closeProgram();
+    // Started again, it reads what it wrote.
+    startProgram();
+    EXPECT_EQ(listRows(list_), (Rows{kBuiltInRow, name + ": " + data}));
+}
+
 // The report marks the row that says which implementation is in effect, and
 // carries a name outside ASCII to Unicode programs unchanged.
 TEST_F(Drivers, TheReportStarsTheSelectedRow) {

@@ -519,6 +519,14 @@ void setClipboardText(const std::string& text) {
     CloseClipboard();
 }
 
+bool waitUntil(const std::function<bool()>& holds, DWORD timeoutMs) {
+    for (const DWORD start = GetTickCount(); !holds();) {
+        if (GetTickCount() - start >= timeoutMs) return holds();
+        Sleep(20);
+    }
+    return true;
+}
+
 std::string clipboardChangedSince(DWORD sequence) {
     const DWORD start = GetTickCount();
     while (GetClipboardSequenceNumber() == sequence && GetTickCount() - start < 15000) Sleep(20);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -127,6 +128,9 @@ void setClipboardText(const std::string& text);
 // The 8-bit text once the clipboard changed after `sequence`; waiting does not
 // open it, which would make the program's copy fail.
 std::string clipboardChangedSince(DWORD sequence);
+// Polls until `holds` is true or the time is up (a loaded machine is slow, a
+// fixed wait either wastes time or is too short); its last answer.
+bool waitUntil(const std::function<bool()>& holds, DWORD timeoutMs = 10000);
 
 // 8-bit text in the system's code page as UTF-16, and UTF-16 as UTF-8.
 std::wstring widen(const std::string& text);

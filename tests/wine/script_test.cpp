@@ -418,6 +418,26 @@ TEST(Script, NonAsciiAndLargeNumbersReachTheJsonUnchanged) {
     runUnix("rm -rf '" + unixPath(parent) + "' '" + unixPath(json) + "' '" + unixPath(text) + "'");
 }
 
+// Where the answer cannot be shown it is still given: --app with no output
+// and no console ends as a success; an error on a redirected standard error
+// names a path outside the code page whole, in UTF-8.
+TEST(Script, AnswersWhereverTheyGo) {
+    RunHow nowhere;
+    nowhere.pipeErrors = false;
+    nowhere.flags = DETACHED_PROCESS;
+    const Outcome quiet = runScript("--app \"" + binDir() + "\\apps\\app32\\app32.exe\"", nowhere);
+    EXPECT_EQ(quiet.code, 0u);
+    EXPECT_EQ(quiet.mostVisible, 0);
+    const std::wstring missing = widen(dosPath(unixTempPath("none"))) + L"\\\x03A9mega\xD834\xDD1E";
+    const std::string named = utf8(missing);
+    const Outcome noProgram = runScript(L"--app \"" + missing + L"\\x.exe\"");
+    EXPECT_EQ(noProgram.code, 2u);
+    EXPECT_EQ(noProgram.errors, "--app " + named + "\\x.exe: there is no such file\r\n");
+    const Outcome noFolder = runScript(L"--report \"" + missing + L"\\r.txt\"");
+    EXPECT_EQ(noFolder.code, 3u);
+    EXPECT_EQ(noFolder.errors.rfind("The report could not be written: " + named + "\\r.txt: ", 0), 0u) << noFolder.errors;
+}
+
 // In a real console, as cmd gives one: the program finds it with or without
 // the console's handles, and writes Unicode to it.
 TEST(Script, AConsoleShowsTheReport) {

@@ -28,7 +28,8 @@ foreach(arch ${GRI_WINDOWS_ARCHS} wow64)
     add_test(NAME packages.wine.${arch}
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-packages.py ${arch} ${bin}/gl-renderer-info.exe)
     add_test(NAME packages.wine.${arch}.must_fail
-      COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-check-packages.sh ${arch} ${bin}/gl-renderer-info.exe)
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-check-packages.sh ${arch} ${bin}/gl-renderer-info.exe
+              ${bin}/forbidden_imports.exe)
     list(APPEND tests packages.wine.${arch} packages.wine.${arch}.must_fail)
     if(GRI_WITH_BENCH)
       add_test(NAME bench.wine.${arch} COMMAND ${GRI_WINE_EXEC} ${arch} ${bin}/bench.exe 1 20)
