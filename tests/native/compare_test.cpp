@@ -156,6 +156,19 @@ TEST(Compare, NamesEachFieldThatChangedAndNothingElse) {
     ASSERT_EQ(between(twin, twinChanged).items.size(), 1u);
     EXPECT_EQ(between(twin, base).items[0].kind, Change::Kind::Removed);
 
+    // An empty answer (as another writer may put it) and none at all read
+    // alike as text, and are not alike.
+    std::string emptyText = formatJson(makeReport(base));
+    const std::string glsl = "\"shading_language\":\"4.60 NVIDIA\"";
+    ASSERT_NE(emptyText.find(glsl), std::string::npos);
+    emptyText.replace(emptyText.find(glsl), glsl.size(), "\"shading_language\":\"\"");
+    ReportFacts unreported = base;
+    unreported.shadingLanguage = Answer();
+    const Changes emptied = compareReports(readJson(emptyText).value, asRead(unreported));
+    ASSERT_EQ(emptied.items.size(), 1u);
+    EXPECT_TRUE(emptied.items[0].wasGiven && !emptied.items[0].nowGiven);
+    EXPECT_NE(changesText(emptied).find("Shading language: was \"\", now not reported"), std::string::npos) << changesText(emptied);
+
     // What --app said, where both checked the same program, in any case of its path.
     ReportFacts app = base;
     app.applicationAsked = true;
@@ -241,6 +254,13 @@ TEST(Compare, RefusesWhatIsNoReportItReads) {
     EXPECT_EQ(text.value.get("n")->number, -1500);
     EXPECT_EQ(text.value.get("b")->items.size(), 3u);
     EXPECT_EQ(text.value.get("missing"), nullptr);
+    // The ends of each surrogate range: U+10000 and U+10FFFF; a high one before a non-surrogate is refused.
+    const JsonReading ends = readJson("[\"\\ud800\\udc00\", \"\\udbff\\udfff\"]");
+    ASSERT_TRUE(ends.read) << ends.problem;
+    EXPECT_EQ(ends.value.items[0].text, "\xf0\x90\x80\x80");
+    EXPECT_EQ(ends.value.items[1].text, "\xf4\x8f\xbf\xbf");
+    EXPECT_FALSE(readJson("[\"\\udbff\\ue000\"]").read);
+    EXPECT_FALSE(readJson("[\"\\udbff\\udbff\"]").read);
     // Deep enough for every report the schema describes, and no deeper.
     std::ifstream file(GRI_SOURCE_DIR "/docs/report.schema.json");
     std::stringstream schema;

@@ -99,6 +99,9 @@ TEST(PixelFormats, SaysWhatTheFormatsOfferAndWhyTheDialogsWasPicked) {
     plain.rows = {rowFromDescription(1, DescribedFormat{0x25, 0, 24, 8, 8, 8, 0, 0, 16, 0, 0})};
     EXPECT_EQ(bestWindowFormat(plain), "multisampling not reported, sRGB not reported, no float, depth 16, no stencil");
     EXPECT_EQ(bestWindowFormat(PixelFormatTable()), "");
+    PixelFormatTable sameDepth;  // the most stencil at the deepest depth, whichever comes first
+    sameDepth.rows = {arbRow(1, windowFormat(24, 8)), arbRow(2, windowFormat(24, 16)), arbRow(3, windowFormat(24, 4))};
+    EXPECT_NE(bestWindowFormat(sameDepth).find("depth 24 with stencil 16"), std::string::npos) << bestWindowFormat(sameDepth);
 
     // The generic format picked where the driver's own meets the same request.
     PixelFormatTable generic;
@@ -179,6 +182,7 @@ TEST(PixelFormats, AnswersWhetherARequestWouldSucceed) {
         {"float", false, false, "float"},
         {"accelerated,alpha=8", true, true, ""},
         {"alpha=16", false, false, "alpha=16"},
+        {"stencil=8", true, false, ""},  // none is not "not reported"
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.request);
@@ -195,6 +199,11 @@ TEST(PixelFormats, AnswersWhetherARequestWouldSucceed) {
     apart.rows[0] = arbRow(1, windowFormat(16, 8, 4));
     EXPECT_FALSE(meetsRequest(apart.rows[0], r) || meetsRequest(apart.rows[1], r));
     EXPECT_EQ(attributeNoneMeets(apart, r), "");
+    // Samples count only with a sample buffer to put them in.
+    PixelFormatRow noBuffer = table.rows[0];
+    noBuffer.sampleBuffers = 0;
+    ASSERT_TRUE(parsePixelFormatRequest("samples=4", &r, &error));
+    EXPECT_FALSE(meetsRequest(noBuffer, r));
     // A format that draws to no window meets nothing.
     PixelFormatRow offscreen = table.rows[0];
     offscreen.window = false;

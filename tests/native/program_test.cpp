@@ -155,6 +155,7 @@ TEST(Program, ReadsTheManifestAsWindowsDoes) {
         {"UTF-16 with a mark", utf16(kWindows10, true, true), true},
         {"UTF-16 without a mark", utf16(kWindows10, true, false), true},
         {"UTF-16 big-endian", utf16(kWindows10, false, true), true},
+        {"UTF-16 big-endian without a mark", utf16(kWindows10, false, false), true},
         {"a prefix bound to the namespace",
          "<?xml version=\"1.0\"?><asm:assembly xmlns:asm=\"urn:schemas-microsoft-com:asm.v1\"><c:compatibility xmlns:c=\"" + compat +
              "\"><c:application><c:supportedOS Id=' " + guid + " '/></c:application></c:compatibility></asm:assembly>",
@@ -441,6 +442,12 @@ TEST(Program, SaysWhatTheProgramGets) {
               "not on \"NVIDIA GeForce GT 540M\" that this report shows, with the OpenGL driver ig4icd32.dll.");
     EXPECT_EQ(judgeProgram(letWindowsDecide, onNvidia).summary,
               "Nothing known sets it apart: it gets what this report shows, with the OpenGL driver nvoglv32.dll for 32-bit programs.");
+    // An adapter with neither role (a virtual display first) is no one's choice.
+    SystemView withVirtual = onNvidia;
+    AdapterView parsec;
+    parsec.name = "Parsec Virtual Display Adapter";
+    withVirtual.adapters.insert(withVirtual.adapters.begin(), parsec);
+    EXPECT_EQ(judgeProgram(powerSaving32, withVirtual).summary, judgeProgram(powerSaving32, onNvidia).summary);
     // A 32-bit ARM program is a 32-bit process: it reads the adapter's Wow value.
     SystemView arm22 = arm;
     arm22.adapters[0].driverWow = "OpenGLOn12Wow.dll";
