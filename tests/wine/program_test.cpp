@@ -133,6 +133,15 @@ TEST(Program, SaysWhatDecidesWhichOpenGLAProgramGets) {
     EXPECT_EQ(wrongBitness["application"]["summary"].get<std::string>().find("beside it"), std::string::npos);
     ASSERT_TRUE(CopyFileA(appFile("gl-x86", "opengl32.dll").c_str(), (folder + "\\opengl32.dll").c_str(), FALSE));
     EXPECT_TRUE(jsonFor("--app \"" + x86 + "\"")["application"]["beside"][0]["loaded"].get<bool>());
+    // A program under a DLL's name is no DLL that loads; a folder of that name is none at all.
+    ASSERT_TRUE(CopyFileA(app32.c_str(), (folder + "\\opengl32.dll").c_str(), FALSE));
+    const nlohmann::json renamed = jsonFor("--app \"" + x86 + "\"");
+    ASSERT_EQ(renamed["application"]["beside"].size(), 1u);
+    EXPECT_TRUE(renamed["application"]["beside"][0]["machine"].is_null());
+    EXPECT_FALSE(renamed["application"]["beside"][0]["loaded"].get<bool>());
+    ASSERT_TRUE(DeleteFileA((folder + "\\opengl32.dll").c_str()));
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\opengl32.dll").c_str(), nullptr));
+    EXPECT_TRUE(jsonFor("--app \"" + x86 + "\"")["application"]["beside"].empty());
 
     // In the report, right after its own summary.
     const std::string report = run("--app \"" + app64 + "\" --report -").output;
@@ -153,7 +162,13 @@ TEST(Program, ReadsTheFileTheUserNames) {
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
     for (const char* name : {"\\System32\\notepad.exe", "\\Sysnative\\notepad.exe"}) {
-        if (!wow64 && std::strstr(name, "Sysnative") != nullptr) continue;  // only a 32-bit program on 64-bit Windows has it
+        if (!wow64 && std::strstr(name, "Sysnative") != nullptr) {  // only a 32-bit program on 64-bit Windows has it
+            if (sizeof(void*) == 8) continue;
+            const Answer none = run(std::string("--app \"") + windows + name + "\"");
+            EXPECT_EQ(none.code, 2u);
+            EXPECT_NE(none.output.find(": there is no such file"), std::string::npos) << none.output;
+            continue;
+        }
         const nlohmann::json notepad = jsonFor(std::string("--app \"") + windows + name + "\"");
         EXPECT_EQ(notepad["application"]["machine"], windows64 ? "x64" : "x86") << name;
     }

@@ -716,6 +716,13 @@ TEST(Compare, NamesWhatChangedSinceASavedReport) {
         EXPECT_EQ(refused.errors, "--compare " + b.first + ": " + b.second + "\r\n");
         EXPECT_FALSE(exists(written));
     }
+    // Two files, either of them no report: the same.
+    for (const std::string& line : {"\"" + folder + "\\cut.json\" \"" + older + "\"", "\"" + older + "\" \"" + folder + "\\missing.json\""}) {
+        const Outcome refused = runScript("--compare " + line + " --report \"" + written + "\"");
+        EXPECT_EQ(refused.code, 2u) << line;
+        EXPECT_EQ(refused.errors.rfind("--compare " + folder + "\\", 0), 0u) << refused.errors;
+        EXPECT_FALSE(exists(written));
+    }
     runUnix("rm -rf '" + unixPath(folder) + "' '" + unixPath(older) + "' '" + unixPath(newer) + "' '" + unixPath(both) + "'");
 }
 
@@ -844,6 +851,8 @@ TEST(PixelFormats, NonsenseKeepsTheReportValid) {
         {"no formats", {{"GLDOUBLE_FORMAT_COUNT", "0"}}, 0, false},
         {"a negative count", {{"GLDOUBLE_FORMAT_COUNT", "-5"}}, 0, false},
         {"100,000 formats", {{"GLDOUBLE_FORMAT_COUNT", "100000"}}, 1024, true},
+        {"as many as are listed", {{"GLDOUBLE_FORMAT_COUNT", "1024"}}, 1024, false},
+        {"one more", {{"GLDOUBLE_FORMAT_COUNT", "1025"}}, 1024, true},
         {"absurd bits", formatsOfTheDouble("colour=100000,depth=-5,stencil=4096,samples=-1;alpha=2000000000", "1"), 2, false},
         {"queries that fail halfway", formatsOfTheDouble("depth=24;depth=16;depth=24;depth=32", "1"), 4, false},
     };
