@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "mesa_context.h"
@@ -215,6 +216,15 @@ TEST(CubeFrameShapes, ThePredictionHoldsForEveryShapeOfView) {
             }
             EXPECT_TRUE(background) << "no background sample";
             EXPECT_EQ(judgeFrame(samples).kind, FrameJudgement::Kind::Passed) << judgeFrame(samples).detail;
+            // A driver that rounds its edges a pixel otherwise still passes.
+            for (const auto& shift : {std::array<int, 2>{1, 1}, std::array<int, 2>{-1, -1}, std::array<int, 2>{1, -1}}) {
+                std::vector<FrameSample> moved = samples;
+                for (FrameSample& s : moved) {
+                    const int x = std::clamp(s.x + shift[0], 0, shape[0] - 1), y = std::clamp(s.y + shift[1], 0, shape[1] - 1);
+                    std::copy(pixel(x, y), pixel(x, y) + 3, s.rgb);
+                }
+                EXPECT_EQ(judgeFrame(moved).kind, FrameJudgement::Kind::Passed) << "off by " << shift[0] << "," << shift[1];
+            }
             int agree = 0;
             for (int y = 0; y < shape[1]; ++y) {
                 for (int x = 0; x < shape[0]; ++x) {
