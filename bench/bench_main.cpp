@@ -165,6 +165,13 @@ bool measure(const Subject& subject, int steps, bool inspect, Sample* sample) {
     }
     sample->startupMs = (seconds() - start) * 1000.0;
     readPhases(phases, start, sample);
+    // Phases missing or out of order: the figures below would mean nothing.
+    for (int k = 0; k < kPhases; ++k) {
+        if (sample->phaseMs[k] < 0 || (k > 0 && sample->phaseMs[k] < sample->phaseMs[k - 1])) {
+            std::fprintf(stderr, "%s: the start-up phase \"%s\" was not noted in order (%.1f ms)\n", name, kPhaseNames[k], sample->phaseMs[k]);
+            return false;
+        }
+    }
 
     if (inspect) {
         // Not timed: proof that the frame is really there, and what renders it.
