@@ -4,37 +4,23 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 #include "app/app_state.h"
 #include "app/current_report.h"
+#include "app/open_file.h"
 #include "platform/shortcut.h"
-#include "platform/system_library.h"
 #include "platform/utf.h"
 #include "program/application_reader.h"
 #include "report/text.h"
 
 void checkProgram(HWND dialog) {
-    using GetOpenFileName = BOOL(WINAPI*)(OPENFILENAMEW*);
-    const auto getOpenFileName = systemFunction<GetOpenFileName>(L"comdlg32.dll", "GetOpenFileNameW");
-    if (getOpenFileName == nullptr) {
-        MessageBoxW(dialog, L"The system's Open dialog is not available.", L"Check a program", MB_OK | MB_ICONERROR);
-        return;
-    }
-    std::vector<wchar_t> file(32768, L'\0');  // room for long paths
-    OPENFILENAMEW request = {};
-    request.lStructSize = sizeof request;
-    request.hwndOwner = dialog;
-    request.lpstrFilter = L"Programs and their shortcuts (*.exe, *.lnk)\0*.exe;*.lnk\0All files\0*.*\0";
-    request.lpstrFile = file.data();
-    request.nMaxFile = static_cast<DWORD>(file.size());
-    request.lpstrTitle = L"Check a program";
     // Shortcuts come back as shortcuts, so that the box can name both it and
     // the program it leads to.
-    request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_NODEREFERENCELINKS;
-    if (!getOpenFileName(&request)) return;  // cancelled
-
-    std::wstring program = file.data();
+    std::wstring program;
+    if (!askFileToOpen(dialog, L"Check a program", L"Programs and their shortcuts (*.exe, *.lnk)\0*.exe;*.lnk\0All files\0*.*\0",
+                       OFN_NODEREFERENCELINKS, &program)) {
+        return;
+    }
     std::wstring shortcut;
     if (isShortcutPath(program)) {
         shortcut = program;

@@ -1,13 +1,10 @@
 #include "app/compare_report.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
-#include <vector>
 
 #include "app/app_state.h"
 #include "app/current_report.h"
-#include "platform/system_library.h"
+#include "app/open_file.h"
 #include "platform/utf.h"
 #include "report/json.h"
 
@@ -64,26 +61,11 @@ int runComparison(const Options& options, ScriptStreams& streams) {
 }
 
 void compareWithSavedReport(HWND dialog) {
-    using GetOpenFileName = BOOL(WINAPI*)(OPENFILENAMEW*);
-    const auto getOpenFileName = systemFunction<GetOpenFileName>(L"comdlg32.dll", "GetOpenFileNameW");
-    if (getOpenFileName == nullptr) {
-        MessageBoxW(dialog, L"The system's Open dialog is not available.", L"Compare with a saved report", MB_OK | MB_ICONERROR);
-        return;
-    }
-    std::vector<wchar_t> file(32768, L'\0');  // room for long paths
-    OPENFILENAMEW request = {};
-    request.lStructSize = sizeof request;
-    request.hwndOwner = dialog;
-    request.lpstrFilter = L"JSON reports (*.json)\0*.json\0All files\0*.*\0";
-    request.lpstrFile = file.data();
-    request.nMaxFile = static_cast<DWORD>(file.size());
-    request.lpstrTitle = L"Compare with a saved report";
-    request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!getOpenFileName(&request)) return;  // cancelled
-
-    EarlierReport earlier = readEarlierReport(file.data());
+    std::wstring file;
+    if (!askFileToOpen(dialog, L"Compare with a saved report", L"JSON reports (*.json)\0*.json\0All files\0*.*\0", 0, &file)) return;
+    EarlierReport earlier = readEarlierReport(file);
     if (!earlier.read) {
-        const std::wstring text = L"The report cannot be compared:\n" + std::wstring(file.data()) + L"\n\n" +
+        const std::wstring text = L"The report cannot be compared:\n" + file + L"\n\n" +
                                   utf8ToWide(earlier.problem) + L".";
         MessageBoxW(dialog, text.c_str(), L"Compare with a saved report", MB_OK | MB_ICONERROR);
         return;
