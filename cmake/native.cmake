@@ -40,45 +40,44 @@ if(GRI_WITH_BENCH)
   add_subdirectory(bench)
 endif()
 
-# The PE reader reads what anyone may download: a short fuzz of it, under
-# AddressSanitizer and UBSan, with clang's libFuzzer.
-if(GRI_WITH_TESTS AND NOT GRI_SANITIZE)
-  find_program(GRI_CLANGXX NAMES clang++ clang++-14 REQUIRED)
-  set(fuzzer ${CMAKE_BINARY_DIR}/pe_fuzzer)
-  set(fuzz_sources ${CMAKE_SOURCE_DIR}/tests/fuzz/pe_fuzz.cpp ${CMAKE_SOURCE_DIR}/program/pe_image.cpp
-                   ${CMAKE_SOURCE_DIR}/program/application.cpp ${CMAKE_SOURCE_DIR}/program/manifest.cpp)
+# A libFuzzer target built with clang under AddressSanitizer and UBSan from
+# SOURCES (HEADERS are what else it depends on), and its short, seeded run as
+# the test fuzz.NAME: tests/fuzz/run.sh FUZZER SEEDS CORPUS [RUNS] [LONGEST].
+function(gri_fuzzer name seeds)
+  cmake_parse_arguments(F "" "" "SOURCES;HEADERS;RUN" ${ARGN})
+  set(fuzzer ${CMAKE_BINARY_DIR}/${name}_fuzzer)
   add_custom_command(OUTPUT ${fuzzer}
     COMMAND ${GRI_CLANGXX} -std=c++17 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
-            -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR} ${fuzz_sources} -o ${fuzzer}
-    DEPENDS ${fuzz_sources} ${CMAKE_SOURCE_DIR}/program/pe_image.h ${CMAKE_SOURCE_DIR}/program/application.h
-            ${CMAKE_SOURCE_DIR}/program/manifest.h
-    COMMENT "Building the PE reader's fuzzer")
-  add_custom_target(pe_fuzz ALL DEPENDS ${fuzzer})
+            -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR} ${F_SOURCES} -o ${fuzzer}
+    DEPENDS ${F_SOURCES} ${F_HEADERS}
+    COMMENT "Building the ${name} fuzzer")
+  add_custom_target(${name}_fuzz ALL DEPENDS ${fuzzer})
+  add_test(NAME fuzz.${name}_reader COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${fuzzer} $<TARGET_FILE:${seeds}>
+                                           ${CMAKE_BINARY_DIR}/${name}-corpus ${F_RUN})
+  set_tests_properties(fuzz.${name}_reader PROPERTIES TIMEOUT 120)
+endfunction()
+
+# What anyone may download or send is fuzzed: the PE reader, and a report
+# read back for --compare.
+if(GRI_WITH_TESTS AND NOT GRI_SANITIZE)
+  find_program(GRI_CLANGXX NAMES clang++ clang++-14 REQUIRED)
+  set(src ${CMAKE_SOURCE_DIR})
   add_executable(pe_seeds tests/fuzz/pe_seeds.cpp)
   target_include_directories(pe_seeds PRIVATE ${CMAKE_SOURCE_DIR})
   gri_warnings(pe_seeds)
-  add_test(NAME fuzz.pe_reader COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${fuzzer} $<TARGET_FILE:pe_seeds>
-                                       ${CMAKE_BINARY_DIR}/pe-corpus)
-  set_tests_properties(fuzz.pe_reader PROPERTIES TIMEOUT 120)
+  gri_fuzzer(pe pe_seeds
+    SOURCES ${src}/tests/fuzz/pe_fuzz.cpp ${src}/program/pe_image.cpp ${src}/program/application.cpp ${src}/program/manifest.cpp
+    HEADERS ${src}/program/pe_image.h ${src}/program/application.h ${src}/program/manifest.h)
 
-  # So is a report read back for --compare: anyone may send one.
-  set(report_fuzzer ${CMAKE_BINARY_DIR}/report_fuzzer)
-  set(report_fuzz_sources ${CMAKE_SOURCE_DIR}/tests/fuzz/report_fuzz.cpp ${CMAKE_SOURCE_DIR}/report/json_reader.cpp
-                          ${CMAKE_SOURCE_DIR}/report/compare.cpp ${CMAKE_SOURCE_DIR}/platform/utf.cpp)
-  add_custom_command(OUTPUT ${report_fuzzer}
-    COMMAND ${GRI_CLANGXX} -std=c++17 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
-            -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR} ${report_fuzz_sources} -o ${report_fuzzer}
-    DEPENDS ${report_fuzz_sources} ${CMAKE_SOURCE_DIR}/report/json_reader.h ${CMAKE_SOURCE_DIR}/report/compare.h
-    COMMENT "Building the report reader's fuzzer")
-  add_custom_target(report_fuzz ALL DEPENDS ${report_fuzzer})
   add_executable(report_seeds tests/fuzz/report_seeds.cpp)
   # The rules hold the projection's GL calls, which OSMesa carries.
   find_library(GRI_OSMESA OSMesa REQUIRED)
   target_link_libraries(report_seeds PRIVATE gri_rules ${GRI_OSMESA})
   gri_warnings(report_seeds)
-  add_test(NAME fuzz.report_reader COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${report_fuzzer} $<TARGET_FILE:report_seeds>
-                                           ${CMAKE_BINARY_DIR}/report-corpus 100000 32768)
-  set_tests_properties(fuzz.report_reader PROPERTIES TIMEOUT 120)
+  gri_fuzzer(report report_seeds
+    SOURCES ${src}/tests/fuzz/report_fuzz.cpp ${src}/report/json_reader.cpp ${src}/report/compare.cpp ${src}/platform/utf.cpp
+    HEADERS ${src}/report/json_reader.h ${src}/report/compare.h
+    RUN 100000 32768)
 endif()
 
 option(GRI_CROSS "cross-build the Windows targets" ON)
