@@ -216,6 +216,14 @@ bool is64BitMachine(unsigned machine) {
 RunsAs runsAs(const ApplicationFacts& p, unsigned windows, unsigned long build) {
     RunsAs runs;
     runs.header = headerWords(p);
+    if (p.manifestBroken) {
+        // The loader reads the manifest before any code runs, on every Windows.
+        runs.runs = false;
+        runs.whyNot = std::string("its manifest") + (p.manifestFrom == ApplicationFacts::ManifestFrom::Beside ? " beside it" : "") +
+                      " is not well-formed XML, and Windows refuses to start it (a side-by-side configuration error)";
+        runs.how = "cannot run here: " + runs.whyNot;
+        return runs;
+    }
     const Kind kind = kindOf(p);
     if (windows == 0) {
         // Windows unknown: the header's own machine, or x86 for .NET code alone.

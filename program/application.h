@@ -35,6 +35,7 @@ struct ApplicationFacts {
     std::string name;  // its file name
     ProgramImage image;
     enum class ManifestFrom { None, Embedded, Beside } manifestFrom = ManifestFrom::None;
+    bool manifestBroken = false;  // a manifest that is not well-formed XML: Windows refuses to start the program
     bool declaresWindows10 = false;
     bool manifestSupportsArm64 = false;  // supportedArchitectures lists arm64
     bool inSystemFolder = false;         // System32 or SysWOW64, where opengl32.dll is Windows' own

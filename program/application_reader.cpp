@@ -220,6 +220,7 @@ ApplicationReading readApplication(const std::wstring& path) {
             return refused("its manifest is over 64 KiB");
         }
     }
+    facts.manifestBroken = facts.manifestFrom != ApplicationFacts::ManifestFrom::None && !manifest.wellFormed;
     facts.declaresWindows10 = manifest.declaresWindows10;
     facts.manifestSupportsArm64 = manifest.supportsArm64;
     facts.inSystemFolder = isOneOfFolders(wideToUtf8(folder), systemFolders());

@@ -110,6 +110,7 @@ public:
     std::uint32_t headersSize_ = 0;
     std::uint32_t directories_[16][2] = {};  // address and size
     std::uint32_t directoryCount_ = 0;
+    std::uint32_t imageBase_ = 0;  // PE32's alone: the old delay-load form holds addresses made from it
 
 private:
     const Bytes& bytes_;
@@ -164,9 +165,13 @@ void readImports(const Image& image, ProgramImage* program) {
         std::uint32_t attributes = 0, name = 0;
         if (!image.u32(delayed + 32 * i, &attributes) || !image.u32(delayed + 32 * i + 4, &name)) break;
         if (name == 0) break;
+        // The old form (Visual C++ 6, 32-bit only) holds virtual addresses instead of relative ones.
+        if ((attributes & 1) == 0) {
+            if (program->plus || name < image.imageBase_) continue;
+            name -= image.imageBase_;
+        }
         std::string dll;
-        // Only the form that holds addresses, not the old one that holds pointers.
-        if ((attributes & 1) != 0 && image.name(name, &dll)) noteImport(dll, program);
+        if (image.name(name, &dll)) noteImport(dll, program);
     }
 }
 
@@ -257,6 +262,7 @@ ImageReading readPeImage(const std::uint8_t* data, std::size_t size) {
         return refused("its header is cut short");
     }
     bytes.u32(optional + 60, &image.headersSize_);  // SizeOfHeaders, at the same place in both forms
+    if (!plus) bytes.u32(optional + 28, &image.imageBase_);
     for (std::uint32_t d = 0; d < image.directoryCount_ && d < 16; ++d) {
         const std::uint64_t at = countAt + 4 + 8 * d;
         if (at + 8 > optional + optionalSize) break;

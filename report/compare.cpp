@@ -257,6 +257,8 @@ Changes compareReports(const JsonValue& older, const JsonValue& newer) {
     changes.olderSchema = version != nullptr ? static_cast<int>(version->number) : 0;
     const JsonValue* made = older.get("made");
     if (made != nullptr && made->type == JsonValue::Type::String) changes.since = made->text;
+    const JsonValue* newerMade = newer.get("made");
+    if (newerMade != nullptr && newerMade->type == JsonValue::Type::String) changes.newerMade = newerMade->text;
     Comparer c(&changes);
     const auto path = [&](std::initializer_list<const char*> keys, const std::string& label) {
         std::string key;
@@ -297,8 +299,12 @@ Changes compareReports(const JsonValue& older, const JsonValue& newer) {
 }
 
 std::string changesText(const Changes& ch) {
-    std::string out = "Changes since " + ch.file + (ch.newerFile.empty() ? "" : ", in " + ch.newerFile) + " (" +
-                      (ch.since.empty() ? std::string("the older report does not say when it was made") : "made " + ch.since) + "):\r\n";
+    // Each file's date beside its own name.
+    const auto made = [](const std::string& when, const char* which) {
+        return " (" + (when.empty() ? "the " + std::string(which) + " report does not say when it was made" : "made " + when) + ")";
+    };
+    std::string out = "Changes since " + ch.file + made(ch.since, "older") +
+                      (ch.newerFile.empty() ? std::string() : ", in " + ch.newerFile + made(ch.newerMade, "newer")) + ":\r\n";
     for (const Change& c : ch.items) {
         if (c.kind == Change::Kind::Added) {
             out += "  " + c.label + ": \"" + c.now + "\"\r\n";

@@ -22,6 +22,7 @@ struct Changes {
     std::string newerFile;  // with two files, the later one; empty: this machine now
     int olderSchema = 0;    // the earlier report's schema_version
     std::string since;      // when the earlier one was made (ISO 8601); empty: it does not say
+    std::string newerMade;  // the same of the later one, with two files
     std::vector<Change> items;
     std::vector<std::string> extensionsAdded, extensionsRemoved;
     std::vector<std::string> missingInOlder, missingInNewer;  // labels of fields one of them lacks

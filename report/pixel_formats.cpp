@@ -59,26 +59,28 @@ struct RequestAttribute {
     int PixelFormatRequest::*number;  // null: a property
     bool PixelFormatRequest::*flag;
     int most;                          // the largest value taken
+    const char* unit;                  // what the number counts: "bits", "samples", "buffers"
+    const char* example;               // a value a program would ask
 };
 const RequestAttribute kRequestAttributes[] = {
-    {"colour", &PixelFormatRequest::colour, nullptr, 128},
-    {"color", &PixelFormatRequest::colour, nullptr, 128},
-    {"red", &PixelFormatRequest::red, nullptr, 32},
-    {"green", &PixelFormatRequest::green, nullptr, 32},
-    {"blue", &PixelFormatRequest::blue, nullptr, 32},
-    {"alpha", &PixelFormatRequest::alpha, nullptr, 32},
-    {"depth", &PixelFormatRequest::depth, nullptr, 64},
-    {"stencil", &PixelFormatRequest::stencil, nullptr, 32},
-    {"accum", &PixelFormatRequest::accum, nullptr, 256},
-    {"aux", &PixelFormatRequest::aux, nullptr, 16},
-    {"samples", &PixelFormatRequest::samples, nullptr, 256},
-    {"double", nullptr, &PixelFormatRequest::doubleBuffer, 0},
-    {"stereo", nullptr, &PixelFormatRequest::stereo, 0},
-    {"srgb", nullptr, &PixelFormatRequest::srgb, 0},
-    {"float", nullptr, &PixelFormatRequest::isFloat, 0},
-    {"pbuffer", nullptr, &PixelFormatRequest::pbuffer, 0},
-    {"bitmap", nullptr, &PixelFormatRequest::bitmap, 0},
-    {"accelerated", nullptr, &PixelFormatRequest::accelerated, 0},
+    {"colour", &PixelFormatRequest::colour, nullptr, 128, "bits", "24"},
+    {"color", &PixelFormatRequest::colour, nullptr, 128, "bits", "24"},
+    {"red", &PixelFormatRequest::red, nullptr, 32, "bits", "8"},
+    {"green", &PixelFormatRequest::green, nullptr, 32, "bits", "8"},
+    {"blue", &PixelFormatRequest::blue, nullptr, 32, "bits", "8"},
+    {"alpha", &PixelFormatRequest::alpha, nullptr, 32, "bits", "8"},
+    {"depth", &PixelFormatRequest::depth, nullptr, 64, "bits", "24"},
+    {"stencil", &PixelFormatRequest::stencil, nullptr, 32, "bits", "8"},
+    {"accum", &PixelFormatRequest::accum, nullptr, 256, "bits", "64"},
+    {"aux", &PixelFormatRequest::aux, nullptr, 16, "buffers", "2"},
+    {"samples", &PixelFormatRequest::samples, nullptr, 256, "samples", "4"},
+    {"double", nullptr, &PixelFormatRequest::doubleBuffer, 0, nullptr, nullptr},
+    {"stereo", nullptr, &PixelFormatRequest::stereo, 0, nullptr, nullptr},
+    {"srgb", nullptr, &PixelFormatRequest::srgb, 0, nullptr, nullptr},
+    {"float", nullptr, &PixelFormatRequest::isFloat, 0, nullptr, nullptr},
+    {"pbuffer", nullptr, &PixelFormatRequest::pbuffer, 0, nullptr, nullptr},
+    {"bitmap", nullptr, &PixelFormatRequest::bitmap, 0, nullptr, nullptr},
+    {"accelerated", nullptr, &PixelFormatRequest::accelerated, 0, nullptr, nullptr},
 };
 
 const RequestAttribute* findAttribute(const std::string& name) {
@@ -219,8 +221,9 @@ std::string bestWindowFormat(const PixelFormatTable& table) {
     for (const PixelFormatRow& r : table.rows) {
         if (!r.window || !r.opengl) continue;
         any = true;
-        if (r.sampleBuffers >= 1 || r.samples > 0) samples = std::max(samples, r.samples);
-        else if (r.samples >= 0) samples = std::max(samples, 0);
+        // Samples count only with a sample buffer to put them in, as a request sees them.
+        if (r.sampleBuffers >= 1) samples = std::max(samples, r.samples);
+        else if (r.sampleBuffers == 0 || r.samples >= 0) samples = std::max(samples, 0);
         srgb = std::max(srgb, r.srgb);
         anyFloat = anyFloat || r.type == PixelFormatRow::Type::Float;
         if (r.stencil > 0 && (r.depth > depth || (r.depth == depth && r.stencil > stencilAtDepth))) {
@@ -298,7 +301,7 @@ bool parsePixelFormatRequest(const std::string& text, PixelFormatRequest* reques
             if (digits) n = n * 10 + (c - '0');
         }
         if (!digits) {
-            *error = std::string(a->name) + " needs a number of bits, such as " + a->name + "=" + (a->most >= 24 ? "24" : "8");
+            *error = std::string(a->name) + " needs a number of " + a->unit + ", such as " + a->name + "=" + a->example;
             return false;
         }
         if (n > a->most) {

@@ -69,8 +69,19 @@ RequirementCheck checkRequirements(const Requirements& requirements, const Repor
         // or where the list, cut short, does not reach it.
         const bool met = facts.openGlInitialised && got.index > 0 &&
                          (row != nullptr ? meetsRequest(*row, pf) : facts.pixelFormatTable.cut);
+        // ChoosePixelFormat answers with its closest match, which may miss what
+        // another format has: a program that walks the formats finds that one.
+        int listed = 0;
+        if (!met && facts.openGlInitialised && !got.viaArb) {
+            for (const PixelFormatRow& r : facts.pixelFormatTable.rows) {
+                if (listed == 0 && meetsRequest(r, pf)) listed = r.index;
+            }
+        }
         if (met) {
             check.pixelFormat = got.index;
+        } else if (listed > 0) {
+            check.pixelFormat = listed;
+            check.notTheChoosers = true;
         } else {
             check.noFormatHas = attributeNoneMeets(facts.pixelFormatTable, pf);
             check.missing.push_back("pixel format " + pf.text +

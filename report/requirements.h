@@ -28,6 +28,7 @@ struct RequirementCheck {
     // The pixel format asked for: the one it gets (0: none), and where none,
     // the first attribute no format has (empty: none has them all at once).
     int pixelFormat = 0;
+    bool notTheChoosers = false;  // ChoosePixelFormat's match misses it; the list has `pixelFormat`
     std::string noFormatHas;
 };
 

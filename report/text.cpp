@@ -151,8 +151,9 @@ void applicationBlock(std::string& out, const Report& r) {
                        : a.manifestFrom == ApplicationFacts::ManifestFrom::Beside ? "beside it"
                                                                                    : nullptr;
     line(out, std::string("  Manifest: ") +
-                  (from == nullptr ? std::string("none")
-                                   : std::string(from) + (a.declaresWindows10 ? ", declares Windows 10" : ", does not declare Windows 10")));
+                  (from == nullptr     ? std::string("none")
+                   : a.manifestBroken ? std::string(from) + ", not well-formed XML"
+                                       : std::string(from) + (a.declaresWindows10 ? ", declares Windows 10" : ", does not declare Windows 10")));
     line(out, "  Exports: " + exportedText("NvOptimusEnablement", a.image.nvOptimusEnablement) + ", " +
                   exportedText("AmdPowerXpressRequestHighPerformance", a.image.amdPowerXpress));
     line(out, std::string("  Imports opengl32.dll: ") + (a.image.importsOpenGl32 ? "yes" : "no"));
@@ -185,7 +186,17 @@ std::string requestedFormatText(const Report& r) {
     const PixelFormatRequest& asked = r.request.requirements.pixelFormat;
     const RequirementCheck& check = r.findings.requirements;
     const char* how = r.facts.requestedFormat.viaArb ? "wglChoosePixelFormatARB" : "ChoosePixelFormat";
-    if (check.pixelFormat > 0) return asked.text + ": format " + std::to_string(check.pixelFormat) + " (" + how + ")";
+    if (check.pixelFormat > 0) {
+        // The format's own word for acceleration, beside what the report found the renderer to be.
+        const char* kind = r.findings.implementation.word;
+        const std::string software = asked.accelerated && kind != nullptr && std::string(kind) == "software"
+                                         ? "; the format says accelerated, but the renderer is software (see Implementation)"
+                                         : std::string();
+        const std::string chooser = check.notTheChoosers
+                                        ? printed("; %s's closest match, format %d, does not meet it", how, r.facts.requestedFormat.index)
+                                        : std::string(" (") + how + ")";
+        return asked.text + ": format " + std::to_string(check.pixelFormat) + chooser + software;
+    }
     return asked.text + ": none (" + how + ")" +
            (check.noFormatHas.empty() ? std::string(": no format has all of them at once") : ": no format has " + check.noFormatHas);
 }
@@ -208,11 +219,11 @@ void pixelFormatTable(std::string& out, const ReportFacts& f) {
                   (t.describedInstead > 0 ? printed(", %d of them from DescribePixelFormat where the ARB query failed", t.describedInstead)
                                           : std::string()) +
                   "):");
-    line(out, "  * the dialog's; acc: f full (the driver's own), g generic accelerated, s generic software;");
+    line(out, "  * the dialog's; accel: f full (the driver's own), g generic accelerated, s generic software;");
     line(out, "  draw: w window, b bitmap, p pbuffer; api: o OpenGL, g GDI; db double-buffered, st stereo;");
     line(out, "  swap: x exchange, c copy, u undefined; type: rgba, ci colour index, f float; ms sample buffers/samples;");
     line(out, "  ? not reported");
-    line(out, "      id acc draw api db st swap type  col  r  g  b  a dep ste  acc aux   ms srgb");
+    line(out, "      id accel draw api db st swap type  col  r  g  b  a dep ste accum aux   ms srgb");
     for (const PixelFormatRow& row : t.rows) {
         const char acc = row.acceleration == PixelFormatRow::Acceleration::Full                 ? 'f'
                          : row.acceleration == PixelFormatRow::Acceleration::GenericAccelerated ? 'g'
@@ -228,7 +239,7 @@ void pixelFormatTable(std::string& out, const ReportFacts& f) {
                                  (row.pbuffer < 0 ? "?" : row.pbuffer == 1 ? "p" : "-");
         const std::string api = std::string(row.opengl ? "o" : "-") + (row.gdi ? "g" : "-");
         const std::string ms = count(row.sampleBuffers) + "/" + count(row.samples);
-        line(out, printed("  %s %4d  %c  %-4s %-3s %-2s %-2s %-4s %-4s %4s %2s %2s %2s %2s %3s %3s %4s %3s %4s %s",
+        line(out, printed("  %s %4d   %c   %-4s %-3s %-2s %-2s %-4s %-4s %4s %2s %2s %2s %2s %3s %3s %5s %3s %4s %s",
                           row.index == f.pixelFormat.index ? "*" : " ", row.index, acc, draw.c_str(), api.c_str(),
                           yes(row.doubleBuffer), yes(row.stereo), swap, type, count(row.colour).c_str(), count(row.red).c_str(),
                           count(row.green).c_str(), count(row.blue).c_str(), count(row.alpha).c_str(), count(row.depth).c_str(),
@@ -328,9 +339,13 @@ std::string formatReport(const Report& r) {
     for (int i = 0; i < kLimitCount; ++i) line(out, std::string("  ") + kLimits[i].label + ": " + limitText(kLimits[i], f.limits[i]));
     line(out, "Video memory: " + videoMemoryText(f.videoMemory));
     const PixelFormatCounts& c = f.pixelFormats;
-    line(out, c.all <= 0 ? std::string("Pixel formats: none")
-                         : printed("Pixel formats: %d in all, %d draw to a window with OpenGL, %d of those a driver's own",
-                                   c.all, c.windowOpenGl, c.driversOwn));
+    // Past the formats read, only the first ones are counted, and the line says so.
+    line(out, c.all <= 0                  ? std::string("Pixel formats: none")
+              : c.all > kMostPixelFormats ? printed("Pixel formats: %d in all; of the first %d, %d draw to a window with OpenGL, "
+                                                    "%d of those a driver's own",
+                                                    c.all, kMostPixelFormats, c.windowOpenGl, c.driversOwn)
+                                          : printed("Pixel formats: %d in all, %d draw to a window with OpenGL, %d of those a driver's own",
+                                                    c.all, c.windowOpenGl, c.driversOwn));
     const PixelFormatTable& table = f.pixelFormatTable;
     const std::string best = bestWindowFormat(table);
     if (!best.empty()) {

@@ -50,6 +50,8 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
         {{L"--report", L"/?"}, Output::Text, L"", nullptr},
         {{L"/OpenGL32", L"D:\\mesa\\opengl32.dll", L"extra"}, Output::Dialog, L"D:\\mesa\\opengl32.dll", nullptr},
         {{L"-psn_0_123", L"foo", L"--", L"/", L"-x", L"/s"}, Output::Dialog, L"", nullptr},
+        // Other programs' one-letter switches, each the first letter of an option: left alone.
+        {{L"-a", L"/j", L"-r", L"/c", L"-o", L"/p", L"-s", L"\u2013a"}, Output::Dialog, L"", nullptr},
         {{L"--reprot", L"x"}, Output::Dialog, L"", "Unknown option --reprot; did you mean --report?"},
         {{L"/all", L"-map", L"/bat"}, Output::Dialog, L"", nullptr},  // two edits from --app: other programs' words
         {{L"/reporters", L"--jsonlines"}, Output::Dialog, L"", nullptr},  // three and five edits: not ours

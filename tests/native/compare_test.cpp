@@ -148,6 +148,14 @@ TEST(Compare, NamesEachFieldThatChangedAndNothingElse) {
     const Changes none = between(base, later);
     EXPECT_FALSE(none.any());
     EXPECT_NE(changesText(none).find("\r\n  No change in anything the report compares.\r\n"), std::string::npos);
+    // Two files: each dated by its own report, and a newer one without a date said so.
+    Changes files = between(base, later);
+    files.file = "old.json";
+    files.newerFile = "new.json";
+    EXPECT_EQ(changesText(files).rfind("Changes since old.json (made 2026-12-01T08:00:00Z), in new.json (made 2026-12-09T17:00:00Z):\r\n", 0), 0u)
+        << changesText(files);
+    files.newerMade.clear();
+    EXPECT_NE(changesText(files).find("in new.json (the newer report does not say when it was made):"), std::string::npos);
     // Two adapters of one name are matched in their order, not as one.
     ReportFacts twin = base;
     twin.adapters.push_back(base.adapters[0]);
@@ -157,6 +165,30 @@ TEST(Compare, NamesEachFieldThatChangedAndNothingElse) {
     const Changes oneGone = between(twin, base);
     ASSERT_EQ(oneGone.items.size(), 1u);
     EXPECT_EQ(oneGone.items[0].kind, Change::Kind::Removed);
+
+    // Uneven reports: more adapters of one name in the newer one, in either
+    // direction, are added or removed, never read past either list.
+    ReportFacts three = base;
+    three.adapters = {base.adapters[0], base.adapters[0], base.adapters[0]};
+    three.adapters[2].driverVersion.text = "9.9";
+    const Changes grown = between(base, three);
+    ASSERT_EQ(grown.items.size(), 2u);
+    EXPECT_TRUE(grown.items[0].kind == Change::Kind::Added && grown.items[1].kind == Change::Kind::Added);
+    EXPECT_EQ(grown.items[1].now, "NVIDIA GeForce RTX 3060");
+    const Changes shrunk = between(three, base);
+    ASSERT_EQ(shrunk.items.size(), 2u);
+    EXPECT_TRUE(shrunk.items[0].kind == Change::Kind::Removed && shrunk.items[1].kind == Change::Kind::Removed);
+    ReportFacts noAdapters = base;
+    noAdapters.adapters.clear();
+    EXPECT_EQ(between(noAdapters, three).items.size(), 3u);
+    // Only part of a report changed: extensions alone, one way or the other, are changes.
+    for (const bool added : {true, false}) {
+        ReportFacts moreExtensions = base;
+        moreExtensions.extensions.push_back("GL_ARB_z");
+        const Changes only = added ? between(base, moreExtensions) : between(moreExtensions, base);
+        EXPECT_TRUE(only.any() && only.items.empty());
+        EXPECT_EQ(changesText(only).find("No change"), std::string::npos) << changesText(only);
+    }
 
     // An empty answer (as another writer may put it) and none at all read
     // alike as text, and are not alike.
@@ -262,6 +294,33 @@ TEST(Compare, RefusesWhatIsNoReportItReads) {
     EXPECT_EQ(ends.value.items[0].text, "\xf0\x90\x80\x80");
     EXPECT_EQ(ends.value.items[1].text, "\xf4\x8f\xbf\xbf");
     EXPECT_FALSE(readJson("[\"\\udbff\\ue000\"]").read);
+    // Each UTF-8 width at its ends, written as escapes and as bytes; overlong,
+    // surrogate and past-U+10FFFF bytes refused.
+    const std::pair<const char*, const char*> widths[] = {
+        {"\\u007f", "\x7f"}, {"\\u0080", "\xc2\x80"}, {"\\u07ff", "\xdf\xbf"}, {"\\u0800", "\xe0\xa0\x80"}, {"\\uffff", "\xef\xbf\xbf"}};
+    for (const auto& w : widths) {
+        const JsonReading escaped = readJson(std::string("[\"") + w.first + "\"]");
+        const JsonReading raw = readJson(std::string("[\"") + w.second + "\"]");
+        ASSERT_TRUE(escaped.read && raw.read) << w.first;
+        EXPECT_EQ(escaped.value.items[0].text, w.second) << w.first;
+        EXPECT_EQ(raw.value.items[0].text, w.second) << w.first;
+    }
+    for (const char* bad : {"\xc0\x80", "\xc1\xbf", "\xe0\x9f\xbf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xf8\x88\x80\x80\x80", "\xe0\xa0"}) {
+        EXPECT_FALSE(readJson(std::string("[\"") + bad + "\"]").read) << "bytes " << bad;
+    }
+    EXPECT_TRUE(readJson("[\"\xf4\x8f\xbf\xbf\"]").read);
+    // The size at the limit and one past it.
+    std::string largest = "[" + std::string(kMostJsonBytes - 2, ' ') + "]";
+    EXPECT_TRUE(readJson(largest).read);
+    largest.insert(1, " ");
+    EXPECT_EQ(readJson(largest).problem.rfind("it is larger than 4 MiB", 0), 0u);
+    // Nesting at the limit and one past it.
+    const auto nested = [](int arrays) { return std::string(arrays, '[') + "1" + std::string(arrays, ']'); };
+    int deepestRead = 0;
+    while (deepestRead < 20 && readJson(nested(deepestRead + 1)).read) ++deepestRead;
+    EXPECT_EQ(deepestRead, kDeepestJson - 1) << "the arrays and the number within them";
+    EXPECT_TRUE(readJson(nested(2), 3).read);
+    EXPECT_FALSE(readJson(nested(3), 3).read);
     EXPECT_FALSE(readJson("[\"\\udbff\\udbff\"]").read);
     // Deep enough for every report the schema describes, and no deeper.
     std::ifstream file(GRI_SOURCE_DIR "/docs/report.schema.json");

@@ -298,6 +298,55 @@ TEST(Diagnosis, MatchesAdaptersAndRequirements) {
               "OpenGL requirements not met: missing OpenGL 4.6, GL_x. OpenGL 4.5 in software (llvmpipe).");
 }
 
+// A request for a pixel format answered as a program would find it: the
+// chooser's match, else any listed format where ChoosePixelFormat alone was
+// asked; the renderer's kind beside "accelerated"; counts past the list said so.
+TEST(Diagnosis, APixelFormatRequestIsAnsweredAsAProgramFindsIt) {
+    ReportFacts f = context("Mesa", "llvmpipe (LLVM 15.0.6, 256 bits)", "4.5 Mesa 22.3.6", kDriversOwn);
+    f.pixelFormatTable.source = PixelFormatTable::Source::Describe;
+    f.pixelFormatTable.count = 2;
+    DescribedFormat shallow{0x25, 0, 32, 8, 8, 8, 8, 0, 16, 0, 0}, deep{0x25, 0, 32, 8, 8, 8, 8, 0, 24, 8, 0};
+    f.pixelFormatTable.rows = {rowFromDescription(1, shallow), rowFromDescription(2, deep)};
+    f.requestedFormat = ReportFacts::RequestedFormat{true, 1, false};  // ChoosePixelFormat's closest: 16 bits
+    Request asked;
+    std::string error;
+    ASSERT_TRUE(parsePixelFormatRequest("depth=24,stencil=8", &asked.requirements.pixelFormat, &error));
+    const Report found = makeReport(f, asked);
+    EXPECT_TRUE(found.findings.requirements.met);
+    EXPECT_EQ(found.findings.requirements.pixelFormat, 2);
+    EXPECT_NE(requirementsLine(found).find("format 2; ChoosePixelFormat's closest match, format 1, does not meet it"), std::string::npos)
+        << requirementsLine(found);
+    // wglChoosePixelFormatARB's answer is what a program that asks it gets: no list walked.
+    ReportFacts arb = f;
+    arb.requestedFormat = ReportFacts::RequestedFormat{true, 0, true};
+    EXPECT_FALSE(makeReport(arb, asked).findings.requirements.met);
+    // Neither has it: what none has is named.
+    ASSERT_TRUE(parsePixelFormatRequest("depth=32", &asked.requirements.pixelFormat, &error));
+    EXPECT_EQ(makeReport(f, asked).findings.requirements.noFormatHas, "depth=32");
+
+    // "accelerated" is the format's word; the renderer's kind stands beside it.
+    ASSERT_TRUE(parsePixelFormatRequest("accelerated", &asked.requirements.pixelFormat, &error));
+    f.requestedFormat = ReportFacts::RequestedFormat{true, 2, false};
+    const std::string software = requirementsLine(makeReport(f, asked));
+    EXPECT_EQ(software.rfind("OpenGL requirements met: ", 0), 0u) << software;
+    EXPECT_NE(software.find("the format says accelerated, but the renderer is software"), std::string::npos) << software;
+    ReportFacts hardware = f;
+    hardware.renderer = Answer{true, "NVIDIA GeForce RTX 4070/PCIe/SSE2"};
+    EXPECT_EQ(requirementsLine(makeReport(hardware, asked)).find("software"), std::string::npos);
+    ASSERT_TRUE(parsePixelFormatRequest("depth=16", &asked.requirements.pixelFormat, &error));
+    EXPECT_EQ(requirementsLine(makeReport(f, asked)).find("software"), std::string::npos) << "not asked for acceleration";
+
+    // The counts line at the list's limit and one past it.
+    f.pixelFormats = PixelFormatCounts{kMostPixelFormats, 300, 20};
+    EXPECT_NE(formatReport(makeReport(f)).find("\r\nPixel formats: 1024 in all, 300 draw to a window with OpenGL, 20 of those a driver's own\r\n"),
+              std::string::npos);
+    f.pixelFormats.all = kMostPixelFormats + 1;
+    EXPECT_NE(formatReport(makeReport(f)).find("\r\nPixel formats: 1025 in all; of the first 1024, 300 draw to a window with OpenGL, "
+                                               "20 of those a driver's own\r\n"),
+              std::string::npos)
+        << formatReport(makeReport(f));
+}
+
 // Every software rasteriser by the renderer string its implementation writes,
 // as it writes it; drivers' names are none of them.
 TEST(Diagnosis, KnowsEverySoftwareRasteriserByItsOwnName) {

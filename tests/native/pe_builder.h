@@ -15,6 +15,9 @@ struct PeRecipe {
     std::vector<std::pair<std::string, std::uint32_t>> exports;
     std::vector<std::string> imports;
     std::vector<std::string> delayImports;  // the delay-load descriptors' DLLs, in the form that holds addresses
+    bool oldDelayForm = false;  // Visual C++ 6's form instead: virtual addresses from imageBase
+    bool noLookupTables = false;  // import descriptors with OriginalFirstThunk 0, as some linkers leave it
+    std::uint32_t imageBase = 0x400000;
     std::string manifest;  // empty: none
     std::uint32_t manifestId = 1;
     bool clr = false;  // a CLR header (.NET) with these flags
@@ -68,7 +71,7 @@ inline std::vector<std::uint8_t> buildPe(const PeRecipe& r) {
         sec.resize(dir + 20 * (r.imports.size() + 1));
         for (std::size_t i = 0; i < r.imports.size(); ++i) {
             const std::size_t name = text(r.imports[i]);
-            put32(sec, dir + 20 * i, static_cast<std::uint32_t>(base + name));  // stands for the thunks
+            put32(sec, dir + 20 * i, r.noLookupTables ? 0u : static_cast<std::uint32_t>(base + name));  // stands for the thunks
             put32(sec, dir + 20 * i + 12, static_cast<std::uint32_t>(base + name));
         }
         dirs[1][0] = static_cast<std::uint32_t>(base + dir);
@@ -79,8 +82,8 @@ inline std::vector<std::uint8_t> buildPe(const PeRecipe& r) {
         sec.resize(dir + 32 * (r.delayImports.size() + 1));
         for (std::size_t i = 0; i < r.delayImports.size(); ++i) {
             const std::size_t name = text(r.delayImports[i]);
-            put32(sec, dir + 32 * i, 1);  // the addresses form
-            put32(sec, dir + 32 * i + 4, static_cast<std::uint32_t>(base + name));
+            put32(sec, dir + 32 * i, r.oldDelayForm ? 0 : 1);
+            put32(sec, dir + 32 * i + 4, static_cast<std::uint32_t>(base + name + (r.oldDelayForm ? r.imageBase : 0)));
         }
         dirs[13][0] = static_cast<std::uint32_t>(base + dir);
         dirs[13][1] = static_cast<std::uint32_t>(32 * (r.delayImports.size() + 1));
@@ -129,6 +132,7 @@ inline std::vector<std::uint8_t> buildPe(const PeRecipe& r) {
     const std::size_t opt = 0x58;
     put16(file, opt, r.plus ? 0x20B : 0x10B);
     put32(file, opt + 60, 0x200);  // SizeOfHeaders
+    if (!r.plus) put32(file, opt + 28, r.imageBase);
     put16(file, opt + 68, r.subsystem);
     const std::size_t count = opt + (r.plus ? 108 : 92);
     put32(file, count, 16);

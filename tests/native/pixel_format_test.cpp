@@ -99,6 +99,11 @@ TEST(PixelFormats, SaysWhatTheFormatsOfferAndWhyTheDialogsWasPicked) {
     plain.rows = {rowFromDescription(1, DescribedFormat{0x25, 0, 24, 8, 8, 8, 0, 0, 16, 0, 0})};
     EXPECT_EQ(bestWindowFormat(plain), "multisampling not reported, sRGB not reported, no float, depth 16, no stencil");
     EXPECT_EQ(bestWindowFormat(PixelFormatTable()), "");
+    // Samples without a sample buffer are no multisampling, here as in a request.
+    PixelFormatTable noBuffer;
+    noBuffer.rows = {arbRow(1, windowFormat(24, 8, 4))};
+    noBuffer.rows[0].sampleBuffers = 0;
+    EXPECT_EQ(bestWindowFormat(noBuffer).rfind("no multisampling, ", 0), 0u) << bestWindowFormat(noBuffer);
     PixelFormatTable sameDepth;  // the most stencil at the deepest depth, whichever comes first
     sameDepth.rows = {arbRow(1, windowFormat(24, 8)), arbRow(2, windowFormat(24, 16)), arbRow(3, windowFormat(24, 4))};
     EXPECT_NE(bestWindowFormat(sameDepth).find("depth 24 with stencil 16"), std::string::npos) << bestWindowFormat(sameDepth);
@@ -124,14 +129,31 @@ TEST(PixelFormats, SaysWhatTheFormatsOfferAndWhyTheDialogsWasPicked) {
 TEST(PixelFormats, ReadsAProgramsRequest) {
     PixelFormatRequest r;
     std::string error;
-    ASSERT_TRUE(parsePixelFormatRequest(" Depth=24, stencil = 8,samples=4,SRGB,double,alpha=8,float,stereo,pbuffer,bitmap,accelerated,"
-                                        "colour=32,red=8,green=8,blue=8,accum=64,aux=2",
+    // Every count its own value, so that a row pointing at another's member shows.
+    ASSERT_TRUE(parsePixelFormatRequest(" Depth=24, stencil = 8,samples=4,SRGB,double,alpha=3,float,stereo,pbuffer,bitmap,accelerated,"
+                                        "colour=32,red=5,green=6,blue=7,accum=64,aux=2",
                                         &r, &error))
         << error;
     EXPECT_TRUE(r.asked);
     EXPECT_EQ(std::vector<int>({r.depth, r.stencil, r.samples, r.alpha, r.colour, r.red, r.green, r.blue, r.accum, r.aux}),
-              std::vector<int>({24, 8, 4, 8, 32, 8, 8, 8, 64, 2}));
+              std::vector<int>({24, 8, 4, 3, 32, 5, 6, 7, 64, 2}));
     EXPECT_TRUE(r.srgb && r.doubleBuffer && r.isFloat && r.stereo && r.pbuffer && r.bitmap && r.accelerated);
+    // Each property alone sets itself and no other.
+    const std::pair<const char*, bool PixelFormatRequest::*> properties[] = {
+        {"double", &PixelFormatRequest::doubleBuffer}, {"stereo", &PixelFormatRequest::stereo}, {"srgb", &PixelFormatRequest::srgb},
+        {"float", &PixelFormatRequest::isFloat},       {"pbuffer", &PixelFormatRequest::pbuffer}, {"bitmap", &PixelFormatRequest::bitmap},
+        {"accelerated", &PixelFormatRequest::accelerated}};
+    for (const auto& p : properties) {
+        ASSERT_TRUE(parsePixelFormatRequest(p.first, &r, &error)) << p.first;
+        for (const auto& other : properties) EXPECT_EQ(r.*(other.second), other.first == p.first) << p.first << " set " << other.first;
+    }
+    // Each count's largest value taken, and one past it refused.
+    const std::pair<const char*, int> most[] = {{"colour", 128}, {"color", 128}, {"red", 32},    {"green", 32}, {"blue", 32}, {"alpha", 32},
+                                                {"depth", 64},   {"stencil", 32}, {"accum", 256}, {"aux", 16},   {"samples", 256}};
+    for (const auto& m : most) {
+        EXPECT_TRUE(parsePixelFormatRequest(std::string(m.first) + "=" + std::to_string(m.second), &r, &error)) << m.first << error;
+        EXPECT_FALSE(parsePixelFormatRequest(std::string(m.first) + "=" + std::to_string(m.second + 1), &r, &error)) << m.first;
+    }
     ASSERT_TRUE(parsePixelFormatRequest("color=24", &r, &error));
     EXPECT_EQ(r.colour, 24);
     EXPECT_EQ(r.depth, -1) << "a new request starts from nothing";
@@ -149,6 +171,10 @@ TEST(PixelFormats, ReadsAProgramsRequest) {
         {"depth=65", "depth=65 is more than any format has (at most 64)"},
         {"samples=257", "at most 256"},
         {"depth=1234567", "depth needs a number"},
+        // Each count in its own unit: samples and buffers are not bits.
+        {"samples=4x", "samples needs a number of samples, such as samples=4"},
+        {"aux=two", "aux needs a number of buffers, such as aux=2"},
+        {"stencil=8bits", "stencil needs a number of bits, such as stencil=8"},
         {"double=1", "double takes no value"},
         {"", "an empty attribute"},
         {"depth=24,,stencil=8", "an empty attribute"},
@@ -199,6 +225,23 @@ TEST(PixelFormats, AnswersWhetherARequestWouldSucceed) {
     apart.rows[0] = arbRow(1, windowFormat(16, 8, 4));
     EXPECT_FALSE(meetsRequest(apart.rows[0], r) || meetsRequest(apart.rows[1], r));
     EXPECT_EQ(attributeNoneMeets(apart, r), "");
+    // Each count against its own column, at the value and one past it.
+    const std::pair<const char*, int PixelFormatRow::*> columns[] = {
+        {"colour", &PixelFormatRow::colour}, {"red", &PixelFormatRow::red},       {"green", &PixelFormatRow::green},
+        {"blue", &PixelFormatRow::blue},     {"alpha", &PixelFormatRow::alpha},   {"depth", &PixelFormatRow::depth},
+        {"stencil", &PixelFormatRow::stencil}, {"accum", &PixelFormatRow::accum}, {"aux", &PixelFormatRow::aux},
+        {"samples", &PixelFormatRow::samples}};
+    for (const auto& c : columns) {
+        PixelFormatTable one;
+        one.rows = {arbRow(1, windowFormat(16, 16, 16))};
+        for (const auto& other : columns) one.rows[0].*(other.second) = 16;
+        one.rows[0].*(c.second) = 10;
+        ASSERT_TRUE(parsePixelFormatRequest(std::string(c.first) + "=10", &r, &error));
+        EXPECT_TRUE(meetsRequest(one.rows[0], r)) << c.first;
+        ASSERT_TRUE(parsePixelFormatRequest(std::string(c.first) + "=11", &r, &error));
+        EXPECT_FALSE(meetsRequest(one.rows[0], r)) << c.first;
+        EXPECT_EQ(attributeNoneMeets(one, r), std::string(c.first) + "=11");
+    }
     // Samples count only with a sample buffer to put them in.
     PixelFormatRow noBuffer = table.rows[0];
     noBuffer.sampleBuffers = 0;

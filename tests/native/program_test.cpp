@@ -72,6 +72,21 @@ TEST(Program, ReadsWhatTheFileSays) {
     EXPECT_FALSE(dotnet.image.hasManifest) << "a manifest with ID 2 is no process's";
     EXPECT_TRUE(dotnet.image.importsQt);
     EXPECT_TRUE(dotnet.image.importsOpenGl32) << "delay-loaded";
+    // Layouts other linkers write: descriptors without lookup tables, and
+    // Visual C++ 6's delay-load form, which holds addresses from the image base.
+    PeRecipe borland = old;
+    borland.imports = {"kernel32.dll", "OPENGL32.DLL"};
+    borland.noLookupTables = true;
+    EXPECT_TRUE(read(buildPe(borland)).image.importsOpenGl32);
+    PeRecipe vc6 = old;
+    vc6.delayImports = {"kernel32.dll", "opengl32.dll"};
+    vc6.oldDelayForm = true;
+    EXPECT_TRUE(read(buildPe(vc6)).image.importsOpenGl32) << "the old delay-load form";
+    vc6.delayImports = {"kernel32.dll"};
+    EXPECT_FALSE(read(buildPe(vc6)).image.importsOpenGl32);
+    vc6.delayImports = {"opengl32.dll"};
+    vc6.imageBase = 0x10000000;
+    EXPECT_TRUE(read(buildPe(vc6)).image.importsOpenGl32) << "another image base";
     EXPECT_FALSE(read64.image.hasClrHeader);
     EXPECT_FALSE(read64.image.importsQt);
     PeRecipe dll = game;
@@ -362,6 +377,18 @@ TEST(Program, SaysWhatTheProgramGets) {
     letWindowsDecide.gpuPreference = 0;
     ApplicationFacts powerSaving32 = program(0x14C);
     powerSaving32.gpuPreference = 1;
+    ApplicationFacts optimusOff = program(0x14C);  // exported, but 0: no request for the high-performance GPU
+    optimusOff.image.nvOptimusEnablement = ExportedValue{true, 0};
+    ApplicationFacts amd = program(0x14C);
+    amd.image.amdPowerXpress = ExportedValue{true, 1};
+    ApplicationFacts amdOff = program(0x14C);
+    amdOff.image.amdPowerXpress = ExportedValue{true, 0};
+    ApplicationFacts broken = program(0x14C);  // Windows will not start it, whatever else holds
+    broken.manifestFrom = ApplicationFacts::ManifestFrom::Embedded;
+    broken.manifestBroken = true;
+    broken.beside = mesa.beside;
+    ApplicationFacts brokenBeside = broken;
+    brokenBeside.manifestFrom = ApplicationFacts::ManifestFrom::Beside;
 
     struct Case {
         const char* what;
@@ -412,6 +439,19 @@ TEST(Program, SaysWhatTheProgramGets) {
         {".NET for any CPU: the 64-bit driver", dotnet(0), only64,
          "It gets the OpenGL driver ig4icd64.dll for 64-bit programs, not Windows' built-in OpenGL that this 32-bit tool gets; the "
          "64-bit build of this tool shows what that driver gives."},
+        {"NvOptimusEnablement = 0", optimusOff, system,
+         "Nothing known sets it apart: it gets what this report shows, with the OpenGL driver ig4icd32.dll for 32-bit programs."},
+        {"x86 exporting AmdPowerXpressRequestHighPerformance", amd, system,
+         "It runs on \"NVIDIA GeForce GT 540M\", as it exports AmdPowerXpressRequestHighPerformance = 1, not on \"Intel(R) HD "
+         "Graphics 3000\" that this report shows, with the OpenGL driver nvoglv32.dll."},
+        {"AmdPowerXpressRequestHighPerformance = 0", amdOff, system,
+         "Nothing known sets it apart: it gets what this report shows, with the OpenGL driver ig4icd32.dll for 32-bit programs."},
+        {"a manifest that is not well-formed", broken, system,
+         "It cannot run here: its manifest is not well-formed XML, and Windows refuses to start it (a side-by-side configuration "
+         "error)."},
+        {"the same beside it", brokenBeside, windows32,
+         "It cannot run here: its manifest beside it is not well-formed XML, and Windows refuses to start it (a side-by-side "
+         "configuration error)."},
         {".NET, 32-bit required: none for 32-bit programs", dotnet(kClr32BitRequired), only64,
          "Only Windows' built-in OpenGL 1.1: the display adapter \"Intel(R) HD Graphics 3000\" registers no OpenGL driver "
          "for 32-bit programs."},

@@ -512,7 +512,7 @@ TEST_F(Report, CopiedAndSavedTextKeepsEveryCharacter) {
     press({VK_CONTROL, 'S'});
     HWND save = waitForSaveDialog(app_.pid());
     ASSERT_NE(save, nullptr);
-    EXPECT_EQ(windowText(GetDlgItem(save, 0x47C)), "OpenGL report.txt");
+    EXPECT_EQ(windowText(GetDlgItem(save, 0x47C)), "OpenGL report") << "the chosen type adds its own extension";
     const std::string file = dosPath(unixTempPath("unicode-saved.txt"));
     saveAs(save, file);
     for (DWORD start = GetTickCount(); !exists(file) && GetTickCount() - start < 10000;) Sleep(50);
@@ -556,6 +556,22 @@ TEST_F(Report, SavedAsTheCopyIs) {
     EXPECT_NE(said.find("(error 3)"), std::string::npos) << said;
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(exists(missing));
+
+    // The JSON type chosen for a name without an extension: JSON, under ".json".
+    press({VK_CONTROL, 'S'});
+    save = waitForSaveDialog(app_.pid());
+    ASSERT_NE(save, nullptr);
+    HWND types = GetDlgItem(save, 0x470);
+    ASSERT_NE(types, nullptr);
+    send(types, CB_SETCURSEL, 1);
+    // The dialog takes the type when the choice is made final, as a click or Enter does.
+    send(save, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+    const std::string typed = dosPath(unixTempPath("typed"));
+    saveAs(save, typed);
+    for (DWORD start = GetTickCount(); !exists(typed + ".json") && GetTickCount() - start < 10000;) Sleep(50);
+    EXPECT_EQ(readAll(typed + ".json").rfind("{\"schema_version\":", 0), 0u) << readAll(typed + ".json").substr(0, 80);
+    EXPECT_FALSE(exists(typed + ".txt") || exists(typed));
+    DeleteFileA((typed + ".json").c_str());
 
     // A device's name is no file: a box says so, and nothing is written.
     press({VK_CONTROL, 'S'});

@@ -688,7 +688,10 @@ TEST(Compare, NamesWhatChangedSinceASavedReport) {
     const Outcome two = runScript("--opengl32 Z:\\no\\such\\opengl32.dll --compare \"" + older + "\" \"" + newer + "\"", piping);
     EXPECT_EQ(two.code, 0u) << two.errors;
     EXPECT_EQ(two.mostVisible, 0);
-    EXPECT_EQ(two.output.rfind("Changes since " + older + ", in " + newer + " (made ", 0), 0u) << two.output;
+    // Each file dated by its own "made".
+    const std::string dated = "Changes since " + older + " (made " + parsedJson(older)["made"].get<std::string>() + "), in " + newer +
+                              " (made " + parsedJson(newer)["made"].get<std::string>() + "):";
+    EXPECT_EQ(two.output.rfind(dated, 0), 0u) << two.output;
     EXPECT_EQ(changedLabels(two.output), expected);
     const std::string both = dosPath(unixTempPath("both.json"));
     EXPECT_EQ(runScript("--compare \"" + older + "\" \"" + newer + "\" --json \"" + both + "\"").code, 0u);
