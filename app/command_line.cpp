@@ -2,15 +2,20 @@
 
 #include <algorithm>
 
-#include "report/requirements.h"
+#include "platform/exit_code.h"
 #include "platform/utf.h"
+#include "report/requirements.h"
+#include "res/version.h"
 
-const char kUsage[] =
+namespace {
+
+const char kSynopsis[] =
     "gl-renderer-info [--opengl32 PATH] [--report [FILE] | --json [FILE]]\n"
     "                 [--require VERSION] [--require-extension NAME]... [--app PATH]\n"
     "                 [--compare FILE | --compare OLD NEW] [--pixel-formats]\n"
-    "                 [--require-pixel-format LIST]\n"
-    "\n"
+    "                 [--require-pixel-format LIST]\n";
+
+const char kOptionsText[] =
     "  --opengl32 PATH    use this opengl32.dll instead of the system's,\n"
     "                     for example a software renderer's build\n"
     "  --report [FILE]    write the plain-text report to FILE, or with - or no\n"
@@ -40,11 +45,25 @@ const char kUsage[] =
     "\n"
     "Options are read in any case, as --name, -name or /name, with a value\n"
     "after a space, \"=\" or \":\" (a version also right after --require).\n"
-    "A FILE of NUL keeps only the exit code.\n"
-    "Exit codes: 0 done; 1 OpenGL could not be initialised (the report is\n"
-    "still written); 2 bad command line; 3 FILE could not be written;\n"
-    "4 a requirement is not met; 5 the program could not go on. Other\n"
-    "arguments are ignored.";
+    "A FILE of NUL keeps only the exit code. An argument that begins with --\n"
+    "and names no option is refused; other arguments are ignored.\n";
+
+}  // namespace
+
+std::string usageSynopsis() { return kSynopsis; }
+
+std::string usageText() {
+    std::string text = GRI_PRODUCT_NAME " " GRI_VERSION_TEXT
+                       ": which OpenGL this Windows gives programs, and whether it draws.\n\n";
+    text += kSynopsis;
+    text += "\n";
+    text += kOptionsText;
+    text += "Exit codes:\n";
+    for (const ExitCodeMeaning& e : kExitCodes) text += "  " + std::to_string(exitValue(e.code)) + "  " + e.meaning + "\n";
+    text += "\nThe full manual: docs/command-line.md beside the program's source, and\n"
+            "README.txt in the release zip.";
+    return text;
+}
 
 namespace {
 
@@ -135,7 +154,7 @@ const KnownOption& kHelp = kOptions[0];
 
 // One argument, read as an option.
 struct Argument {
-    enum class Kind { NotOurs, Ours, Misspelt } kind = Kind::NotOurs;
+    enum class Kind { NotOurs, Ours, Misspelt, Unknown } kind = Kind::NotOurs;  // Unknown: "--" and no option's name
     const KnownOption* option = nullptr;  // ours, or the one it misspells
     std::wstring written;                // the prefix and name as given
     wchar_t separator = 0;               // "=" or ":" before an attached value; 0: none or run in
@@ -172,6 +191,8 @@ constexpr size_t kShortestMisspelling = 3;
 // Two edits from a long name, one from a short one: two would take many an
 // unrelated word for --app or --json ("/all", "-map").
 size_t mostEdits(const std::wstring& name) { return name.size() >= 5 ? 2 : 1; }
+// An unknown "--" option is told of the option this near it.
+constexpr size_t kFarthestSuggestion = 3;
 
 // A hyphen, or a dash that a web page or a word processor puts in its place
 // (en and em dash, minus sign, their small and full-width forms).
@@ -234,6 +255,19 @@ Argument read(const std::wstring& a) {
             argument.option = &option;
         }
     }
+    // Two dashes are a script's way to name an option: one that names none is
+    // no stray word to ignore, and the nearest, where one is near, is named.
+    if (argument.kind == Argument::Kind::NotOurs && prefix == 2) {
+        argument.kind = Argument::Kind::Unknown;
+        size_t nearest = kFarthestSuggestion + 1;
+        for (const KnownOption& option : kOptions) {
+            const size_t edits = editDistance(name, widened(option.name));
+            if (edits < nearest) {
+                nearest = edits;
+                argument.option = &option;
+            }
+        }
+    }
     argument.written = a.substr(0, prefix + std::min(split, rest.size()));
     argument.attached = split != std::wstring::npos;
     if (argument.attached) {
@@ -259,15 +293,23 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
     Options options;
     for (const std::wstring& a : arguments) {
         const Argument argument = read(a);
-        if (argument.kind != Argument::Kind::NotOurs && argument.option->script) options.script = true;
+        if (argument.kind == Argument::Kind::Unknown || (argument.kind != Argument::Kind::NotOurs && argument.option->script)) {
+            options.script = true;
+        }
     }
     for (size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
         const Argument a = read(arguments[i]);
         if (a.kind == Argument::Kind::NotOurs) continue;
-        const KnownOption& known = *a.option;
         const std::string written = wideToUtf8(a.written);
+        if (a.kind == Argument::Kind::Unknown) {
+            options.error = "Unknown option " + written + (a.option != nullptr ? "; did you mean --" + std::string(a.option->name) + "?" : ".");
+            options.usage = true;
+            break;
+        }
+        const KnownOption& known = *a.option;
         if (a.kind == Argument::Kind::Misspelt) {
             options.error = "Unknown option " + written + "; did you mean --" + known.name + "?";
+            options.usage = true;
             break;
         }
         std::wstring value;

@@ -3,9 +3,9 @@
 // whatever its case, as --name, -name or /name (a dash pasted from a document
 // counts as a hyphen), with its value after a space, "=" or ":", and a version
 // also right after --require. An empty value is refused. An argument within
-// two edits of an option's name is refused as a misspelling; anything else the
-// program does not know is ignored, so that existing shortcuts and scripts
-// keep working.
+// two edits of an option's name is refused as a misspelling, and so is any
+// other argument that begins with two dashes; anything else the program does
+// not know is ignored, so that existing shortcuts keep working.
 #include <string>
 #include <vector>
 
@@ -41,8 +41,13 @@ struct Options {
     // whatever happens.
     bool script = false;
     std::string error;       // what is wrong with the command line, if anything
+    bool usage = false;      // the error names no option of ours: the synopsis follows it
 };
 
 Options parseOptions(const std::vector<std::wstring>& arguments);
 
-extern const char kUsage[];
+// --help: what the program is and its version, the synopsis, the options, the
+// exit codes, and where the full manual is.
+std::string usageText();
+// The synopsis alone, for a refused command line.
+std::string usageSynopsis();

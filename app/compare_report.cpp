@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/current_report.h"
 #include "app/open_file.h"
+#include "platform/exit_code.h"
 #include "platform/utf.h"
 #include "report/json.h"
 
@@ -41,7 +42,7 @@ int runComparison(const Options& options, ScriptStreams& streams) {
     for (const EarlierReport& r : reports) {
         if (!r.read) {
             streams.writeErr("--compare " + wideToUtf8(r.file) + ": " + r.problem);
-            return 2;
+            return exitValue(ExitCode::BadCommandLine);
         }
     }
     Changes changes = compareReports(reports[0].document, reports[1].document);
@@ -50,14 +51,14 @@ int runComparison(const Options& options, ScriptStreams& streams) {
     const std::string text = options.comparisonJson ? formatChangesJson(changes) : changesText(changes);
     const Encoding encoding = options.comparisonJson ? Encoding::Utf8 : Encoding::Utf8WithBom;
     if (options.file.empty() || options.file == L"-") {
-        if (streams.writeOut(text, options.comparisonJson ? Encoding::Utf8 : Encoding::SystemCodePage)) return 0;
+        if (streams.writeOut(text, options.comparisonJson ? Encoding::Utf8 : Encoding::SystemCodePage)) return exitValue(ExitCode::Done);
         streams.writeErr("There is no standard output to write the comparison to.");
-        return 3;
+        return exitValue(ExitCode::NotWritten);
     }
     const WriteResult result = writeTextFile(options.file, text, encoding);
-    if (result.written) return 0;
+    if (result.written) return exitValue(ExitCode::Done);
     streams.writeErr("The comparison could not be written: " + result.problem);
-    return 3;
+    return exitValue(ExitCode::NotWritten);
 }
 
 void compareWithSavedReport(HWND dialog) {

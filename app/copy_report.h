@@ -15,6 +15,11 @@ void removeCopyShortcuts();
 // WM_CONTEXTMENU: `at` in screen coordinates, or -1, -1 from the keyboard.
 void showCopyMenu(HWND dialog, LPARAM at);
 
+// WM_COMMAND from the menu or a key: runs the report command of that
+// identifier; false where none has it.
+bool runReportCommand(HWND dialog, WORD id);
+
 // Collects the report and puts it on the clipboard. If the clipboard cannot
-// be opened or memory runs out, nothing changes and false is returned.
-bool copyReport();
+// be opened or memory runs out, nothing changes and false is returned (the
+// menu and the keys say so in a box).
+[[nodiscard]] bool copyReport();

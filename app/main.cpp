@@ -7,6 +7,7 @@
 #include "app/script.h"
 #include "drivers/driver_registry.h"
 #include "render/gl_library.h"
+#include "platform/exit_code.h"
 #include "platform/fatal.h"
 #include "platform/output.h"
 #include "platform/startup_times.h"
@@ -68,12 +69,20 @@ bool noBoxes(const Options& options) { return options.script || handlesWereChose
 // and no script asked (a script never gets a box).
 int refuse(const Options& options, ScriptStreams& streams) {
     if (noBoxes(options) || streams.canWriteErr()) {
-        streams.writeErr(options.error);
+        std::string said = options.error;
+        if (options.usage) {
+            std::string synopsis = usageSynopsis();
+            synopsis.pop_back();  // its last line feed: writeErr ends the line
+            said += "\nUsage: " + synopsis;
+        }
+        // Lines as a console shows them.
+        for (std::size_t at = said.find('\n'); at != std::string::npos; at = said.find('\n', at + 2)) said.replace(at, 1, "\r\n");
+        streams.writeErr(said);
     } else {
-        const std::wstring text = utf8ToWide(options.error + "\n\n" + kUsage);
+        const std::wstring text = utf8ToWide(options.error + "\n\n" + usageText());
         MessageBoxW(nullptr, text.c_str(), L"Usage", MB_OK | MB_ICONERROR);
     }
-    return 2;
+    return exitValue(ExitCode::BadCommandLine);
 }
 
 // Where the message goes when the program cannot go on (platform/fatal.h):
@@ -104,10 +113,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!options.error.empty()) return refuse(options, streams);
     if (options.help) {
         // A script with nowhere to print the usage ends quietly: no box waits.
-        if (!streams.writeOut(std::string(kUsage) + "\n", Encoding::SystemCodePage) && !noBoxes(options)) {
-            MessageBoxA(nullptr, kUsage, "Usage", MB_OK | MB_ICONINFORMATION);
+        const std::string usage = usageText();
+        if (!streams.writeOut(usage + "\n", Encoding::SystemCodePage) && !noBoxes(options)) {
+            MessageBoxA(nullptr, usage.c_str(), "Usage", MB_OK | MB_ICONINFORMATION);
         }
-        return 0;
+        return exitValue(ExitCode::Done);
     }
     // Two reports compared: nothing of this machine is asked, OpenGL never loaded.
     if (options.output == Output::Comparison) return runComparison(options, streams);
@@ -116,7 +126,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!problem.empty() && !options.script) {
         const std::wstring text = L"The OpenGL library could not be used:\n" + libraryPath + L"\n\n" + utf8ToWide(problem);
         MessageBoxW(nullptr, text.c_str(), L"OpenGL Error", MB_OK | MB_ICONERROR);
-        return 1;
+        return exitValue(ExitCode::OpenGlFailed);
     }
 
     loadDriverTable(g_driverTable);
@@ -130,5 +140,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogInit, 0);
     // A script can tell from the exit code whether OpenGL works on this machine.
-    return g_startupFailed ? 1 : 0;
+    return exitValue(g_startupFailed ? ExitCode::OpenGlFailed : ExitCode::Done);
 }

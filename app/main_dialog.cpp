@@ -113,26 +113,7 @@ LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
             EndDialog(window, id);
             return TRUE;
         }
-        if (id == IDM_COPY_REPORT) {
-            copyReport();
-            return 0;
-        }
-        if (id == IDM_SAVE_REPORT) {
-            saveReport(window);
-            return 0;
-        }
-        if (id == IDM_CHECK_PROGRAM) {
-            checkProgram(window);
-            return 0;
-        }
-        if (id == IDM_COMPARE_REPORT) {
-            compareWithSavedReport(window);
-            return 0;
-        }
-        if (id == IDM_TURN_BACK) {
-            turnSceneByKey(SceneKey::Home);
-            return 0;
-        }
+        if (runReportCommand(window, id)) return 0;
         if (id == IDC_DRIVER_LIST && HIWORD(wparam) == LBN_SELCHANGE) {
             const LRESULT row = SendMessageA(g_mainDialog.driverList, LB_GETCURSEL, 0, 0);
             if (row >= 0) switchDriver(g_driverTable, static_cast<int>(row));

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/compare_report.h"
 #include "app/current_report.h"
+#include "platform/exit_code.h"
 #include "platform/utf.h"
 #include "program/application_reader.h"
 #include "report/json.h"
@@ -19,7 +20,7 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
         earlier = readEarlierReport(options.compare);
         if (!earlier.read) {
             streams.writeErr("--compare " + wideToUtf8(options.compare) + ": " + earlier.problem);
-            return 2;
+            return exitValue(ExitCode::BadCommandLine);
         }
     }
     ApplicationReading application;
@@ -27,7 +28,7 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
         application = readApplication(options.app);
         if (!application.read) {
             streams.writeErr("--app " + wideToUtf8(options.app) + ": " + application.problem);
-            return 2;
+            return exitValue(ExitCode::BadCommandLine);
         }
     }
     // The same initialisation as the dialog's, so the same facts; the
@@ -68,7 +69,7 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
         if (!written) streams.writeErr("The report could not be written: " + result.problem);
     }
     if (!initialised) streams.writeErr(kInitializationFailed);
-    if (!written) return 3;
-    if (!initialised) return 1;
-    return report.findings.requirements.met ? 0 : 4;
+    if (!written) return exitValue(ExitCode::NotWritten);
+    if (!initialised) return exitValue(ExitCode::OpenGlFailed);
+    return exitValue(report.findings.requirements.met ? ExitCode::Done : ExitCode::RequirementNotMet);
 }

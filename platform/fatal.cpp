@@ -1,5 +1,7 @@
 #include "platform/fatal.h"
 
+#include "platform/exit_code.h"
+
 #include <windows.h>
 
 #include <cstdlib>
@@ -18,7 +20,14 @@ void toStandardError(const char* what) {
     WriteFile(error, "\r\n", 2, &written, nullptr);
 }
 
-[[noreturn]] void terminated() { fatalError("The program stopped on an internal error."); }
+// The kind of internal error is named, so that a report of it says which.
+[[noreturn]] void internalError(const char* kind) {
+    char what[96] = "The program stopped on an internal error: ";
+    std::strncat(what, kind, sizeof what - std::strlen(what) - 2);
+    std::strcat(what, ".");
+    fatalError(what);
+}
+[[noreturn]] void terminated() { internalError("terminate"); }
 
 void* allocate(std::size_t size) {
     void* block = std::malloc(size != 0 ? size : 1);
@@ -41,7 +50,7 @@ void fatalError(const char* what) {
             toStandardError(what);
         }
     }
-    ExitProcess(kFatalExitCode);
+    ExitProcess(exitValue(ExitCode::CannotGoOn));
 }
 
 // The standard library's own versions throw, and pull in the exception
@@ -49,19 +58,19 @@ void fatalError(const char* what) {
 namespace std {
 void __throw_bad_alloc() { fatalError("The program ran out of memory."); }
 void __throw_bad_array_new_length() { fatalError("The program ran out of memory."); }
-void __throw_length_error(const char*) { fatalError("The program ran out of memory."); }
-void __throw_bad_cast() { terminated(); }
-void __throw_bad_typeid() { terminated(); }
-void __throw_bad_exception() { terminated(); }
-void __throw_logic_error(const char*) { terminated(); }
-void __throw_domain_error(const char*) { terminated(); }
-void __throw_invalid_argument(const char*) { terminated(); }
-void __throw_out_of_range(const char*) { terminated(); }
-void __throw_out_of_range_fmt(const char*, ...) { terminated(); }
-void __throw_runtime_error(const char*) { terminated(); }
-void __throw_range_error(const char*) { terminated(); }
-void __throw_overflow_error(const char*) { terminated(); }
-void __throw_underflow_error(const char*) { terminated(); }
+void __throw_length_error(const char*) { internalError("length_error"); }
+void __throw_bad_cast() { internalError("bad_cast"); }
+void __throw_bad_typeid() { internalError("bad_typeid"); }
+void __throw_bad_exception() { internalError("bad_exception"); }
+void __throw_logic_error(const char*) { internalError("logic_error"); }
+void __throw_domain_error(const char*) { internalError("domain_error"); }
+void __throw_invalid_argument(const char*) { internalError("invalid_argument"); }
+void __throw_out_of_range(const char*) { internalError("out_of_range"); }
+void __throw_out_of_range_fmt(const char*, ...) { internalError("out_of_range"); }
+void __throw_runtime_error(const char*) { internalError("runtime_error"); }
+void __throw_range_error(const char*) { internalError("range_error"); }
+void __throw_overflow_error(const char*) { internalError("overflow_error"); }
+void __throw_underflow_error(const char*) { internalError("underflow_error"); }
 }  // namespace std
 
 // The default terminate handler, in place of the library's, which prints the

@@ -51,6 +51,7 @@ using UniqueGlobal = Unique<HGLOBAL, GlobalFree>;
 using UniqueLocal = Unique<HLOCAL, LocalFree>;
 using UniqueHook = Unique<HHOOK, UnhookWindowsHookEx>;
 using UniqueMenu = Unique<HMENU, DestroyMenu>;
+using UniqueAccelerators = Unique<HACCEL, DestroyAcceleratorTable>;
 using UniqueBrush = Unique<HBRUSH, DeleteObject>;
 // CreateFile and CreateToolhelp32Snapshot answer INVALID_HANDLE_VALUE for none.
 using UniqueFile = Unique<HANDLE, CloseHandle, -1>;

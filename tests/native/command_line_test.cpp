@@ -54,7 +54,14 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
         {{L"-a", L"/j", L"-r", L"/c", L"-o", L"/p", L"-s", L"\u2013a"}, Output::Dialog, L"", nullptr},
         {{L"--reprot", L"x"}, Output::Dialog, L"", "Unknown option --reprot; did you mean --report?"},
         {{L"/all", L"-map", L"/bat"}, Output::Dialog, L"", nullptr},  // two edits from --app: other programs' words
-        {{L"/reporters", L"--jsonlines"}, Output::Dialog, L"", nullptr},  // three and five edits: not ours
+        {{L"/reporters", L"-jsonlines"}, Output::Dialog, L"", nullptr},  // three and five edits: not ours
+        // Two dashes and no option's name: refused, alone or beside options, with the nearest where one is near.
+        {{L"--verbose"}, Output::Dialog, L"", "Unknown option --verbose."},
+        {{L"--bogus", L"--report", L"-"}, Output::Text, L"", "Unknown option --bogus."},
+        {{L"--report", L"-", L"--jsonlines"}, Output::Text, L"", "Unknown option --jsonlines."},
+        {{L"\u2014\u2014Verbose=1"}, Output::Dialog, L"", "Unknown option \xe2\x80\x94\xe2\x80\x94Verbose."},
+        {{L"--a"}, Output::Dialog, L"", "Unknown option --a; did you mean --app?"},
+        {{L"--repository"}, Output::Dialog, L"", "Unknown option --repository."},
         {{L"/reportr"}, Output::Dialog, L"", "did you mean --report?"},      // one
         {{L"-apx", L"x.exe"}, Output::Dialog, L"", "did you mean --app?"},
         // Two letters that begin an option's name, or are one edit from --app.
@@ -126,6 +133,8 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
     EXPECT_TRUE(parseOptions({L"--opengl32", L"--report"}).script);
     EXPECT_FALSE(parseOptions({L"--opengl32", L"x.dll", L"--help"}).script);
     EXPECT_FALSE(parseOptions({L"--opengl"}).script);
+    EXPECT_TRUE(parseOptions({L"--verbose"}).script && parseOptions({L"--verbose"}).usage) << "no box waits for a person";
+    EXPECT_FALSE(parseOptions({L"--report"}).usage);
 }
 
 // Every dash that stands in for a hyphen, once and twice; the characters

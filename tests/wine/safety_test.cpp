@@ -141,7 +141,11 @@ TEST(Safety, HelpShowsTheUsageAndUnknownArgumentsAreIgnored) {
         ASSERT_TRUE(app.start(programPath(), {}, help, DETACHED_PROCESS));
         HWND box = app.waitForWindow("Usage");
         ASSERT_NE(box, nullptr) << help;
-        EXPECT_NE(boxText(box).find("--opengl32 PATH"), std::string::npos);
+        const std::string usage = boxText(box);
+        EXPECT_NE(usage.find("--opengl32 PATH"), std::string::npos);
+        // What it is and which version first, where the manual is last.
+        EXPECT_EQ(usage.rfind("OpenGL Renderer infos 1.0.0.11: ", 0), 0u) << usage.substr(0, 80);
+        EXPECT_NE(usage.find("docs/command-line.md"), std::string::npos);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         DWORD code = 1000;
         ASSERT_TRUE(app.waitForExit(15000, &code));

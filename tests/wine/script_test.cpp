@@ -216,13 +216,17 @@ TEST(Script, EveryFormOfAnOptionIsRead) {
     }
     EXPECT_EQ(schemaErrors(json), "");
     // A slip in an option's name never opens the dialog a script would wait on.
-    for (const char* slip : {"--reprot x", "--ap x.exe"}) {
+    for (const char* slip : {"--reprot x", "--ap x.exe", "--verbose", "--bogus --report -"}) {
         const Outcome misspelt = runScript(slip);
         EXPECT_EQ(misspelt.code, 2u) << slip;
         EXPECT_EQ(misspelt.mostVisible, 0) << slip;
         EXPECT_EQ(misspelt.errors.rfind("Unknown option --", 0), 0u) << misspelt.errors;
     }
-    EXPECT_EQ(runScript("--reprot x").errors, "Unknown option --reprot; did you mean --report?\r\n");
+    EXPECT_EQ(runScript("--reprot x").errors.rfind("Unknown option --reprot; did you mean --report?\r\nUsage: gl-renderer-info [", 0), 0u);
+    // Nothing written where a report was asked for beside an option that is none.
+    const Outcome bogus = runScript("--bogus --report -");
+    EXPECT_EQ(bogus.output, "");
+    EXPECT_EQ(bogus.errors.rfind("Unknown option --bogus.\r\nUsage: ", 0), 0u) << bogus.errors;
     runUnix("rm -rf '" + longRoot + "' '" + unixPath(json) + "' '" + unixPath(report) + "'");
 }
 
