@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ascii.h"
 #include "platform/exit_code.h"
 #include "platform/utf.h"
 #include "report/requirements.h"
@@ -162,29 +163,8 @@ struct Argument {
     std::wstring value;
 };
 
-std::wstring lower(std::wstring text) {
-    for (wchar_t& c : text) {
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return text;
-}
-
 std::wstring widened(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
 
-// Edits (insertions, deletions, substitutions, swaps of neighbours) from a to b.
-size_t editDistance(const std::wstring& a, const std::wstring& b) {
-    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
-    for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-    for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
-            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-        }
-    }
-    return d[a.size()][b.size()];
-}
 
 // Names this short are left alone: "-x", "/s" and the like are other programs' habits.
 constexpr size_t kShortestMisspelling = 3;
@@ -212,7 +192,7 @@ Argument read(const std::wstring& a) {
     if (prefix == 0) return argument;
     const std::wstring rest = a.substr(prefix);
     size_t split = rest.find_first_of(L"=:");
-    std::wstring name = lower(rest.substr(0, split));
+    std::wstring name = asciiLower(rest.substr(0, split));
     if (name.empty()) return argument;  // "--", "-", a lone "/"
     if (name == L"?" || name == L"h") {
         argument.kind = Argument::Kind::Ours;

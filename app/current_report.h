@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "report/collect.h"
+#include "gather/collect.h"
 
 // Where the report's facts come from in this process: the dialog's controls,
 // the driver table and the surface, as start-up left them.

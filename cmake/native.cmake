@@ -75,8 +75,9 @@ if(GRI_WITH_TESTS AND NOT GRI_SANITIZE)
   target_link_libraries(report_seeds PRIVATE gri_rules ${GRI_OSMESA})
   gri_warnings(report_seeds)
   gri_fuzzer(report report_seeds
-    SOURCES ${src}/tests/fuzz/report_fuzz.cpp ${src}/report/json_reader.cpp ${src}/report/compare.cpp ${src}/platform/utf.cpp
-    HEADERS ${src}/report/json_reader.h ${src}/report/compare.h
+    SOURCES ${src}/tests/fuzz/report_fuzz.cpp ${src}/report/json_reader.cpp ${src}/report/compare.cpp ${src}/report/facts.cpp
+            ${src}/platform/utf.cpp
+    HEADERS ${src}/report/json_reader.h ${src}/report/compare.h ${src}/report/facts.h ${src}/platform/ascii.h
     RUN 100000 32768)
 endif()
 

@@ -47,8 +47,8 @@ else()
     app/open_file.cpp
     app/current_report.cpp
     app/script.cpp
-    report/collect.cpp
-    report/machine.cpp
+    gather/collect.cpp
+    gather/machine.cpp
     platform/code_page.cpp
     platform/fatal.cpp
     platform/file_version.cpp

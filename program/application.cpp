@@ -2,18 +2,14 @@
 
 #include <cstdio>
 
+#include "platform/ascii.h"
+
 namespace {
 
 // First builds of Windows on ARM that changed what runs there.
 constexpr unsigned long kX64EmulationBuild = 22000;   // Windows 11: x64 programs run emulated
 constexpr unsigned long kNoArm32Build = 26100;        // Windows 11 24H2: 32-bit ARM programs no longer run
 
-std::string lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -134,7 +130,7 @@ const AdapterView* openGlAdapter(const SystemView& s) {
 }
 
 bool olderIntel(const std::string& driver) {
-    const std::string d = lower(driver);
+    const std::string d = asciiLower(driver);
     return d == "ig4icd32.dll" || d == "ig4icd64.dll" || d.find("\\ig4icd32.dll") != std::string::npos ||
            d.find("\\ig4icd64.dll") != std::string::npos;
 }
@@ -142,7 +138,7 @@ bool olderIntel(const std::string& driver) {
 // The DLL in its own words: the product and company its version resource names.
 std::string besideWords(const BesideDll& dll) {
     std::string what = dll.product;
-    if (!dll.company.empty() && lower(what).find(lower(dll.company)) == std::string::npos) what += (what.empty() ? "" : ", ") + dll.company;
+    if (!dll.company.empty() && asciiLower(what).find(asciiLower(dll.company)) == std::string::npos) what += (what.empty() ? "" : ", ") + dll.company;
     if (!dll.version.empty()) what += (what.empty() ? "version " : ", version ") + dll.version;
     return dll.file + (what.empty() ? std::string() : " (" + what + ")");
 }
@@ -154,7 +150,7 @@ std::string besideWhyNot(const BesideDll& dll, const ApplicationFacts& p, unsign
     if (process != 0 && dll.machine != process) {
         return "it is " + machineWords(dll.machine) + " and the program runs as " + machineWords(process);
     }
-    if (lower(dll.file) == "opengl32sw.dll" && !p.image.importsQt && !p.qtBeside) {
+    if (asciiLower(dll.file) == "opengl32sw.dll" && !p.image.importsQt && !p.qtBeside) {
         return "only Qt loads it, and the program uses no Qt";
     }
     return std::string();
@@ -292,7 +288,7 @@ ProgramVerdict judgeProgram(const ApplicationFacts& p, const SystemView& s) {
     }
     // Another bitness than this tool's may mean another driver file.
     const std::string own = runs != nullptr ? driverFor(s.toolMachine, s, *runs) : std::string();
-    if (s.driversDecide && is64BitMachine(process) != is64BitMachine(s.toolMachine) && !driver.empty() && lower(driver) != lower(own)) {
+    if (s.driversDecide && is64BitMachine(process) != is64BitMachine(s.toolMachine) && !driver.empty() && asciiLower(driver) != asciiLower(own)) {
         verdict.summary = "It gets the OpenGL driver " + driver + " for " + bitsWord(process) + " programs, not " +
                           (own.empty() ? std::string("Windows' built-in OpenGL") : own) + " that this " + bitsWord(s.toolMachine) +
                           " tool gets; the " + bitsWord(process) + " build of this tool shows what that driver gives.";
@@ -315,7 +311,7 @@ ProgramVerdict judgeProgram(const ApplicationFacts& p, const SystemView& s) {
 
 long parseGpuPreference(const std::string& value) {
     const std::string key = "gpupreference=";
-    const std::string text = lower(value);
+    const std::string text = asciiLower(value);
     std::size_t at = text.find(key);
     if (at == std::string::npos) return -1;
     at += key.size();
@@ -343,7 +339,7 @@ std::vector<std::string> parseLayers(const std::string& value) {
 bool isOneOfFolders(const std::string& folder, const std::vector<std::string>& folders) {
     const auto plain = [](std::string f) {
         while (!f.empty() && (f.back() == '\\' || f.back() == '/')) f.pop_back();
-        return lower(f);
+        return asciiLower(f);
     };
     const std::string mine = plain(folder);
     for (const std::string& f : folders) {

@@ -4,18 +4,14 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace {
 
 constexpr std::size_t kDeepest = 64;  // elements inside each other; deeper is refused
 const char kCompatibility[] = "urn:schemas-microsoft-com:compatibility.v1";
 const char kWindows10[] = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}";
 
-std::string lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 bool space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -144,7 +140,7 @@ private:
         std::string word;
         for (std::size_t k = 0; k <= piece.size(); ++k) {
             if (k == piece.size() || space(piece[k])) {
-                if (lower(word) == "arm64") arm64_ = true;
+                if (asciiLower(word) == "arm64") arm64_ = true;
                 word.clear();
             } else {
                 word += piece[k];
@@ -195,7 +191,7 @@ private:
         if (e.local == "supportedOS" && e.space == kCompatibility && path({"assembly", "compatibility", "application"}) &&
             stack_[1].space == kCompatibility && stack_[2].space == kCompatibility) {
             for (const auto& a : attributes) {
-                if (a.first == "Id" && lower(trimmed(a.second)) == kWindows10) facts->declaresWindows10 = true;
+                if (a.first == "Id" && asciiLower(trimmed(a.second)) == kWindows10) facts->declaresWindows10 = true;
             }
         }
         if (!closed) {

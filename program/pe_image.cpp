@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ascii.h"
+
 namespace {
 
 constexpr std::uint32_t kExportDirectory = 0;
@@ -116,12 +118,6 @@ private:
     const Bytes& bytes_;
 };
 
-std::string lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 void readExports(const Image& image, ProgramImage* program) {
     const std::uint32_t directory = image.directories_[kExportDirectory][0];
@@ -144,7 +140,7 @@ void readExports(const Image& image, ProgramImage* program) {
     }
 }
 
-bool isOpenGl32(const std::string& dll) { return lower(dll) == "opengl32.dll" || lower(dll) == "opengl32"; }
+bool isOpenGl32(const std::string& dll) { return asciiLower(dll) == "opengl32.dll" || asciiLower(dll) == "opengl32"; }
 
 void noteImport(const std::string& dll, ProgramImage* program) {
     if (isOpenGl32(dll)) program->importsOpenGl32 = true;
@@ -316,7 +312,7 @@ ImageReading readProgramImage(const std::uint8_t* data, std::size_t size) {
 }
 
 bool isQtLibrary(const std::string& file) {
-    const std::string name = lower(file);
+    const std::string name = asciiLower(file);
     if (name.size() < 8 || name.compare(0, 2, "qt") != 0 || name.compare(name.size() - 4, 4, ".dll") != 0) return false;
     return name.find("core") != std::string::npos || name.find("gui") != std::string::npos;
 }
@@ -325,6 +321,6 @@ bool isVersionLie(const std::string& layer) {
     static const char* const kLies[] = {"win95", "win98", "nt4sp5", "win2000", "winxpsp2", "winxpsp3", "vistartm",
                                         "vistasp1", "vistasp2", "win7rtm", "win8rtm", "win81rtm", "winsrv03sp1",
                                         "winsrv08sp1"};
-    const std::string name = lower(layer);
+    const std::string name = asciiLower(layer);
     return std::any_of(std::begin(kLies), std::end(kLies), [&name](const char* lie) { return name == lie; });
 }

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <set>
 
-#include "report/json.h"
+#include "platform/ascii.h"
+#include "report/facts.h"
+#include "report/schema.h"
 #include "res/version.h"
 
 namespace {
@@ -63,12 +65,6 @@ Side side(const JsonValue* v) {
     return s;
 }
 
-std::string lower(std::string t) {
-    for (char& c : t) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return t;
-}
 
 // The rendering test in one value: passed or not, and what it saw.
 Side renderingTest(const JsonValue* doc) {
@@ -214,18 +210,6 @@ private:
     Changes* out_;
 };
 
-// The limits compared, as the report lists them.
-const char* const kLimitKeys[][2] = {
-    {"max_texture_size", "Max texture size"},
-    {"max_3d_texture_size", "Max 3D texture size"},
-    {"max_cube_map_texture_size", "Max cube map texture size"},
-    {"max_viewport_dims", "Max viewport dims"},
-    {"max_renderbuffer_size", "Max renderbuffer size"},
-    {"max_samples", "Max samples"},
-    {"max_texture_image_units", "Max texture image units"},
-    {"max_vertex_attribs", "Max vertex attribs"},
-    {"max_anisotropy", "Max anisotropy"},
-};
 
 std::string shown(bool given, const std::string& value) { return given ? "\"" + value + "\"" : "not reported"; }
 
@@ -283,7 +267,8 @@ Changes compareReports(const JsonValue& older, const JsonValue& newer) {
     path({"session", "remote"}, "Remote session");
     path({"session", "virtual_machine"}, "Virtual machine");
     c.field("session.wine", "Wine", wine(&older), wine(&newer));
-    for (const auto& limit : kLimitKeys) path({"opengl", "limits", limit[0]}, limit[1]);
+    // Every limit the report lists, as its JSON names it.
+    for (const Limit& limit : kLimits) path({"opengl", "limits", limit.key}, limit.label);
     path({"opengl", "pixel_formats", "all"}, "Pixel formats in all");
     path({"opengl", "pixel_formats", "window_opengl"}, "Pixel formats that draw to a window with OpenGL");
     path({"opengl", "pixel_formats", "drivers_own"}, "Pixel formats a driver's own");
@@ -291,7 +276,7 @@ Changes compareReports(const JsonValue& older, const JsonValue& newer) {
     // What --app said, where both checked the same program.
     const JsonValue* a = at(&older, {"application", "path"});
     const JsonValue* b = at(&newer, {"application", "path"});
-    if (a != nullptr && b != nullptr && lower(a->text) == lower(b->text)) {
+    if (a != nullptr && b != nullptr && asciiLower(a->text) == asciiLower(b->text)) {
         path({"application", "summary"}, "What --app said of " + b->text);
         path({"application", "runs_as"}, "How " + b->text + " runs");
     }

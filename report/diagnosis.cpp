@@ -2,20 +2,16 @@
 
 #include <cstdio>
 
+#include "platform/ascii.h"
+
 namespace {
 
 constexpr std::uint32_t kGenericFormat = 0x00000040;       // PFD_GENERIC_FORMAT
 constexpr std::uint32_t kGenericAccelerated = 0x00001000;  // PFD_GENERIC_ACCELERATED
 constexpr unsigned long kUnknownId = 0xFFFFFFFFul;         // what Wine answers for ids it does not know
 
-std::string lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
-bool contains(const std::string& text, const char* piece) { return lower(text).find(lower(piece)) != std::string::npos; }
+bool contains(const std::string& text, const char* piece) { return asciiLower(text).find(asciiLower(piece)) != std::string::npos; }
 
 
 // The renderer without what drivers add after a slash: "NVIDIA GeForce RTX 3060/PCIe/SSE2".
@@ -122,7 +118,7 @@ std::string virtualDisplayWords(const ReportFacts& f) {
 const std::pair<std::string, std::string>* mesaSystemWide(const ReportFacts& f) {
     for (const auto& value : f.driverValues) {
         if (!value.first.empty() && value.first[0] == '~') continue;
-        const std::string data = lower(value.second);
+        const std::string data = asciiLower(value.second);
         const std::string name = "mesadrv.dll";
         if (data.size() >= name.size() && data.compare(data.size() - name.size(), name.size(), name) == 0 &&
             (data.size() == name.size() || data[data.size() - name.size() - 1] == '\\')) {
@@ -325,13 +321,13 @@ TranslationLayer translationLayer(const ReportFacts& f) {
         layer.device = device;
         // ...\WindowsApps\Microsoft.D3DMappingLayers_1.2302.1.0_x64__8wekyb3d8bbwe\...\OpenGLOn12.dll
         const std::string package = "microsoft.d3dmappinglayers_";
-        const std::string path = lower(f.driverModule.path);
+        const std::string path = asciiLower(f.driverModule.path);
         const std::size_t at = path.find(package);
         if (f.driverModule.found && at != std::string::npos) {
             const std::size_t from = at + package.size();
             layer.version = f.driverModule.path.substr(from, f.driverModule.path.find('_', from) - from);
         }
-    } else if (lower(renderer).compare(0, 4, "zink") == 0) {
+    } else if (asciiLower(renderer).compare(0, 4, "zink") == 0) {
         layer.over = "Vulkan";
         layer.by = "Mesa's Zink";
         layer.device = device;
@@ -496,14 +492,14 @@ bool rendersOpenGl(const AdapterFacts& a, const ReportFacts& f) {
     if (queryIds && a.vendorId != 0) {
         return a.vendorId == q.vendorId.values[0] && a.deviceId == q.deviceId.values[0];
     }
-    const std::string renderer = lower(rendererName(f));
-    const std::string name = lower(a.name);
+    const std::string renderer = asciiLower(rendererName(f));
+    const std::string name = asciiLower(a.name);
     return name.size() >= 4 && !renderer.empty() && (renderer.find(name) != std::string::npos || name.find(renderer) != std::string::npos);
 }
 
 void parsePciIds(const std::string& deviceId, unsigned* vendor, unsigned* device) {
     *vendor = *device = 0;
-    const std::string id = lower(deviceId);
+    const std::string id = asciiLower(deviceId);
     const auto hex = [&id](const char* key) -> unsigned {
         const size_t at = id.find(key);
         if (at == std::string::npos) return 0;

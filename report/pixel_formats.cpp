@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ascii.h"
+
 namespace {
 
 // PFD_* flags and types, as wingdi.h has them.
@@ -25,12 +27,6 @@ constexpr int kTypeRgba = 0x202B, kTypeColourIndex = 0x202C, kTypeRgbaFloat = 0x
 // Bits and counts a format can have; anything else is not reported.
 int bits(long value) { return value >= 0 && value <= 1024 ? static_cast<int>(value) : -1; }
 
-std::string lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 std::string trimmed(const std::string& text) {
     std::size_t from = 0, to = text.size();
@@ -39,18 +35,6 @@ std::string trimmed(const std::string& text) {
     return text.substr(from, to - from);
 }
 
-std::size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-        }
-    }
-    return d[a.size()][b.size()];
-}
 
 // Every attribute a request may name: a count of bits (at least so many), or
 // a property the format must have.
@@ -263,13 +247,13 @@ bool parsePixelFormatRequest(const std::string& text, PixelFormatRequest* reques
         }
         any = true;
         const std::size_t equals = item.find('=');
-        const std::string name = lower(trimmed(item.substr(0, equals)));
+        const std::string name = asciiLower(trimmed(item.substr(0, equals)));
         const RequestAttribute* a = findAttribute(name);
         if (a == nullptr) {
             const RequestAttribute* near = nullptr;
             std::size_t closest = 3;
             for (const RequestAttribute& k : kRequestAttributes) {
-                const std::size_t d = editDistance(name, k.name);
+                const std::size_t d = editDistance(name, std::string(k.name));
                 if (d < closest) {
                     closest = d;
                     near = &k;

@@ -1,5 +1,6 @@
 #include "report/requirements.h"
 
+#include "platform/ascii.h"
 #include "report/diagnosis.h"
 
 
@@ -21,8 +22,7 @@ std::string numbers(int major, int minor) { return std::to_string(major) + "." +
 }  // namespace
 
 bool parseRequiredVersion(const std::string& text, RequiredVersion* version) {
-    std::string t;
-    for (char c : text) t += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    std::string t = asciiLower(text);
     RequiredVersion v;
     if (t.size() > 4 && t.compare(t.size() - 4, 4, "core") == 0) {
         v.core = true;

@@ -309,6 +309,11 @@ TEST(Compare, RefusesWhatIsNoReportItReads) {
         EXPECT_FALSE(readJson(std::string("[\"") + bad + "\"]").read) << "bytes " << bad;
     }
     EXPECT_TRUE(readJson("[\"\xf4\x8f\xbf\xbf\"]").read);
+    // Hex digits in either case; an escape cut short at the end.
+    const JsonReading hex = readJson("[\"\\u00C9\\u00e9\\u00Af\"]");
+    ASSERT_TRUE(hex.read) << hex.problem;
+    EXPECT_EQ(hex.value.items[0].text, "\xc3\x89\xc3\xa9\xc2\xaf");
+    for (const char* cut : {"[\"\\u00", "[\"\\u", "[\"\\u00e"}) EXPECT_EQ(readJson(cut).problem.rfind("it is cut short", 0), 0u) << cut;
     // The size at the limit and one past it.
     std::string largest = "[" + std::string(kMostJsonBytes - 2, ' ') + "]";
     EXPECT_TRUE(readJson(largest).read);

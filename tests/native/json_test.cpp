@@ -8,6 +8,7 @@
 
 #include "report/json.h"
 #include "report/requirements.h"
+#include "report/text.h"
 #include "platform/utf.h"
 
 using nlohmann::json;
@@ -276,4 +277,51 @@ TEST(Utf, ConvertsBeyondTheBasicPlaneAndRefusesLoneSurrogates) {
                                      static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF))};
         EXPECT_EQ(utf8ToUtf16(utf16ToUtf8(pair)), pair) << static_cast<unsigned long>(code);
     }
+}
+
+// Every pixel format row, each enumerated value to its own word in the JSON
+// and the text table; "not reported" apart from "no".
+TEST(Json, PixelFormatRowsSayEachValueAsItIs) {
+    ReportFacts f;
+    f.pixelFormatTable.source = PixelFormatTable::Source::Arb;
+    const PixelFormatRow::Swap swaps[] = {PixelFormatRow::Swap::Exchange, PixelFormatRow::Swap::Copy, PixelFormatRow::Swap::Undefined,
+                                          PixelFormatRow::Swap::Unknown};
+    const int srgb[] = {1, 0, -1, 1};
+    const PixelFormatRow::Type types[] = {PixelFormatRow::Type::Rgba, PixelFormatRow::Type::ColourIndex, PixelFormatRow::Type::Float,
+                                          PixelFormatRow::Type::Unknown};
+    for (int k = 0; k < 4; ++k) {
+        PixelFormatRow row;
+        row.index = k + 1;
+        row.swap = swaps[k];
+        row.srgb = srgb[k];
+        row.type = types[k];
+        f.pixelFormatTable.rows.push_back(row);
+    }
+    Request listed;
+    listed.listPixelFormats = true;
+    const Report report = makeReport(f, listed);
+    const json j = json::parse(formatJson(report));
+    const json& rows = j["pixel_formats"];
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0]["swap_method"], "exchange");
+    EXPECT_EQ(rows[1]["swap_method"], "copy");
+    EXPECT_EQ(rows[2]["swap_method"], "undefined");
+    EXPECT_TRUE(rows[3]["swap_method"].is_null());
+    EXPECT_EQ(rows[0]["srgb_capable"], true);
+    EXPECT_EQ(rows[1]["srgb_capable"], false);
+    EXPECT_TRUE(rows[2]["srgb_capable"].is_null());
+    const std::string text = formatReport(report);
+    // A row: the mark of the dialog's format, then the index right-aligned in the columns 4 to 7.
+    const auto rowLine = [&text](int index) {
+        char start[16];
+        std::snprintf(start, sizeof start, "\r\n    %4d ", index);
+        const std::size_t at = text.find(start);
+        return at == std::string::npos ? std::string("?not found") : text.substr(at + 2, text.find("\r\n", at + 2) - at - 2);
+    };
+    EXPECT_EQ(rowLine(1).back(), 'y') << rowLine(1);
+    EXPECT_EQ(rowLine(2).back(), '-') << rowLine(2);
+    EXPECT_EQ(rowLine(3).back(), '?') << rowLine(3);
+    EXPECT_EQ(rowLine(4).substr(0, 4), "    ") << rowLine(4);
+    EXPECT_NE(text.find("      id accel draw api db st swap type  col  r  g  b  a dep ste accum aux   ms srgb\r\n"), std::string::npos);
+    expectValid({formatJson(report)});
 }

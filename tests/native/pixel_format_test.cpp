@@ -99,6 +99,10 @@ TEST(PixelFormats, SaysWhatTheFormatsOfferAndWhyTheDialogsWasPicked) {
     plain.rows = {rowFromDescription(1, DescribedFormat{0x25, 0, 24, 8, 8, 8, 0, 0, 16, 0, 0})};
     EXPECT_EQ(bestWindowFormat(plain), "multisampling not reported, sRGB not reported, no float, depth 16, no stencil");
     EXPECT_EQ(bestWindowFormat(PixelFormatTable()), "");
+    PixelFormatTable unknown;  // a window format that reports nothing else
+    unknown.rows.resize(1);
+    unknown.rows[0].window = unknown.rows[0].opengl = true;
+    EXPECT_EQ(bestWindowFormat(unknown), "multisampling not reported, sRGB not reported, no float, depth not reported");
     // Samples without a sample buffer are no multisampling, here as in a request.
     PixelFormatTable noBuffer;
     noBuffer.rows = {arbRow(1, windowFormat(24, 8, 4))};
@@ -242,6 +246,12 @@ TEST(PixelFormats, AnswersWhetherARequestWouldSucceed) {
         EXPECT_FALSE(meetsRequest(one.rows[0], r)) << c.first;
         EXPECT_EQ(attributeNoneMeets(one, r), std::string(c.first) + "=11");
     }
+    // Even one sample needs a sample buffer.
+    ASSERT_TRUE(parsePixelFormatRequest("samples=1", &r, &error));
+    PixelFormatRow single = table.rows[1];
+    single.sampleBuffers = 0;
+    single.samples = 1;
+    EXPECT_FALSE(meetsRequest(single, r));
     // Samples count only with a sample buffer to put them in.
     PixelFormatRow noBuffer = table.rows[0];
     noBuffer.sampleBuffers = 0;
@@ -274,6 +284,13 @@ TEST(PixelFormats, AnswersWhetherARequestWouldSucceed) {
     EXPECT_EQ(value(0x2003), 0x2027);
     EXPECT_EQ(value(0x2013), 0x202B);
     EXPECT_EQ(value(0x2023), -1) << "stencil was not asked";
+    ASSERT_TRUE(parsePixelFormatRequest("bitmap,stereo,pbuffer", &r, &error));
+    const std::vector<int> flags = arbChooseAttributes(r, true, true, true);
+    for (const int attribute : {0x2002, 0x2012, 0x202D}) {
+        bool found = false;
+        for (std::size_t k = 0; k + 1 < flags.size(); k += 2) found = found || (flags[k] == attribute && flags[k + 1] == 1);
+        EXPECT_TRUE(found) << attribute;
+    }
     // Without the extensions, what they alone know is not asked (the answer is checked instead).
     const std::vector<int> bare = arbChooseAttributes(r, false, false, false);
     for (std::size_t k = 0; k + 1 < bare.size(); k += 2) EXPECT_TRUE(bare[k] != 0x2042 && bare[k] != 0x20A9) << bare[k];

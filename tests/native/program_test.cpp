@@ -211,6 +211,17 @@ TEST(Program, ReadsTheManifestAsWindowsDoes) {
     std::string deep = "<assembly>";
     for (int k = 0; k < 100; ++k) deep += "<x>";
     EXPECT_FALSE(readManifestText(deep).wellFormed);
+    // Nesting at the limit (64 elements) and one past it; a tag with no name.
+    const auto nested = [](int elements) {
+        std::string text;
+        for (int k = 0; k < elements; ++k) text += "<x>";
+        for (int k = 0; k < elements; ++k) text += "</x>";
+        return text;
+    };
+    EXPECT_TRUE(readManifestText(nested(64)).wellFormed);
+    EXPECT_FALSE(readManifestText(nested(65)).wellFormed);
+    EXPECT_FALSE(readManifestText("<assembly><></assembly>").wellFormed);
+    EXPECT_FALSE(readManifestText("<assembly><").wellFormed);
     const std::string arm64 =
         "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\"><application xmlns=\"urn:schemas-microsoft-com:asm.v3\"><windowsSettings>"
         "<supportedArchitectures xmlns=\"http://schemas.microsoft.com/SMI/2024/WindowsSettings\">amd64 ARM64</supportedArchitectures>"
@@ -471,6 +482,12 @@ TEST(Program, SaysWhatTheProgramGets) {
     EXPECT_EQ(judgeProgram(program(0x8664), told).drivers[0], "ig4icd64.dll");
     EXPECT_EQ(judgeProgram(dotnet(0), told).drivers[0], "ig4icd64.dll") << "any CPU runs as a 64-bit process";
     EXPECT_EQ(judgeProgram(program(0x1C4), arm).drivers, std::vector<std::string>({""})) << "cannot run on ARM64 Windows 11 24H2";
+    // On x86 Windows whatever runs, runs natively as x86.
+    for (const ApplicationFacts& p : {program(0x14C), dotnet(0), dotnet(kClr32BitRequired), dotnet(kClr32BitPreferred)}) {
+        const RunsAs x86 = runsAs(p, 0x14C, 19045);
+        EXPECT_TRUE(x86.runs && !x86.emulated && x86.machine == 0x14Cu) << x86.how;
+        EXPECT_EQ(x86.how, "runs as a 32-bit process here");
+    }
     EXPECT_EQ(judgeProgram(program(0xAA64), system).drivers, std::vector<std::string>({"", ""}));
     // Where this tool's OpenGL runs on the high-performance adapter, power
     // saving (1) moves a program away from it and 0 leaves it where it is.

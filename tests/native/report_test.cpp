@@ -4,6 +4,10 @@
 #include "report/json.h"
 #include "report/text.h"
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -273,4 +277,20 @@ TEST(Report, SaysWhatTheProgramAskedAboutGets) {
     EXPECT_NE(json.find("\"machine\":\"x86\",\"dotnet\":null,\"can_run\":true,\"runs_as\":\"x86\",\"emulated\":false,"), std::string::npos);
     EXPECT_NE(json.find("\"drivers\":[{\"adapter\":\"Adapter\",\"driver\":null}],\"summary\":\"Only Windows'"), std::string::npos);
     EXPECT_EQ(formatJson(makeReport(ReportFacts{})).find("\"application\""), std::string::npos);  // only when asked
+}
+
+// The report's room holds what compiles without Windows: its data, findings,
+// writers, reader and comparison; what asks Windows or OpenGL lives in gather/.
+TEST(Report, ItsRoomNeedsNoWindows) {
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(GRI_SOURCE_DIR "/report")) {
+        std::ifstream file(entry.path());
+        std::stringstream text;
+        text << file.rdbuf();
+        ++files;
+        for (const char* outside : {"<windows.h>", "\"gather/", "\"app/", "<GL/"}) {
+            EXPECT_EQ(text.str().find(std::string("#include ") + outside), std::string::npos) << entry.path() << " includes " << outside;
+        }
+    }
+    EXPECT_GT(files, 10);
 }

@@ -1,4 +1,4 @@
-#include "report/machine.h"
+#include "gather/machine.h"
 
 #include <windows.h>
 #include <dxgi1_6.h>

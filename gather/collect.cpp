@@ -1,4 +1,4 @@
-#include "report/collect.h"
+#include "gather/collect.h"
 
 #include <tlhelp32.h>
 
@@ -20,7 +20,7 @@
 #include "render/frame_reader.h"
 #include "render/gl_library.h"
 #include "render/scene_control.h"
-#include "report/machine.h"
+#include "gather/machine.h"
 #include "res/version.h"
 
 
