@@ -133,7 +133,7 @@ if(GRI_CROSS)
     add_test(NAME scripts.checks_fail COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-checks.sh ${CMAKE_SOURCE_DIR})
     # The README's table of JSON keys is the schema's.
     add_test(NAME docs.json_keys
-      COMMAND ${CMAKE_SOURCE_DIR}/scripts/json-keys.py ${CMAKE_SOURCE_DIR}/docs/report.schema.json ${CMAKE_SOURCE_DIR}/README.md)
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/json-keys.py ${CMAKE_SOURCE_DIR}/docs/report.schema.json ${CMAKE_SOURCE_DIR}/docs/json.md)
     # The import check fails where it must: on a forbidden DLL and function.
     add_test(NAME scripts.check_imports
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-check-imports.sh

@@ -28,14 +28,14 @@ must_fail "validate-json.py on a document the schema refuses" "$src/scripts/vali
 must_fail "validate-json.py on text that is no JSON" "$src/scripts/validate-json.py" "$src/docs/report.schema.json" "$work/broken.json"
 
 # A README whose key table lost a row, has one more, names a type wrongly, or has none.
-grep -v '^| `opengl.vendor` ' "$src/README.md" >"$work/README.md"
+grep -v '^| `opengl.vendor` ' "$src/docs/json.md" >"$work/README.md"
 must_fail "json-keys.py on a table that lost a row" "$src/scripts/json-keys.py" "$src/docs/report.schema.json" "$work/README.md"
-sed 's/^| `opengl.vendor` .*/&\n| `opengl.maker` | string | Who made it. |/' "$src/README.md" >"$work/README-more.md"
+sed 's/^| `opengl.vendor` .*/&\n| `opengl.maker` | string | Who made it. |/' "$src/docs/json.md" >"$work/README-more.md"
 must_fail "json-keys.py on a table with a row too many" "$src/scripts/json-keys.py" "$src/docs/report.schema.json" "$work/README-more.md"
-sed 's/^\(| `opengl.vendor` | \)string/\1integer/' "$src/README.md" >"$work/README-type.md"
-cmp -s "$src/README.md" "$work/README-type.md" && { echo "FAIL: the type of opengl.vendor was not changed"; status=1; }
+sed 's/^\(| `opengl.vendor` | \)string/\1integer/' "$src/docs/json.md" >"$work/README-type.md"
+cmp -s "$src/docs/json.md" "$work/README-type.md" && { echo "FAIL: the type of opengl.vendor was not changed"; status=1; }
 must_fail "json-keys.py on a table with a wrong type" "$src/scripts/json-keys.py" "$src/docs/report.schema.json" "$work/README-type.md"
-grep -v 'json-keys: end' "$src/README.md" >"$work/README-open.md"
+grep -v 'json-keys: end' "$src/docs/json.md" >"$work/README-open.md"
 must_fail "json-keys.py on a README without its table's end" "$src/scripts/json-keys.py" "$src/docs/report.schema.json" "$work/README-open.md"
 must_fail "validate-json.py with no file to validate" "$src/scripts/validate-json.py" "$src/docs/report.schema.json"
 
@@ -77,6 +77,6 @@ must_fail "check-reproducible.sh on two builds that differ" "$src/scripts/check-
 
 # And each passes what it must pass.
 "$src/scripts/check-reproducible.sh" --same "$work/one" "$work/one" >/dev/null || { echo "FAIL: check-reproducible.sh refuses identical files"; status=1; }
-"$src/scripts/json-keys.py" "$src/docs/report.schema.json" "$src/README.md" >/dev/null || { echo "FAIL: json-keys.py refuses the README"; status=1; }
+"$src/scripts/json-keys.py" "$src/docs/report.schema.json" "$src/docs/json.md" >/dev/null || { echo "FAIL: json-keys.py refuses the README"; status=1; }
 "$src/scripts/check-reproducible.sh" --zip "$work/sound.zip" >/dev/null || { echo "FAIL: check-reproducible.sh refuses a sound zip"; status=1; }
 exit "$status"

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <set>
+#include <sstream>
+
 #include "app/command_line.h"
+#include "platform/exit_code.h"
 #include "platform/destination.h"
 
 using Args = std::vector<std::wstring>;
@@ -213,4 +218,41 @@ TEST(CommandLine, KnowsDevicesAndLongPaths) {
     EXPECT_EQ(longPathForm(L"\\\\?\\" + longPath), L"\\\\?\\" + longPath);
     EXPECT_NE(temporaryPath(L"C:\\r.txt", 7, 0), temporaryPath(L"C:\\r.txt", 7, 1));
     EXPECT_EQ(withPathInserted(L"Bad EXE format for %1.", L"C:\\x.dll"), L"Bad EXE format for C:\\x.dll.");
+}
+
+// One source for what can drift: the options and exit codes the code has are
+// the ones --help, the manual page, the README and the release's guide give.
+TEST(CommandLine, TheManualSaysWhatTheCodeDoes) {
+    const auto read = [](const char* path) {
+        std::ifstream file(std::string(GRI_SOURCE_DIR "/") + path);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    };
+    // The options, as --help lists them: each line that begins with "  --".
+    std::set<std::string> options;
+    std::stringstream usage(usageText());
+    for (std::string line; std::getline(usage, line);) {
+        if (line.rfind("  --", 0) == 0) options.insert(line.substr(2, line.find_first_of(" ,", 2) - 2));
+    }
+    ASSERT_GE(options.size(), 10u);
+    const std::string page = read("docs/command-line.md");
+    std::set<std::string> listed;  // the manual page's OPTIONS: "- `--name ...`"
+    std::stringstream lines(page);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("- `--", 0) == 0) listed.insert(line.substr(3, line.find_first_of(" `", 3) - 3));
+    }
+    EXPECT_EQ(listed, options) << "the manual page's OPTIONS and --help";
+    for (const char* doc : {"README.md", "docs/README.txt", "docs/command-line.md"}) {
+        const std::string text = read(doc);
+        for (const std::string& o : options) EXPECT_NE(text.find(o), std::string::npos) << doc << " lacks " << o;
+        for (const ExitCodeMeaning& e : kExitCodes) {
+            const std::string n = std::to_string(exitValue(e.code));
+            const std::string row = std::string(doc).find(".txt") != std::string::npos ? "  " + n + "  " + e.meaning + "\n"
+                                                                                       : "| " + n + " | " + e.meaning + " |";
+            EXPECT_NE(text.find(row), std::string::npos) << doc << " says otherwise of exit code " << n;
+        }
+        EXPECT_EQ(text.find("| 6 |"), std::string::npos) << doc << " has an exit code the code has not";
+    }
+    for (const ExitCodeMeaning& e : kExitCodes) EXPECT_NE(usageText().find(e.meaning), std::string::npos);
 }
