@@ -165,7 +165,6 @@ struct Argument {
 
 std::wstring widened(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
 
-
 // Names this short are left alone: "-x", "/s" and the like are other programs' habits.
 constexpr size_t kShortestMisspelling = 3;
 // Two edits from a long name, one from a short one: two would take many an
@@ -201,6 +200,9 @@ Argument read(const std::wstring& a) {
         return argument;
     }
     size_t closest = static_cast<size_t>(-1);
+    // The nearest option by edits, for a "--" name that is none of them.
+    const KnownOption* nearest = nullptr;
+    size_t nearestEdits = kFarthestSuggestion + 1;
     for (const KnownOption& option : kOptions) {
         const std::wstring candidate = widened(option.name);
         // A version run into the name: "--require3.3".
@@ -219,6 +221,10 @@ Argument read(const std::wstring& a) {
             argument.kind = Argument::Kind::Ours;
             argument.option = &option;
             break;
+        }
+        if (edits < nearestEdits) {
+            nearestEdits = edits;
+            nearest = &option;
         }
         if (edits <= mostEdits(candidate) && edits < closest && name.size() >= kShortestMisspelling) {
             closest = edits;
@@ -239,14 +245,7 @@ Argument read(const std::wstring& a) {
     // no stray word to ignore, and the nearest, where one is near, is named.
     if (argument.kind == Argument::Kind::NotOurs && prefix == 2) {
         argument.kind = Argument::Kind::Unknown;
-        size_t nearest = kFarthestSuggestion + 1;
-        for (const KnownOption& option : kOptions) {
-            const size_t edits = editDistance(name, widened(option.name));
-            if (edits < nearest) {
-                nearest = edits;
-                argument.option = &option;
-            }
-        }
+        argument.option = nearest;
     }
     argument.written = a.substr(0, prefix + std::min(split, rest.size()));
     argument.attached = split != std::wstring::npos;

@@ -35,8 +35,8 @@ void saveReport(HWND dialog) {
     }
     // Room for long paths.
     std::vector<wchar_t> file(32768, L'\0');
-    // No extension of its own: the dialog adds the chosen type's, so that
-    // choosing JSON does not save JSON under ".txt".
+    // No extension of its own: the dialog adds the chosen type's (lpstrDefExt
+    // below), so that choosing JSON does not save JSON under ".txt".
     const std::wstring name = L"OpenGL report";
     std::copy(name.begin(), name.end(), file.begin());
     const std::wstring folder = documentsFolder();
@@ -62,14 +62,9 @@ void saveReport(HWND dialog) {
         return;
     }
     // The JSON type chosen, or a name that ends in .json, writes JSON as --json FILE does.
-    std::wstring saved = file.data();
+    const std::wstring saved = file.data();
     const bool json = request.nFilterIndex == 2 ||
                       (saved.size() > 5 && _wcsicmp(saved.c_str() + saved.size() - 5, L".json") == 0);
-    // Where a dialog added no extension, the type's own.
-    const std::size_t lastPart = saved.find_last_of(L"\\/");
-    if (saved.find(L'.', lastPart == std::wstring::npos ? 0 : lastPart) == std::wstring::npos && request.nFilterIndex <= 2) {
-        saved += json ? L".json" : L".txt";
-    }
     const WriteResult result = writeTextFile(saved, currentReport(json), json ? Encoding::Utf8 : Encoding::Utf8WithBom);
     if (!result.written) {
         const std::wstring text = L"The report could not be saved.\n\n" + utf8ToWide(result.problem);

@@ -10,7 +10,6 @@ namespace {
 constexpr unsigned long kX64EmulationBuild = 22000;   // Windows 11: x64 programs run emulated
 constexpr unsigned long kNoArm32Build = 26100;        // Windows 11 24H2: 32-bit ARM programs no longer run
 
-
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool isArm32(unsigned machine) { return machine == kMachineArm || machine == kMachineArmNt || machine == 0x01C2; }

@@ -12,7 +12,6 @@ constexpr std::size_t kDeepest = 64;  // elements inside each other; deeper is r
 const char kCompatibility[] = "urn:schemas-microsoft-com:compatibility.v1";
 const char kWindows10[] = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}";
 
-
 bool space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string trimmed(const std::string& text) {

@@ -118,7 +118,6 @@ private:
     const Bytes& bytes_;
 };
 
-
 void readExports(const Image& image, ProgramImage* program) {
     const std::uint32_t directory = image.directories_[kExportDirectory][0];
     std::uint32_t names = 0, functions = 0, addressOfNames = 0, ordinals = 0;

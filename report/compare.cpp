@@ -65,7 +65,6 @@ Side side(const JsonValue* v) {
     return s;
 }
 
-
 // The rendering test in one value: passed or not, and what it saw.
 Side renderingTest(const JsonValue* doc) {
     const JsonValue* test = at(doc, {"opengl", "rendering_test"});
@@ -209,7 +208,6 @@ private:
 
     Changes* out_;
 };
-
 
 std::string shown(bool given, const std::string& value) { return given ? "\"" + value + "\"" : "not reported"; }
 

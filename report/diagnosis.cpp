@@ -10,9 +10,7 @@ constexpr std::uint32_t kGenericFormat = 0x00000040;       // PFD_GENERIC_FORMAT
 constexpr std::uint32_t kGenericAccelerated = 0x00001000;  // PFD_GENERIC_ACCELERATED
 constexpr unsigned long kUnknownId = 0xFFFFFFFFul;         // what Wine answers for ids it does not know
 
-
 bool contains(const std::string& text, const char* piece) { return asciiLower(text).find(asciiLower(piece)) != std::string::npos; }
-
 
 // The renderer without what drivers add after a slash: "NVIDIA GeForce RTX 3060/PCIe/SSE2".
 std::string rendererName(const ReportFacts& f) {
@@ -76,7 +74,6 @@ const char* virtualDisplay(const AdapterFacts& a) {
     }
     return nullptr;
 }
-
 
 // The OpenGL driver a program of this bitness loads for the adapter: what the
 // system tells opengl32 where it says, else the registry's value for that

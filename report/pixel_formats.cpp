@@ -27,14 +27,12 @@ constexpr int kTypeRgba = 0x202B, kTypeColourIndex = 0x202C, kTypeRgbaFloat = 0x
 // Bits and counts a format can have; anything else is not reported.
 int bits(long value) { return value >= 0 && value <= 1024 ? static_cast<int>(value) : -1; }
 
-
 std::string trimmed(const std::string& text) {
     std::size_t from = 0, to = text.size();
     while (from < to && (text[from] == ' ' || text[from] == '\t')) ++from;
     while (to > from && (text[to - 1] == ' ' || text[to - 1] == '\t')) --to;
     return text.substr(from, to - from);
 }
-
 
 // Every attribute a request may name: a count of bits (at least so many), or
 // a property the format must have.
