@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/compare_report.h"
+#include "app/earlier_report.h"
 #include "drivers/driver_table.h"
 #include "program/application.h"
 #include "render/gl_surface.h"
@@ -33,9 +33,15 @@ extern HINSTANCE g_instance;
 extern HCURSOR g_sizeAllCursor;
 extern GlSurface g_surface;
 extern DriverTable g_driverTable;
-extern bool g_startupFailed;
-// --report or --json: the dialog is never shown and no box may appear.
-extern bool g_scriptMode;
 
+// How the dialog is started, and how its start went: handed to dialogInit as
+// the dialog's initialisation value, so that its result reaches the entry and
+// the script as a result.
+struct DialogStart {
+    bool script = false;  // --report or --json: the dialog is never shown and no box may appear
+    bool failed = false;  // no OpenGL surface could be bound
+};
+
+// lparam at WM_INITDIALOG: a DialogStart, or none (an interactive start).
 INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK dialogWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -21,8 +21,6 @@ HCURSOR g_sizeAllCursor = nullptr;
 // Its destructor releases the context once more at process exit.
 GlSurface g_surface;
 DriverTable g_driverTable;
-bool g_startupFailed = false;
-bool g_scriptMode = false;
 
 namespace {
 
@@ -133,12 +131,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_instance = instance;
     g_sizeAllCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32646));  // IDC_SIZEALL
     if (options.script) {
-        g_scriptMode = true;
         const std::string path = wideToUtf8(libraryPath);
         if (!problem.empty()) streams.writeErr("The OpenGL library could not be used: " + path + " (not loaded: " + problem + ")");
         return runScript(instance, options, path, problem, streams);
     }
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogInit, 0);
+    DialogStart start;
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogInit, reinterpret_cast<LPARAM>(&start));
     // A script can tell from the exit code whether OpenGL works on this machine.
-    return exitValue(g_startupFailed ? ExitCode::OpenGlFailed : ExitCode::Done);
+    return exitValue(start.failed ? ExitCode::OpenGlFailed : ExitCode::Done);
 }

@@ -23,8 +23,9 @@ int MainDialog::bindControls() {
     return 1;
 }
 
-INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
     if (message != WM_INITDIALOG) return 0;
+    DialogStart* start = reinterpret_cast<DialogStart*>(lparam);
     noteStartup(StartupPhase::Dialog);
     g_mainDialog.dialog = dialog;
     g_mainDialog.bindControls();
@@ -35,8 +36,8 @@ INT_PTR CALLBACK dialogInit(HWND dialog, UINT message, WPARAM, LPARAM) {
     if (!g_surface.attach(g_mainDialog.sceneControl)) {
         // The dialog is still invisible: the box stands alone, and the quit
         // message ends the modal loop before the dialog is ever shown.
-        if (!g_scriptMode) MessageBoxA(nullptr, kInitializationFailed, "OpenGL Error", MB_OK);
-        g_startupFailed = true;
+        if (start == nullptr || !start->script) MessageBoxA(nullptr, kInitializationFailed, "OpenGL Error", MB_OK);
+        if (start != nullptr) start->failed = true;
         PostQuitMessage(-1);
         return TRUE;
     }

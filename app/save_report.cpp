@@ -65,7 +65,7 @@ void saveReport(HWND dialog) {
     const std::wstring saved = file.data();
     const bool json = request.nFilterIndex == 2 ||
                       (saved.size() > 5 && _wcsicmp(saved.c_str() + saved.size() - 5, L".json") == 0);
-    const WriteResult result = writeTextFile(saved, currentReport(json), json ? Encoding::Utf8 : Encoding::Utf8WithBom);
+    const WriteResult result = writeTextFile(saved, currentReport(json), fileEncoding(json));
     if (!result.written) {
         const std::wstring text = L"The report could not be saved.\n\n" + utf8ToWide(result.problem);
         MessageBoxW(dialog, text.c_str(), L"Report not saved", MB_OK | MB_ICONERROR);

@@ -33,9 +33,11 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
     }
     // The same initialisation as the dialog's, so the same facts; the
     // template has no WS_VISIBLE and a modeless dialog is not shown.
-    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogInit, 0);
+    DialogStart start;
+    start.script = true;
+    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, dialogInit, reinterpret_cast<LPARAM>(&start));
     ReportSources sources = dialogSources();
-    const bool initialised = dialog != nullptr && !g_startupFailed;
+    const bool initialised = dialog != nullptr && !start.failed;
     sources.initialised = initialised;
     sources.libraryPath = libraryPath;
     sources.libraryProblem = libraryProblem;
@@ -55,18 +57,13 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
                              : options.output == Output::Application ? required + applicationText(report)
                              : json                                  ? formatJson(report)
                                                                      : formatReport(report);
-    bool written = false;
-    if (options.file.empty() || options.file == L"-") {
-        // Standard output is read by other programs in the code page they share.
-        written = streams.writeOut(text, json ? Encoding::Utf8 : Encoding::SystemCodePage);
+    bool written = true;
+    if ((options.output == Output::Requirements || options.output == Output::Application) &&
+        (options.file.empty() || options.file == L"-")) {
         // The requirements' answer is the exit code; the line is a courtesy.
-        if (options.output == Output::Requirements || options.output == Output::Application) written = true;
-        if (!written) streams.writeErr("There is no standard output to write the report to.");
+        (void)streams.writeOut(text, streamEncoding(false));
     } else {
-        // A file is a document: it keeps every character.
-        const WriteResult result = writeTextFile(options.file, text, json ? Encoding::Utf8 : Encoding::Utf8WithBom);
-        written = result.written;
-        if (!written) streams.writeErr("The report could not be written: " + result.problem);
+        written = deliverReport(streams, options.file, text, json, "report");
     }
     if (!initialised) streams.writeErr(kInitializationFailed);
     if (!written) return exitValue(ExitCode::NotWritten);

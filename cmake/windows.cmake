@@ -44,6 +44,7 @@ else()
     app/accessibility.cpp
     app/check_program.cpp
     app/compare_report.cpp
+    app/earlier_report.cpp
     app/open_file.cpp
     app/current_report.cpp
     app/script.cpp

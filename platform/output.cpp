@@ -297,3 +297,14 @@ ReadResult readSmallFile(const std::wstring& path, std::size_t most) {
     result.read = true;
     return result;
 }
+
+bool deliverReport(ScriptStreams& streams, const std::wstring& file, const std::string& text, bool json, const char* what) {
+    if (file.empty() || file == L"-") {
+        if (streams.writeOut(text, streamEncoding(json))) return true;
+        streams.writeErr(std::string("There is no standard output to write the ") + what + " to.");
+        return false;
+    }
+    const WriteResult result = writeTextFile(file, text, fileEncoding(json));
+    if (!result.written) streams.writeErr(std::string("The ") + what + " could not be written: " + result.problem);
+    return result.written;
+}

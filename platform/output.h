@@ -61,6 +61,19 @@ struct WriteResult {
 // go through their \\?\ form.
 WriteResult writeTextFile(const std::wstring& path, const std::string& utf8, Encoding encoding);
 
+// A report's bytes: in a file, UTF-8 (text after a byte-order mark, so that it
+// keeps every character); on standard output, which other programs read in
+// the code page they share, text in that code page and JSON in UTF-8.
+inline Encoding fileEncoding(bool json) { return json ? Encoding::Utf8 : Encoding::Utf8WithBom; }
+inline Encoding streamEncoding(bool json) { return json ? Encoding::Utf8 : Encoding::SystemCodePage; }
+
+// The one way a script's report or comparison leaves the program: to standard
+// output where `file` is empty or "-", else to that file or device. A failure
+// is said on standard error in words that name `what` ("report",
+// "comparison") and, for a file, the path and the system's reason.
+[[nodiscard]] bool deliverReport(ScriptStreams& streams, const std::wstring& file, const std::string& text, bool json,
+                                 const char* what);
+
 struct ReadResult {
     bool read = false;
     std::string bytes;
