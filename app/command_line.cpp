@@ -266,6 +266,114 @@ std::string asciiOnly(const std::wstring& text) {
     return out;
 }
 
+// The option's value: attached, or the next argument where that is no
+// option; false, with why, where it needs one and has none, or an empty one.
+bool takeValue(const std::vector<std::wstring>& arguments, size_t* i, const Argument& a, const KnownOption& known,
+               const std::string& written, std::wstring* value, std::string* error) {
+    bool given = a.attached;
+    if (a.attached) {
+        *value = a.value;
+    } else if (known.value != Value::None && *i + 1 < arguments.size() && isValue(arguments[*i + 1])) {
+        *value = arguments[++*i];
+        given = true;
+    } else if (known.value == Value::Required && *i + 1 < arguments.size()) {
+        *error = written + " needs " + known.needs + ", not the option " + wideToUtf8(arguments[*i + 1]) + ".";
+        return false;
+    }
+    // An empty value is never taken for no value: an empty shell variable
+    // must not send the report somewhere else.
+    if (known.value != Value::None && value->empty() && (given || known.value == Value::Required)) {
+        if (a.attached && a.separator != 0) {
+            const std::string separator = wideToUtf8(std::wstring(1, a.separator));
+            *error = written + separator + " needs " + known.needs + " after the \"" + separator + "\".";
+        } else if (given) {
+            *error = written + " needs " + known.needs + "; the one given is empty.";
+        } else {
+            *error = written + " needs " + known.needs + ".";
+        }
+        return false;
+    }
+    return true;
+}
+
+// What one option of ours, with its value, does to the options.
+void applyOption(const KnownOption& known, const std::string& written, const std::wstring& value, Options& options) {
+    switch (known.option) {
+    case Option::Help:
+        options.help = true;
+        break;
+    case Option::Report:
+    case Option::Json:
+        if (options.output == Output::Text || options.output == Output::Json) {
+            options.error = "--report or --json is given more than once.";
+        } else {
+            options.output = known.option == Option::Report ? Output::Text : Output::Json;
+            options.file = value;
+        }
+        break;
+    case Option::OpenGl32:
+        if (!options.opengl32.empty()) options.error = "--opengl32 is given more than once.";
+        options.opengl32 = value;
+        break;
+    case Option::Require:
+        if (options.requirements.hasVersion) {
+            options.error = "--require is given more than once.";
+        } else if (!parseRequiredVersion(asciiOnly(value), &options.requirements.version)) {
+            options.error = written + " needs " + known.needs + ", not \"" + wideToUtf8(value) + "\".";
+        }
+        options.requirements.hasVersion = true;
+        break;
+    case Option::RequireExtension:
+        options.requirements.extensions.push_back(wideToUtf8(value));
+        break;
+    case Option::App:
+        if (!options.app.empty()) options.error = "--app is given more than once.";
+        options.app = value;
+        break;
+    case Option::PixelFormats:
+        options.listPixelFormats = true;
+        break;
+    case Option::RequirePixelFormat: {
+        std::string why;
+        if (options.requirements.pixelFormat.asked) {
+            options.error = "--require-pixel-format is given more than once.";
+        } else if (!parsePixelFormatRequest(wideToUtf8(value), &options.requirements.pixelFormat, &why)) {
+            options.error = written + ": " + why;
+        }
+        break;
+    }
+    case Option::Compare:
+        if (!options.compare.empty()) options.error = "--compare is given more than once.";
+        options.compare = value;
+        break;
+    }
+}
+
+// Which output the whole line asks for: two reports alone, the report with
+// what changed or every format, a program's summary, or the requirements' line.
+void settleOutput(Options& options) {
+    if (!options.compareNewer.empty() && options.error.empty()) {
+        // Two reports alone: nothing of this machine is asked.
+        if (!options.app.empty() || options.requirements.any() || options.listPixelFormats) {
+            options.error = "--compare OLD NEW compares two reports; --app, --require and --pixel-formats ask about this machine.";
+        } else if (options.output == Output::Text || options.output == Output::Json) {
+            options.comparisonJson = options.output == Output::Json;
+            options.output = Output::Comparison;
+        } else {
+            options.output = Output::Comparison;
+        }
+        return;
+    }
+    // --compare FILE is the report with what changed, whatever else asks for
+    // one line; --pixel-formats is the report with every format.
+    if ((!options.compare.empty() || options.listPixelFormats) &&
+        (options.output == Output::Dialog || options.output == Output::Requirements)) {
+        options.output = Output::Text;
+    }
+    if (options.output == Output::Dialog && !options.app.empty()) options.output = Output::Application;
+    if (options.output == Output::Dialog && options.requirements.any()) options.output = Output::Requirements;
+}
+
 }  // namespace
 
 Options parseOptions(const std::vector<std::wstring>& arguments) {
@@ -292,100 +400,13 @@ Options parseOptions(const std::vector<std::wstring>& arguments) {
             break;
         }
         std::wstring value;
-        bool given = a.attached;
-        if (a.attached) {
-            value = a.value;
-        } else if (known.value != Value::None && i + 1 < arguments.size() && isValue(arguments[i + 1])) {
-            value = arguments[++i];
-            given = true;
-        } else if (known.value == Value::Required && i + 1 < arguments.size()) {
-            options.error = written + " needs " + known.needs + ", not the option " + wideToUtf8(arguments[i + 1]) + ".";
-            break;
-        }
-        // An empty value is never taken for no value: an empty shell variable
-        // must not send the report somewhere else.
-        if (known.value != Value::None && value.empty() && (given || known.value == Value::Required)) {
-            if (a.attached && a.separator != 0) {
-                const std::string separator = wideToUtf8(std::wstring(1, a.separator));
-                options.error = written + separator + " needs " + known.needs + " after the \"" + separator + "\".";
-            } else if (given) {
-                options.error = written + " needs " + known.needs + "; the one given is empty.";
-            } else {
-                options.error = written + " needs " + known.needs + ".";
-            }
-            break;
-        }
-        switch (known.option) {
-        case Option::Help:
-            options.help = true;
-            break;
-        case Option::Report:
-        case Option::Json:
-            if (options.output == Output::Text || options.output == Output::Json) {
-                options.error = "--report or --json is given more than once.";
-            } else {
-                options.output = known.option == Option::Report ? Output::Text : Output::Json;
-                options.file = value;
-            }
-            break;
-        case Option::OpenGl32:
-            if (!options.opengl32.empty()) options.error = "--opengl32 is given more than once.";
-            options.opengl32 = value;
-            break;
-        case Option::Require:
-            if (options.requirements.hasVersion) {
-                options.error = "--require is given more than once.";
-            } else if (!parseRequiredVersion(asciiOnly(value), &options.requirements.version)) {
-                options.error = written + " needs " + known.needs + ", not \"" + wideToUtf8(value) + "\".";
-            }
-            options.requirements.hasVersion = true;
-            break;
-        case Option::RequireExtension:
-            options.requirements.extensions.push_back(wideToUtf8(value));
-            break;
-        case Option::App:
-            if (!options.app.empty()) options.error = "--app is given more than once.";
-            options.app = value;
-            break;
-        case Option::PixelFormats:
-            options.listPixelFormats = true;
-            break;
-        case Option::RequirePixelFormat: {
-            std::string why;
-            if (options.requirements.pixelFormat.asked) {
-                options.error = "--require-pixel-format is given more than once.";
-            } else if (!parsePixelFormatRequest(wideToUtf8(value), &options.requirements.pixelFormat, &why)) {
-                options.error = written + ": " + why;
-            }
-            break;
-        }
-        case Option::Compare:
-            if (!options.compare.empty()) options.error = "--compare is given more than once.";
-            options.compare = value;
-            // A second file: the later report of the two.
-            if (!a.attached && i + 1 < arguments.size() && isValue(arguments[i + 1])) options.compareNewer = arguments[++i];
-            break;
+        if (!takeValue(arguments, &i, a, known, written, &value, &options.error)) break;
+        applyOption(known, written, value, options);
+        // A second file: the later report of the two.
+        if (known.option == Option::Compare && !a.attached && i + 1 < arguments.size() && isValue(arguments[i + 1])) {
+            options.compareNewer = arguments[++i];
         }
     }
-    if (!options.compareNewer.empty() && options.error.empty()) {
-        // Two reports alone: nothing of this machine is asked.
-        if (!options.app.empty() || options.requirements.any() || options.listPixelFormats) {
-            options.error = "--compare OLD NEW compares two reports; --app, --require and --pixel-formats ask about this machine.";
-        } else if (options.output == Output::Text || options.output == Output::Json) {
-            options.comparisonJson = options.output == Output::Json;
-            options.output = Output::Comparison;
-        } else {
-            options.output = Output::Comparison;
-        }
-        return options;
-    }
-    // --compare FILE is the report with what changed, whatever else asks for
-    // one line; --pixel-formats is the report with every format.
-    if ((!options.compare.empty() || options.listPixelFormats) &&
-        (options.output == Output::Dialog || options.output == Output::Requirements)) {
-        options.output = Output::Text;
-    }
-    if (options.output == Output::Dialog && !options.app.empty()) options.output = Output::Application;
-    if (options.output == Output::Dialog && options.requirements.any()) options.output = Output::Requirements;
+    settleOutput(options);
     return options;
 }

@@ -311,12 +311,9 @@ ReportFacts::RequestedFormat requestedFormat(HDC dc, const std::vector<std::stri
     return got;
 }
 
-void collectFacts(const ReportSources& sources, const Request& request, ReportFacts& facts) {
-    facts.openGlInitialised = sources.initialised;
-    facts.programName = GRI_PRODUCT_NAME;
-    facts.programVersion = GRI_VERSION_TEXT;
-    // The true version: GetVersionExA answers 6.2 to a program that does
-    // not declare Windows 10, which this one does not (see the manifest).
+// The true version: GetVersionExA answers 6.2 to a program that does not
+// declare Windows 10, which this one does not (see the manifest).
+void windowsVersion(ReportFacts& facts) {
     OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof version;
     using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
@@ -334,12 +331,21 @@ void collectFacts(const ReportSources& sources, const Request& request, ReportFa
         facts.windowsBuild = older.dwBuildNumber & 0xFFFF;
         facts.platformId = older.dwPlatformId;
     }
+}
+
+// When the report is made, in ISO 8601 (UTC).
+std::string madeNow() {
     SYSTEMTIME now = {};
     GetSystemTime(&now);
     char made[32];
     std::snprintf(made, sizeof made, "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
                   now.wSecond);
-    facts.madeAt = made;
+    return made;
+}
+
+// What the dialog and the machine say, with or without OpenGL: this program,
+// the program asked about, the driver table, the session and the adapters.
+void machineFacts(const ReportSources& sources, ReportFacts& facts) {
     facts.tool = toolFacts();
     if (sources.application != nullptr) {
         facts.applicationAsked = true;
@@ -365,10 +371,10 @@ void collectFacts(const ReportSources& sources, const Request& request, ReportFa
     // A list that was never made has no selection (a message to no window answers 0).
     facts.selectedDriverRow =
         IsWindow(sources.driverList) ? static_cast<int>(SendMessageA(sources.driverList, LB_GETCURSEL, 0, 0)) : -1;
+}
 
-    const HDC dc = sources.surface->deviceContext();
-    const HGLRC own = sources.surface->renderingContext();
-    if (!openGlLoaded() || own == nullptr || wgl().getCurrentContext() != own) return;
+// The strings, the pixel format in use and the extensions of the dialog's context.
+void contextFacts(const ReportSources& sources, HDC dc, ReportFacts& facts) {
     facts.vendor = answer(GL_VENDOR);
     facts.renderer = answer(GL_RENDERER);
     facts.version = answer(GL_VERSION);
@@ -381,12 +387,14 @@ void collectFacts(const ReportSources& sources, const Request& request, ReportFa
         facts.pixelFormat.stencilBits = pfd.cStencilBits;
         facts.pixelFormat.flags = pfd.dwFlags;
     }
-
     const Answer glExtensions = answer(GL_EXTENSIONS);
     facts.glExtensions = extensionNames(glExtensions.text);
     const char* wglText = wglExtensionString(dc);
     facts.wglExtensions = extensionNames(wglText != nullptr ? systemToUtf8(wglText) : std::string());
+}
 
+// What the context can do: its driver, shading language, limits and memory.
+void capabilityFacts(ReportFacts& facts) {
     facts.driverModule = driverModule();
     const GlVersion gl = parseGlVersion(facts.version.text);
     if (hasShadingLanguage(gl)) facts.shadingLanguage = answer(kShadingLanguageVersion);
@@ -405,6 +413,21 @@ void collectFacts(const ReportSources& sources, const Request& request, ReportFa
     // never wait on one that reports errors for ever.
     for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
     }
+}
+
+void collectFacts(const ReportSources& sources, const Request& request, ReportFacts& facts) {
+    facts.openGlInitialised = sources.initialised;
+    facts.programName = GRI_PRODUCT_NAME;
+    facts.programVersion = GRI_VERSION_TEXT;
+    windowsVersion(facts);
+    facts.madeAt = madeNow();
+    machineFacts(sources, facts);
+
+    const HDC dc = sources.surface->deviceContext();
+    const HGLRC own = sources.surface->renderingContext();
+    if (!openGlLoaded() || own == nullptr || wgl().getCurrentContext() != own) return;
+    contextFacts(sources, dc, facts);
+    capabilityFacts(facts);
     // The frame the user sees, drawn again into the back buffer and read back:
     // strings that read well prove nothing when nothing draws.
     const SceneState& scene = sceneState();

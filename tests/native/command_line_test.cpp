@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/command_line.h"
+#include "platform/ascii.h"
 #include "platform/exit_code.h"
 #include "platform/destination.h"
 
@@ -66,6 +67,8 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
         {{L"--report", L"-", L"--jsonlines"}, Output::Text, L"", "Unknown option --jsonlines."},
         {{L"\u2014\u2014Verbose=1"}, Output::Dialog, L"", "Unknown option \xe2\x80\x94\xe2\x80\x94Verbose."},
         {{L"--a"}, Output::Dialog, L"", "Unknown option --a; did you mean --app?"},
+        {{L"--xyz"}, Output::Dialog, L"", "Unknown option --xyz; did you mean --app?"},  // three edits: still near
+        {{L"--wxyz"}, Output::Dialog, L"", "Unknown option --wxyz."},                  // four from every option
         {{L"--repository"}, Output::Dialog, L"", "Unknown option --repository."},
         {{L"/reportr"}, Output::Dialog, L"", "did you mean --report?"},      // one
         {{L"-apx", L"x.exe"}, Output::Dialog, L"", "did you mean --app?"},
@@ -140,6 +143,8 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
     EXPECT_FALSE(parseOptions({L"--opengl"}).script);
     EXPECT_TRUE(parseOptions({L"--verbose"}).script && parseOptions({L"--verbose"}).usage) << "no box waits for a person";
     EXPECT_FALSE(parseOptions({L"--report"}).usage);
+    EXPECT_TRUE(parseOptions({L"--reprot"}).usage) << "a misspelling is followed by the synopsis too";
+    EXPECT_FALSE(parseOptions({L"--report", L""}).usage);
 }
 
 // Every dash that stands in for a hyphen, once and twice; the characters
@@ -255,4 +260,23 @@ TEST(CommandLine, TheManualSaysWhatTheCodeDoes) {
         EXPECT_EQ(text.find("| 6 |"), std::string::npos) << doc << " has an exit code the code has not";
     }
     for (const ExitCodeMeaning& e : kExitCodes) EXPECT_NE(usageText().find(e.meaning), std::string::npos);
+}
+
+// The shared text rules: edits at their edges (empty sides, a swap of
+// neighbours counted once), and case folded for A to Z alone.
+TEST(CommandLine, TextRulesAtTheirEdges) {
+    const struct {
+        const char* a;
+        const char* b;
+        std::size_t edits;
+    } cases[] = {{"", "abc", 3}, {"abc", "", 3}, {"", "", 0}, {"ab", "ba", 1}, {"report", "reprot", 1},
+                 {"kitten", "sitting", 3}, {"app", "ap", 1}, {"json", "jsno", 1}, {"abc", "xyz", 3}, {"ca", "abc", 3}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(editDistance(std::string(c.a), std::string(c.b)), c.edits) << c.a << " / " << c.b;
+        EXPECT_EQ(editDistance(std::string(c.b), std::string(c.a)), c.edits) << c.b << " / " << c.a;
+    }
+    EXPECT_EQ(editDistance(std::wstring(L"Repo\u2014rt"), std::wstring(L"Report")), 1u);
+    EXPECT_EQ(asciiLower(std::string("AZaz@[\xc3\x84")), "azaz@[\xc3\x84");
+    EXPECT_EQ(asciiLower(std::wstring(L"A\u00C4Z")), L"a\u00C4z");
+    EXPECT_EQ(asciiLower("GL_ARB"), "gl_arb");
 }

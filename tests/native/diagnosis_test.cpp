@@ -336,6 +336,12 @@ TEST(Diagnosis, APixelFormatRequestIsAnsweredAsAProgramFindsIt) {
     ASSERT_TRUE(parsePixelFormatRequest("depth=16", &asked.requirements.pixelFormat, &error));
     EXPECT_EQ(requirementsLine(makeReport(f, asked)).find("software"), std::string::npos) << "not asked for acceleration";
 
+    // One format is a count like any other; none says none.
+    f.pixelFormats = PixelFormatCounts{1, 1, 0};
+    EXPECT_NE(formatReport(makeReport(f)).find("\r\nPixel formats: 1 in all, 1 draw to a window with OpenGL, 0 of those a driver's own\r\n"),
+              std::string::npos);
+    f.pixelFormats = PixelFormatCounts{0, 0, 0};
+    EXPECT_NE(formatReport(makeReport(f)).find("\r\nPixel formats: none\r\n"), std::string::npos);
     // The counts line at the list's limit and one past it.
     f.pixelFormats = PixelFormatCounts{kMostPixelFormats, 300, 20};
     EXPECT_NE(formatReport(makeReport(f)).find("\r\nPixel formats: 1024 in all, 300 draw to a window with OpenGL, 20 of those a driver's own\r\n"),
