@@ -72,7 +72,7 @@ void clearAnnotation(HWND control) {
     s_comStarted = false;
 }
 
-void firstFrameShown() { PostMessageA(s_dialog, kMakeLabelsMessage, 0, 0); }
+void labelAfterFirstFrame() { PostMessageA(s_dialog, kMakeLabelsMessage, 0, 0); }
 
 // A label that shows nothing and takes no tab stop, placed just before `control`.
 void labelBefore(HWND dialog, HWND control, int id, const std::wstring& text) {
@@ -93,7 +93,7 @@ void labelBefore(HWND dialog, HWND control, int id, const std::wstring& text) {
 void prepareAccessibility(HWND dialog) {
     s_dialog = dialog;
     SceneHooks hooks;
-    hooks.firstFrameShown = firstFrameShown;
+    hooks.firstFrameShown = labelAfterFirstFrame;
     hooks.accessibleObjectAsked = annotate;
     hooks.destroying = clearAnnotation;
     setSceneHooks(hooks);

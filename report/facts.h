@@ -10,7 +10,7 @@
 
 #include "program/application.h"
 #include "render/frame_check.h"
-#include "report/pixel_formats.h"
+#include "render/pixel_formats.h"
 
 // What DescribePixelFormat says of the format in use; index 0: none.
 struct PixelFormatFacts {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "report/pixel_formats.h"
+#include "render/pixel_formats.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "report/pixel_formats.h"
+#include "render/pixel_formats.h"
 
 #include <algorithm>
 
