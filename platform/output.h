@@ -59,7 +59,7 @@ struct WriteResult {
 // file may be made, is written over instead, and a write that fails midway
 // says so. A device (NUL, CON, COM1, \\.\...) is written directly. Long paths
 // go through their \\?\ form.
-WriteResult writeTextFile(const std::wstring& path, const std::string& utf8, Encoding encoding);
+[[nodiscard]] WriteResult writeTextFile(const std::wstring& path, const std::string& utf8, Encoding encoding);
 
 // A report's bytes: in a file, UTF-8 (text after a byte-order mark, so that it
 // keeps every character); on standard output, which other programs read in
@@ -82,4 +82,4 @@ struct ReadResult {
 
 // A whole file of at most `most` bytes, as it is. A folder, a device and a
 // larger file are refused with their reason.
-ReadResult readSmallFile(const std::wstring& path, std::size_t most);
+[[nodiscard]] ReadResult readSmallFile(const std::wstring& path, std::size_t most);

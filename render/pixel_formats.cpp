@@ -96,6 +96,26 @@ bool hasAttribute(const PixelFormatRow& row, const RequestAttribute& a, const Pi
     return true;
 }
 
+// A count's value: digits alone, no more than any format has.
+bool readCount(const RequestAttribute& a, const std::string& value, int* count, std::string* error) {
+    long n = 0;
+    bool digits = !value.empty() && value.size() <= 6;
+    for (char c : value) {
+        digits = digits && c >= '0' && c <= '9';
+        if (digits) n = n * 10 + (c - '0');
+    }
+    if (!digits) {
+        *error = std::string(a.name) + " needs a number of " + a.unit + ", such as " + a.name + "=" + a.example;
+        return false;
+    }
+    if (n > a.most) {
+        *error = std::string(a.name) + "=" + value + " is more than any format has (at most " + std::to_string(a.most) + ")";
+        return false;
+    }
+    *count = static_cast<int>(n);
+    return true;
+}
+
 }  // namespace
 
 const char kPixelFormatAttributes[] =
@@ -276,21 +296,7 @@ bool parsePixelFormatRequest(const std::string& text, PixelFormatRequest* reques
             continue;
         }
         const std::string value = equals == std::string::npos ? std::string() : trimmed(item.substr(equals + 1));
-        long n = 0;
-        bool digits = !value.empty() && value.size() <= 6;
-        for (char c : value) {
-            digits = digits && c >= '0' && c <= '9';
-            if (digits) n = n * 10 + (c - '0');
-        }
-        if (!digits) {
-            *error = std::string(a->name) + " needs a number of " + a->unit + ", such as " + a->name + "=" + a->example;
-            return false;
-        }
-        if (n > a->most) {
-            *error = std::string(a->name) + "=" + value + " is more than any format has (at most " + std::to_string(a->most) + ")";
-            return false;
-        }
-        r.*(a->number) = static_cast<int>(n);
+        if (!readCount(*a, value, &(r.*(a->number)), error)) return false;
     }
     *request = r;
     return true;

@@ -32,4 +32,4 @@ struct JsonReading {
     JsonValue value;
 };
 
-JsonReading readJson(const std::string& bytes, int deepest = kDeepestJson);
+[[nodiscard]] JsonReading readJson(const std::string& bytes, int deepest = kDeepestJson);

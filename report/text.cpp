@@ -257,6 +257,26 @@ std::string toolText(const ReportFacts& f) {
            ", GPU preference " + gpuPreferenceWord(t.gpuPreference);
 }
 
+// The report's head: this program, the verdict, what was asked, Windows and the session.
+void headLines(std::string& out, const Report& r) {
+    const ReportFacts& f = r.facts;
+    line(out, "Program: " + f.programName + " " + f.programVersion + " (" + toolText(f) + ")");
+    if (!f.madeAt.empty()) line(out, "Made: " + f.madeAt);
+    line(out, "Summary: " + r.findings.summary.text);
+    if (f.applicationAsked) line(out, "Summary for " + f.application.name + ": " + r.findings.program.summary);
+    if (r.compared) out += changesText(r.changes);
+    if (r.request.requirements.any()) line(out, "Requirements: " + requirementsText(r));
+    // Emulated on ARM64 Windows, the program's own machine is what matters.
+    const std::string arm = f.nativeMachine == kMachineArm64 && machineWord(f.programMachine) != nullptr
+                                ? std::string(machineWord(f.programMachine)) + " program on ARM64 Windows"
+                                : std::string();
+    const char* bitness = !arm.empty() ? arm.c_str() : bitnessWords(f.bitness).text;
+    line(out, printed("Windows: %lu.%lu build %lu, %s%s%s", f.windowsMajor, f.windowsMinor, f.windowsBuild,
+                      platformWords(f.platformId).text, bitness != nullptr ? ", " : "", bitness != nullptr ? bitness : ""));
+    line(out, "Session: " + sessionText(r));
+    if (f.applicationAsked) applicationBlock(out, r);
+}
+
 }  // namespace
 
 std::string requirementsLine(const Report& r) {
@@ -281,21 +301,7 @@ std::string applicationText(const Report& r) {
 std::string formatReport(const Report& r) {
     const ReportFacts& f = r.facts;
     std::string out;
-    line(out, "Program: " + f.programName + " " + f.programVersion + " (" + toolText(f) + ")");
-    if (!f.madeAt.empty()) line(out, "Made: " + f.madeAt);
-    line(out, "Summary: " + r.findings.summary.text);
-    if (f.applicationAsked) line(out, "Summary for " + f.application.name + ": " + r.findings.program.summary);
-    if (r.compared) out += changesText(r.changes);
-    if (r.request.requirements.any()) line(out, "Requirements: " + requirementsText(r));
-    // Emulated on ARM64 Windows, the program's own machine is what matters.
-    const std::string arm = f.nativeMachine == kMachineArm64 && machineWord(f.programMachine) != nullptr
-                                ? std::string(machineWord(f.programMachine)) + " program on ARM64 Windows"
-                                : std::string();
-    const char* bitness = !arm.empty() ? arm.c_str() : bitnessWords(f.bitness).text;
-    line(out, printed("Windows: %lu.%lu build %lu, %s%s%s", f.windowsMajor, f.windowsMinor, f.windowsBuild,
-                      platformWords(f.platformId).text, bitness != nullptr ? ", " : "", bitness != nullptr ? bitness : ""));
-    line(out, "Session: " + sessionText(r));
-    if (f.applicationAsked) applicationBlock(out, r);
+    headLines(out, r);
     if (!f.openGlInitialised) line(out, kInitializationFailed);
     line(out, "Vendor: " + answered(f.vendor));
     line(out, "Renderer: " + answered(f.renderer));
