@@ -88,6 +88,21 @@ void labelBefore(HWND dialog, HWND control, int id, const std::wstring& text) {
     SetWindowPos(label, before != nullptr ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+// Under a high-contrast theme the frames are cleared to the theme's window
+// colour, otherwise black as always.
+void clearInTheSchemesColour() {
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof contrast;
+    const bool high = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+                      (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    if (high) {
+        setSceneBackground(GetRValue(window) / 255.0f, GetGValue(window) / 255.0f, GetBValue(window) / 255.0f);
+    } else {
+        setSceneBackground(0.0f, 0.0f, 0.0f);
+    }
+}
+
 }  // namespace
 
 void prepareAccessibility(HWND dialog) {
@@ -97,7 +112,8 @@ void prepareAccessibility(HWND dialog) {
     hooks.accessibleObjectAsked = annotate;
     hooks.destroying = clearAnnotation;
     setSceneHooks(hooks);
-    followColourScheme(dialog);
+    // The dialog is not shown yet: it is painted in the scheme's colours anyway.
+    clearInTheSchemesColour();
 }
 
 void makeLabels(HWND dialog) {
@@ -109,15 +125,6 @@ void makeLabels(HWND dialog) {
 }
 
 void followColourScheme(HWND dialog) {
-    HIGHCONTRASTW contrast = {};
-    contrast.cbSize = sizeof contrast;
-    const bool high = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
-                      (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
-    const COLORREF window = GetSysColor(COLOR_WINDOW);
-    if (high) {
-        setSceneBackground(GetRValue(window) / 255.0f, GetGValue(window) / 255.0f, GetBValue(window) / 255.0f);
-    } else {
-        setSceneBackground(0.0f, 0.0f, 0.0f);
-    }
+    clearInTheSchemesColour();
     RedrawWindow(dialog, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }

@@ -19,7 +19,8 @@ void prepareAccessibility(HWND dialog);
 // for readers that name list boxes by it.
 void makeLabels(HWND dialog);
 
-// WM_SYSCOLORCHANGE, and at start: under a high-contrast theme the frames are
-// cleared to the theme's window colour, otherwise black as always; the dialog
-// is painted again in its new colours.
+// WM_SYSCOLORCHANGE (prepareAccessibility does the same at start, where
+// nothing is painted yet): under a high-contrast theme the frames are cleared
+// to the theme's window colour, otherwise black as always; the dialog is
+// painted again in its new colours.
 void followColourScheme(HWND dialog);

@@ -312,12 +312,6 @@ std::string number(const char* format, double value) {
     return text;
 }
 
-void printRow(const char* figure, const std::string& program, const std::string& cube, const std::string& ratio,
-              const char* target, const char* met, const std::string& baseline, const std::string& baselineRatio) {
-    std::printf("| %s | %s | %s | %s | %s | %s | %s | %s |\n", figure, program.c_str(), cube.c_str(), ratio.c_str(), target,
-                met, baseline.c_str(), baselineRatio.c_str());
-}
-
 void printIndented(const std::string& text) {
     size_t from = 0;
     while (from < text.size()) {
@@ -345,11 +339,13 @@ int main(int argc, char** argv) {
         {"program", harness::binDir() + "\\gl-renderer-info.exe", "", {}},
         {"baseline", baselineExe, "", {}},
         {"cube baseline", baselineExe, "cube", {}},
+        {"required-work baseline", baselineExe, "cube required", {}},
     };
-    constexpr int kSubjects = 3;
+    constexpr int kSubjects = 4;
     Subject& program = subjects[0];
     Subject& baseline = subjects[1];
     Subject& cube = subjects[2];
+    Subject& required = subjects[3];
 
     // One untimed run of each first: the first start after a build pays for
     // cold file caches and for Mesa compiling and caching its shaders.
@@ -382,20 +378,24 @@ int main(int argc, char** argv) {
 
     std::printf("\nThe program's own information text:\n");
     printIndented(first[0].info);
-    std::printf("Frames read back from the X server: program %s, baseline %s, cube baseline %s\n\n",
-                first[0].frameSeen ? "yes" : "no", first[1].frameSeen ? "yes" : "no",
-                first[2].frameSeen ? "yes" : "no");
+    std::printf("Frames read back from the X server: program %s, baseline %s, cube baseline %s, required-work baseline %s\n\n",
+                first[0].frameSeen ? "yes" : "no", first[1].frameSeen ? "yes" : "no", first[2].frameSeen ? "yes" : "no",
+                first[3].frameSeen ? "yes" : "no");
 
     std::printf("Medians of %d runs after one warm-up run; a ratio is the median of the runs' ratios. "
                 "Drag: %d pointer moves.\n\n",
                 runs, steps);
-    // The targets are against the baseline that draws its own cube: what the
-    // rendering test must cost on this OpenGL. Private memory decides the
-    // memory target: the peak working set also counts pages of shared files,
-    // which move with where the system maps them, not with the program.
-    std::printf("| Figure | Program | Baseline drawing the cube | Ratio | Target | Met | Baseline (clear only) | "
-                "Program / that |\n");
-    std::printf("|---|---:|---:|---:|---|---|---:|---:|\n");
+    // Start-up's target is against the baseline that does the required work
+    // (the cube, the information text, the extension list, the icons and the
+    // cursor); drag and memory are against the one that draws its cube: what
+    // the rendering test must cost on this OpenGL. The ratio against the
+    // cube-only baseline stands beside it, so that the required work's cost
+    // shows. Private memory decides the memory target: the peak working set
+    // also counts pages of shared files, which move with where the system
+    // maps them, not with the program.
+    std::printf("| Figure | Program | Baseline doing the required work | Ratio to required work | Baseline drawing the cube | "
+                "Ratio to cube | Target | Met | Baseline (clear only) | Program / that |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---|---|---:|---:|\n");
 
     struct Figure {
         const char* name;
@@ -404,24 +404,28 @@ int main(int argc, char** argv) {
         const char* target;  // null: shown only
         double limit;
         bool atMost;
+        bool againstRequired;  // the target holds against the required-work baseline, else the cube's
     };
     const Figure figures[] = {
-        {"Start-up to the first frame (ms)", &Sample::startupMs, "%.0f", "at most 1.05", 1.05, true},
-        {"Drag frame rate (frames/s)", &Sample::framesPerSecond, "%.0f", "at least 0.95", 0.95, false},
-        {"Private memory (MiB)", &Sample::privateMiB, "%.1f", "at most 1.05", 1.05, true},
-        {"Peak working set (MiB)", &Sample::peakMiB, "%.1f", nullptr, 0, true},
+        {"Start-up to the first frame (ms)", &Sample::startupMs, "%.0f", "at most 1.05 x required work", 1.05, true, true},
+        {"Drag frame rate (frames/s)", &Sample::framesPerSecond, "%.0f", "at least 0.95 x cube", 0.95, false, false},
+        {"Private memory (MiB)", &Sample::privateMiB, "%.1f", "at most 1.05 x cube", 1.05, true, false},
+        {"Peak working set (MiB)", &Sample::peakMiB, "%.1f", nullptr, 0, true, false},
     };
     for (const Figure& f : figures) {
-        const double ratio = medianRatio(program, cube, f.field);
+        const double toRequired = medianRatio(program, required, f.field);
+        const double toCube = medianRatio(program, cube, f.field);
+        const double ratio = f.againstRequired ? toRequired : toCube;
         const char* met = f.target == nullptr ? "" : (f.atMost ? ratio <= f.limit : ratio >= f.limit) ? "yes" : "NO";
-        printRow(f.name, number(f.format, medianOf(program, f.field)), number(f.format, medianOf(cube, f.field)),
-                 number("%.3f", ratio), f.target != nullptr ? f.target : "shown", met,
-                 number(f.format, medianOf(baseline, f.field)), number("%.2f", medianRatio(program, baseline, f.field)));
+        std::printf("| %s | %s | %s | %.3f | %s | %.3f | %s | %s | %s | %.2f |\n", f.name, number(f.format, medianOf(program, f.field)).c_str(),
+                    number(f.format, medianOf(required, f.field)).c_str(), toRequired,
+                    number(f.format, medianOf(cube, f.field)).c_str(), toCube, f.target != nullptr ? f.target : "shown", met,
+                    number(f.format, medianOf(baseline, f.field)).c_str(), medianRatio(program, baseline, f.field));
     }
     const double programKiB = fileKiB(program.exe);
     const double baselineKiB = fileKiB(baseline.exe);
-    printRow("Executable size (KiB)", number("%.0f", programKiB), number("%.0f", baselineKiB), "", "program under 384",
-             programKiB >= 0 && programKiB < 384 ? "yes" : "NO", "", "");
+    std::printf("| Executable size (KiB) | %.0f | %.0f | | | | program under 384 | %s | | |\n", programKiB, baselineKiB,
+                programKiB >= 0 && programKiB < 384 ? "yes" : "NO");
 
     std::printf("\n| The program, from process start (ms, medians) | Time |\n|---|---:|\n");
     std::printf("| `--report FILE`: file written and exited | %.0f |\n", medianOf(program, &Sample::reportMs));
@@ -440,16 +444,20 @@ int main(int argc, char** argv) {
     // Where start-up goes: each phase as the subjects note it, from the
     // moment the benchmark starts the process; a regression shows in the
     // phase it lands in.
-    std::printf("\n| Phase reached, from process start (ms, medians) | Program | Baseline drawing the cube | Difference |\n");
-    std::printf("|---|---:|---:|---:|\n");
+    std::printf("\n| Phase reached, from process start (ms, medians) | Program | Baseline doing the required work | Difference | "
+                "Baseline drawing the cube | Difference |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|\n");
     for (int k = 0; k < kPhases; ++k) {
-        std::vector<double> p, c, d;
+        std::vector<double> p, r, dr, c, dc;
         for (size_t i = 0; i < program.samples.size(); ++i) {
             p.push_back(program.samples[i].phaseMs[k]);
+            r.push_back(required.samples[i].phaseMs[k]);
+            dr.push_back(program.samples[i].phaseMs[k] - required.samples[i].phaseMs[k]);
             c.push_back(cube.samples[i].phaseMs[k]);
-            d.push_back(program.samples[i].phaseMs[k] - cube.samples[i].phaseMs[k]);
+            dc.push_back(program.samples[i].phaseMs[k] - cube.samples[i].phaseMs[k]);
         }
-        std::printf("| %s | %.1f | %.1f | %+.1f |\n", kPhaseNames[k], median(p), median(c), median(d));
+        std::printf("| %s | %.1f | %.1f | %+.1f | %.1f | %+.1f |\n", kPhaseNames[k], median(p), median(r), median(dr), median(c),
+                    median(dc));
     }
     return 0;
 }
