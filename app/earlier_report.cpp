@@ -14,7 +14,8 @@ EarlierReport readEarlierReport(const std::wstring& file) {
     }
     JsonReading reading = readJson(bytes.bytes);
     if (!reading.read) {
-        earlier.problem = reading.problem;
+        const std::string text = textReportProblem(bytes.bytes);
+        earlier.problem = text.empty() ? reading.problem : text;
         return earlier;
     }
     earlier.problem = reportProblem(reading.value);

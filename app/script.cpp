@@ -67,6 +67,8 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
     }
     if (!initialised) streams.writeErr(kInitializationFailed);
     if (!written) return exitValue(ExitCode::NotWritten);
+    // Not the machine's answer: a script must not take the session for it.
+    if (report.findings.requirements.cannotJudge) return exitValue(ExitCode::CannotJudgeHere);
     if (!initialised) return exitValue(ExitCode::OpenGlFailed);
     return exitValue(report.findings.requirements.met ? ExitCode::Done : ExitCode::RequirementNotMet);
 }

@@ -37,6 +37,19 @@ Answer textValue(HKEY key, const wchar_t* name) {
     return first.empty() ? Answer{} : Answer{true, wideToUtf8(first)};
 }
 
+// The adapter's memory in bytes: a QWORD (or 8 bytes), or for the older value a
+// DWORD (or 4 bytes); any other type or size is not reported.
+bool memoryValue(HKEY key, const wchar_t* name, std::size_t size, unsigned long long* bytes) {
+    unsigned char data[8] = {};
+    DWORD type = 0, got = sizeof data;
+    if (RegQueryValueExW(key, name, nullptr, &type, data, &got) != ERROR_SUCCESS || got != size) return false;
+    const DWORD number = size == 8 ? REG_QWORD : REG_DWORD;
+    if (type != number && type != REG_BINARY) return false;
+    *bytes = 0;
+    for (std::size_t k = size; k-- > 0;) *bytes = (*bytes << 8) | data[k];
+    return true;
+}
+
 // "\Registry\Machine\System\..." names a key under HKEY_LOCAL_MACHINE.
 void readDriverValues(const std::wstring& deviceKey, AdapterFacts* adapter) {
     const std::wstring machine = L"\\registry\\machine\\";
@@ -52,6 +65,9 @@ void readDriverValues(const std::wstring& deviceKey, AdapterFacts* adapter) {
     adapter->driverDate = textValue(key.get(), L"DriverDate");
     adapter->openGlDriver = textValue(key.get(), L"OpenGLDriverName");
     adapter->openGlDriverWow = textValue(key.get(), L"OpenGLDriverNameWow");
+    // The 64-bit value holds what the 32-bit one cannot past 4 GiB.
+    adapter->memoryReported = memoryValue(key.get(), L"HardwareInformation.qwMemorySize", 8, &adapter->memoryBytes) ||
+                              memoryValue(key.get(), L"HardwareInformation.MemorySize", 4, &adapter->memoryBytes);
 }
 
 // The kernel's own adapter interface, as gdi32 exports it (d3dkmthk.h).
@@ -192,9 +208,57 @@ std::vector<AdapterFacts> displayAdapters(bool askDxgi, bool* rolesReported) {
     return adapters;
 }
 
+// The service account this process runs as, by its well-known SID.
+SessionFacts::Account account() {
+    UniqueHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+        token.release();
+        return SessionFacts::Account::NotReported;
+    }
+    std::vector<unsigned char> user(256);
+    DWORD size = 0;
+    if (!GetTokenInformation(token.get(), TokenUser, user.data(), static_cast<DWORD>(user.size()), &size)) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size > 64 * 1024) return SessionFacts::Account::NotReported;
+        user.resize(size);
+        if (!GetTokenInformation(token.get(), TokenUser, user.data(), size, &size)) return SessionFacts::Account::NotReported;
+    }
+    PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    if (IsWellKnownSid(sid, WinLocalSystemSid)) return SessionFacts::Account::LocalSystem;
+    if (IsWellKnownSid(sid, WinLocalServiceSid)) return SessionFacts::Account::LocalService;
+    if (IsWellKnownSid(sid, WinNetworkServiceSid)) return SessionFacts::Account::NetworkService;
+    return SessionFacts::Account::Other;
+}
+
+// Where this process runs: its session, whether its window station has a
+// display, and whether a remote session is disconnected.
+void placeFacts(SessionFacts* session) {
+    DWORD id = 0;
+    if (ProcessIdToSessionId(GetCurrentProcessId(), &id)) session->sessionId = static_cast<long>(id);
+    USEROBJECTFLAGS flags = {};
+    HWINSTA station = GetProcessWindowStation();  // not to be closed
+    if (station != nullptr && GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr)) {
+        session->interactiveStation = (flags.dwFlags & WSF_VISIBLE) != 0 ? 1 : 0;
+    }
+    session->account = account();
+    using Query = BOOL(WINAPI*)(HANDLE, DWORD, int, LPWSTR*, DWORD*);
+    using Free = void(WINAPI*)(void*);
+    const auto query = systemFunction<Query>(L"wtsapi32.dll", "WTSQuerySessionInformationW");
+    const auto release = systemFunction<Free>(L"wtsapi32.dll", "WTSFreeMemory");
+    constexpr DWORD kCurrentSession = static_cast<DWORD>(-1);
+    constexpr int kConnectState = 8;    // WTSConnectState
+    constexpr int kDisconnected = 4;    // WTSDisconnected
+    LPWSTR answer = nullptr;
+    DWORD bytes = 0;
+    if (query != nullptr && release != nullptr && query(nullptr, kCurrentSession, kConnectState, &answer, &bytes)) {
+        if (answer != nullptr && bytes >= sizeof(int)) session->disconnected = *reinterpret_cast<const int*>(answer) == kDisconnected;
+        release(answer);
+    }
+}
+
 SessionFacts sessionFacts() {
     SessionFacts session;
     session.remote = GetSystemMetrics(SM_REMOTESESSION) != 0;
+    placeFacts(&session);
     // Set or not, it decides what a remote session will get: an administrator
     // checks it before connecting. The policies key is not redirected for
     // 32-bit programs, but the 64-bit view is asked for all the same.

@@ -9,6 +9,7 @@ enum class ExitCode : int {
     NotWritten = 3,
     RequirementNotMet = 4,
     CannotGoOn = 5,         // out of memory, or an internal error
+    CannotJudgeHere = 6,    // a requirement asked where OpenGL cannot be measured
 };
 
 struct ExitCodeMeaning {
@@ -23,6 +24,7 @@ inline constexpr ExitCodeMeaning kExitCodes[] = {
     {ExitCode::NotWritten, "FILE could not be written"},
     {ExitCode::RequirementNotMet, "a requirement is not met"},
     {ExitCode::CannotGoOn, "the program could not go on (out of memory, or an internal error)"},
+    {ExitCode::CannotJudgeHere, "a requirement cannot be judged here: session 0, a service, no display"},
 };
 
 constexpr int exitValue(ExitCode code) { return static_cast<int>(code); }

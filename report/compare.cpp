@@ -5,6 +5,7 @@
 #include <set>
 
 #include "platform/ascii.h"
+#include "report/diagnosis.h"
 #include "report/facts.h"
 #include "report/schema.h"
 #include "res/version.h"
@@ -62,6 +63,15 @@ Side side(const JsonValue* v) {
     s.given = v != nullptr && !v->isNull();
     if (s.given) s.text = asText(*v);
     if (s.given && v->type == JsonValue::Type::Number) s.number = v;
+    return s;
+}
+
+// A driver date read in ISO 8601 whichever way the report wrote it: an older
+// report kept the registry's month-day-year.
+Side driverDate(const JsonValue* v) {
+    Side s = side(v);
+    const DriverDate date = isoDriverDate(s.text);
+    if (s.given && date.understood) s.text = date.iso;
     return s;
 }
 
@@ -155,9 +165,11 @@ public:
             const std::string label = "Display adapter \"" + name + "\": ";
             const JsonValue& after = now->items[k];
             const char* const keys[][2] = {{"driver_version", "driver version"},
-                                           {"driver_date", "driver date"},
                                            {"opengl_driver", "OpenGLDriverName"},
-                                           {"opengl_driver_wow", "OpenGLDriverNameWow"}};
+                                           {"opengl_driver_wow", "OpenGLDriverNameWow"},
+                                           {"video_memory_bytes", "video memory (bytes)"}};
+            field(key + ".driver_date", label + "driver date", driverDate(before->get("driver_date")),
+                  driverDate(after.get("driver_date")));
             for (const auto& k2 : keys) field(key + "." + k2[0], label + k2[1], side(before->get(k2[0])), side(after.get(k2[0])));
         }
         for (std::size_t k = 0; k < was->items.size(); ++k) {
@@ -213,6 +225,15 @@ std::string shown(bool given, const std::string& value) { return given ? "\"" + 
 
 }  // namespace
 
+std::string textReportProblem(const std::string& bytes) {
+    std::string text;
+    if (!utf16ToUtf8(bytes.substr(0, 64), &text)) text = bytes.substr(0, 64);
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    if (text.compare(0, 9, "Program: ") != 0) return std::string();
+    return "it is the text report, not the JSON one: save the JSON with --json FILE, or as \"JSON report (*.json)\" in "
+           "Save report, and compare that";
+}
+
 std::string reportProblem(const JsonValue& doc) {
     const JsonValue* version = doc.get("schema_version");
     const JsonValue* name = at(&doc, {"program", "name"});
@@ -265,6 +286,10 @@ Changes compareReports(const JsonValue& older, const JsonValue& newer) {
     path({"session", "remote"}, "Remote session");
     path({"session", "virtual_machine"}, "Virtual machine");
     c.field("session.wine", "Wine", wine(&older), wine(&newer));
+    path({"session", "id"}, "Session");
+    path({"session", "interactive_window_station"}, "Window station with a display");
+    path({"session", "account"}, "Account");
+    path({"session", "disconnected"}, "Disconnected session");
     // Every limit the report lists, as its JSON names it.
     for (const Limit& limit : kLimits) path({"opengl", "limits", limit.key}, limit.label);
     path({"opengl", "pixel_formats", "all"}, "Pixel formats in all");

@@ -34,6 +34,10 @@ struct Changes {
 // version 4, newer than this program reads (3)".
 std::string reportProblem(const JsonValue& document);
 
+// Where the bytes are this program's plain-text report (a support desk's
+// usual mix-up), what to do instead; empty otherwise.
+std::string textReportProblem(const std::string& bytes);
+
 Changes compareReports(const JsonValue& older, const JsonValue& newer);
 
 // The "Changes since FILE:" block, CR LF line ends, for the text report.

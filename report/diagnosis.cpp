@@ -334,6 +334,11 @@ TranslationLayer translationLayer(const ReportFacts& f) {
 
 RenderingResult renderingResult(const ReportFacts& f) {
     RenderingResult result;
+    const std::string where = whereNotMeasurable(f.session);
+    if (!where.empty()) {
+        result.detail = "OpenGL cannot be measured " + where;
+        return result;
+    }
     const FrameReading& read = f.renderingTest;
     switch (read.state) {
     case FrameReading::State::NotRun:
@@ -397,9 +402,28 @@ ImplementationKind classifyImplementation(const ReportFacts& f) {
     return kind;
 }
 
+std::string whereNotMeasurable(const SessionFacts& s) {
+    std::string where;
+    const auto add = [&where](const char* place) { where += (where.empty() ? "in " : " and in ") + std::string(place); };
+    if (s.sessionId == 0) add("session 0");
+    if (s.interactiveStation == 0) add("a window station with no display");
+    if (s.disconnected) add("a disconnected remote session");
+    const char* account = accountWords(s.account).name;
+    if (account != nullptr) where += (where.empty() ? "as " : " as ") + std::string(account);
+    return where;
+}
+
 Summary summarise(const ReportFacts& f, const ImplementationKind& kind, const TranslationLayer& layer,
                   const RenderingResult& rendering, const std::vector<bool>& rendersOpenGl) {
     Summary summary;
+    // Here nothing tells the machine's OpenGL: no driver or adapter is blamed.
+    const std::string where = whereNotMeasurable(f.session);
+    if (!where.empty()) {
+        summary.verdict = Verdict::NotMeasurable;
+        summary.text = "OpenGL cannot be measured here: this runs " + where +
+                       ", where Windows gives every program only its built-in OpenGL 1.1. Run it in the user's session.";
+        return summary;
+    }
     std::string first;
     const std::string word = kind.word != nullptr ? kind.word : "";
     if (!f.openGlInitialised) {

@@ -37,12 +37,18 @@ TranslationLayer translationLayer(const ReportFacts& facts);
 // The known software rasteriser that the renderer string names, or null.
 const char* softwareRasteriser(const std::string& renderer);
 
+// Where OpenGL cannot reach a display driver from this process, in words
+// ("in session 0 as SYSTEM"): session 0, a window station with no display, a
+// disconnected session, a service account. Empty where none holds.
+std::string whereNotMeasurable(const SessionFacts& session);
+
 enum class Verdict {
     Hardware,  // a driver's OpenGL on a graphics adapter
     Software,  // a software rasteriser other than Windows' own
     Generic,   // Windows' built-in OpenGL 1.1
     None,      // no context could be made
     Unknown,   // a context, with no pixel format that would tell how it is served
+    NotMeasurable,  // a session where OpenGL cannot reach a display driver (session 0, a service, no display)
 };
 
 struct Summary {

@@ -1,5 +1,7 @@
 #include "report/facts.h"
 
+#include <cstdio>
+
 #include <algorithm>
 
 const char kInitializationFailed[] = "OpenGL Error : Initialization Failed";
@@ -96,4 +98,44 @@ std::vector<std::string> withoutEmptyRows(const std::vector<std::string>& rows) 
         if (!row.empty()) names.push_back(row);
     }
     return names;
+}
+
+AccountWords accountWords(SessionFacts::Account account) {
+    switch (account) {
+    case SessionFacts::Account::LocalSystem: return {"SYSTEM", "local_system"};
+    case SessionFacts::Account::LocalService: return {"LocalService", "local_service"};
+    case SessionFacts::Account::NetworkService: return {"NetworkService", "network_service"};
+    case SessionFacts::Account::Other: return {nullptr, "other"};
+    default: return {nullptr, nullptr};
+    }
+}
+
+DriverDate isoDriverDate(const std::string& text) {
+    DriverDate date;
+    int part[3] = {0, 0, 0};
+    int digits[3] = {0, 0, 0};
+    int k = 0;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9' && digits[k] < 4) {
+            part[k] = part[k] * 10 + (c - '0');
+            ++digits[k];
+        } else if (c == '-' && k < 2 && digits[k] > 0) {
+            ++k;
+        } else {
+            return date;
+        }
+    }
+    if (k != 2 || digits[2] == 0) return date;
+    // Month-day-year as the registry keeps it, or a date already in ISO 8601.
+    const bool iso = digits[0] == 4 && digits[1] == 2 && digits[2] == 2;
+    const int year = iso ? part[0] : part[2], month = iso ? part[1] : part[0], day = iso ? part[2] : part[1];
+    if (!iso && (digits[0] > 2 || digits[1] > 2 || digits[2] != 4)) return date;
+    static const int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1980 || month < 1 || month > 12 || day < 1 || day > kDays[month - 1]) return date;
+    if (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0))) return date;
+    char out[40];
+    std::snprintf(out, sizeof out, "%04d-%02d-%02d", year, month, day);
+    date.understood = true;
+    date.iso = out;
+    return date;
 }

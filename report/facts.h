@@ -107,7 +107,10 @@ struct AdapterFacts {
     bool attached = false;  // part of the desktop
     Answer provider;
     Answer driverVersion;
-    Answer driverDate;
+    Answer driverDate;       // as the registry keeps it: month-day-year
+    // HardwareInformation.qwMemorySize, or .MemorySize where only that one is there.
+    bool memoryReported = false;
+    unsigned long long memoryBytes = 0;
     Answer openGlDriver;     // OpenGLDriverName
     Answer openGlDriverWow;  // OpenGLDriverNameWow: the 32-bit one on 64-bit Windows
     unsigned vendorId = 0;   // PCI ids; 0: not reported
@@ -127,7 +130,29 @@ struct SessionFacts {
     // The policy "Use hardware graphics adapters for all Remote Desktop
     // Services sessions" (bEnumerateHWBeforeSW); -1 when it is not set.
     long remoteHardwarePolicy = -1;
+    // Where this process runs: what decides whether OpenGL can reach a display driver at all.
+    long sessionId = -1;          // -1: not reported
+    int interactiveStation = -1;  // the window station has a display (WSF_VISIBLE): 1 or 0; -1: not reported
+    enum class Account { NotReported, Other, LocalSystem, LocalService, NetworkService } account = Account::NotReported;
+    bool disconnected = false;    // a remote session that is disconnected
 };
+
+// The adapter's driver date as the registry keeps it ("12-9-2026", month-day-
+// year) in ISO 8601 ("2026-12-09"); an ISO date is taken as it is. Anything
+// else is not understood, and never guessed.
+struct DriverDate {
+    bool understood = false;
+    std::string iso;
+};
+DriverDate isoDriverDate(const std::string& registry);
+
+// A service account by its name ("SYSTEM", "LocalService", "NetworkService")
+// and its JSON word ("local_system", ...); null for another account.
+struct AccountWords {
+    const char* name;
+    const char* json;
+};
+AccountWords accountWords(SessionFacts::Account account);
 
 struct PixelFormatCounts {
     int all = 0;

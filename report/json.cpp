@@ -168,12 +168,17 @@ std::string adapters(const Report& r) {
     std::vector<std::string> items;
     for (std::size_t k = 0; k < r.facts.adapters.size(); ++k) {
         const AdapterFacts& a = r.facts.adapters[k];
+        // The date in ISO 8601 where it is one; else as the registry has it, marked not understood.
+        const DriverDate date = isoDriverDate(a.driverDate.text);
+        const bool dated = given(a.driverDate);
         items.push_back(object({{"name", jsonString(a.name)},
                                 {"primary", boolean(a.primary)},
                                 {"attached", boolean(a.attached)},
                                 {"provider", answer(a.provider)},
                                 {"driver_version", answer(a.driverVersion)},
-                                {"driver_date", answer(a.driverDate)},
+                                {"driver_date", !dated ? kNull : jsonString(date.understood ? date.iso : a.driverDate.text)},
+                                {"driver_date_understood", dated ? boolean(date.understood) : kNull},
+                                {"video_memory_bytes", a.memoryReported ? number(static_cast<double>(a.memoryBytes)) : kNull},
                                 {"opengl_driver", answer(a.openGlDriver)},
                                 {"opengl_driver_wow", answer(a.openGlDriverWow)},
                                 {"vendor_id", pciId(a.vendorId)},
@@ -195,7 +200,12 @@ std::string session(const Report& r) {
     return object({{"remote", boolean(s.remote)},
                    {"virtual_machine", textOrNull(r.findings.virtualMachine)},
                    {"wine", wine},
-                   {"remote_hardware_policy", s.remoteHardwarePolicy >= 0 ? number(s.remoteHardwarePolicy) : kNull}});
+                   {"remote_hardware_policy", s.remoteHardwarePolicy >= 0 ? number(s.remoteHardwarePolicy) : kNull},
+                   {"id", s.sessionId >= 0 ? number(s.sessionId) : kNull},
+                   {"interactive_window_station", s.interactiveStation >= 0 ? boolean(s.interactiveStation == 1) : kNull},
+                   {"account", word(accountWords(s.account).json)},
+                   {"disconnected", boolean(s.disconnected)},
+                   {"measurable", boolean(whereNotMeasurable(s).empty())}});
 }
 
 std::string drivers(const ReportFacts& f) {
@@ -315,6 +325,7 @@ std::string requirements(const Report& report) {
                                        {"via", jsonString(report.facts.requestedFormat.viaArb ? "wglChoosePixelFormatARB" : "ChoosePixelFormat")},
                                        {"no_format_has", textOrNull(check.noFormatHas)}});
     return object({{"met", boolean(check.met)},
+                   {"can_be_judged", boolean(!check.cannotJudge)},
                    {"required", required},
                    {"missing", strings(check.missing)},
                    {"pixel_format", format}});

@@ -32,4 +32,10 @@ struct JsonReading {
     JsonValue value;
 };
 
+// UTF-8, with or without its mark, or UTF-16 in either order after its mark;
+// at most kMostJsonBytes as given.
 [[nodiscard]] JsonReading readJson(const std::string& bytes, int deepest = kDeepestJson);
+
+// UTF-16 after its byte-order mark (either order) as UTF-8; false where there
+// is no mark or the text does not decode (an odd byte, a lone surrogate).
+bool utf16ToUtf8(const std::string& bytes, std::string* utf8);

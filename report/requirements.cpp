@@ -91,5 +91,10 @@ RequirementCheck checkRequirements(const Requirements& requirements, const Repor
     // Whatever else is there, OpenGL that does not draw meets nothing.
     if (requirements.any() && rendering.kind == RenderingResult::Kind::Failed) check.missing.push_back("rendering");
     check.met = check.missing.empty();
+    // A session that cannot reach a display driver says nothing of the machine.
+    if (requirements.any() && !whereNotMeasurable(facts.session).empty()) {
+        check.cannotJudge = true;
+        check.met = false;
+    }
     return check;
 }

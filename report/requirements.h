@@ -24,6 +24,9 @@ struct Requirements {
 
 struct RequirementCheck {
     bool met = true;
+    // Asked where OpenGL cannot be measured (whereNotMeasurable): neither met
+    // nor missing, and said so apart.
+    bool cannotJudge = false;
     std::vector<std::string> missing;  // "OpenGL 3.3", "OpenGL 3.3 core profile", an extension's name, "pixel format ..."
     // The pixel format asked for: the one it gets (0: none), and where none,
     // the first attribute no format has (empty: none has them all at once).

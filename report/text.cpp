@@ -83,7 +83,11 @@ std::string coreProfileText(const CoreProfileFacts& c) {
 std::string adapterLine(const Report& r, std::size_t k) {
     const AdapterFacts& a = r.facts.adapters[k];
     std::string text = "  " + a.name + ": " + (a.primary ? "primary, attached" : a.attached ? "attached" : "not attached");
-    text += "; provider " + answered(a.provider) + ", version " + answered(a.driverVersion) + ", date " + answered(a.driverDate);
+    const DriverDate date = isoDriverDate(a.driverDate.text);
+    text += "; provider " + answered(a.provider) + ", version " + answered(a.driverVersion) + ", date " +
+            (!given(a.driverDate) ? std::string("not reported") : date.understood ? date.iso : a.driverDate.text + " (not understood)");
+    text += a.memoryReported ? printed("; video memory %llu MiB", a.memoryBytes / (1024ull * 1024ull))
+                             : std::string("; video memory not reported");
     text += "; OpenGLDriverName " + answered(a.openGlDriver);
     if (r.facts.bitness == Bitness::Wow64) text += ", OpenGLDriverNameWow " + answered(a.openGlDriverWow);
     text += "; PCI " + (a.vendorId == 0 ? std::string("ids not reported") : hexId(a.vendorId) + ":" + hexId(a.deviceId));
@@ -112,6 +116,11 @@ std::string sessionText(const Report& r) {
     if (s.wine) {
         text += ", Wine " + answered(s.wineVersion) + " on " + (s.wineHost.reported ? s.wineHost.text : "a host not reported");
     }
+    // Where this runs, where a fact says so.
+    if (s.sessionId >= 0) text += printed(", session %ld", s.sessionId);
+    if (s.interactiveStation == 0) text += ", window station with no display";
+    if (s.disconnected) text += ", disconnected";
+    if (const char* account = accountWords(s.account).name) text += std::string(", as ") + account;
     if (s.remoteHardwarePolicy >= 0) {
         text += printed(", remote sessions %s (policy bEnumerateHWBeforeSW = %ld)",
                         s.remoteHardwarePolicy != 0 ? "use the hardware graphics adapters" : "use software graphics",
@@ -133,6 +142,7 @@ std::string requirementsText(const Report& r) {
     if (asked.hasVersion) required = "OpenGL " + requiredVersionText(asked.version);
     for (const std::string& e : asked.extensions) required += (required.empty() ? "" : ", ") + e;
     if (asked.pixelFormat.asked) required += (required.empty() ? "" : ", ") + std::string("pixel format ") + asked.pixelFormat.text;
+    if (r.findings.requirements.cannotJudge) return "cannot be judged here (" + required + ")";
     if (r.findings.requirements.met) return "met (" + required + ")";
     return "not met: missing " + joined(r.findings.requirements.missing);
 }
@@ -284,6 +294,7 @@ std::string requirementsLine(const Report& r) {
     const Requirements& asked = r.request.requirements;
     // What met it: the core profile's version where one was asked for.
     const std::string format = asked.pixelFormat.asked ? "; pixel format " + requestedFormatText(r) : std::string();
+    if (check.cannotJudge) return "OpenGL requirements cannot be judged here. " + r.findings.summary.text;
     if (check.met && asked.hasVersion && asked.version.core) {
         return "OpenGL requirements met: core profile " + r.facts.coreProfile.version.text + format;
     }

@@ -33,6 +33,7 @@ const char* verdictWord(Verdict verdict) {
     case Verdict::Software: return "software";
     case Verdict::Generic: return "generic";
     case Verdict::Unknown: return "unknown";
+    case Verdict::NotMeasurable: return "not_measurable";
     default: return "none";
     }
 }

@@ -8,6 +8,7 @@
 #include "report/compare.h"
 #include "report/json.h"
 #include "report/json_reader.h"
+#include "report/text.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ TEST(Compare, NamesEachFieldThatChangedAndNothingElse) {
         {"the adapter's driver version", [](ReportFacts& f) { f.adapters[0].driverVersion.text = "32.0.15.6094"; },
          "Display adapter \"NVIDIA GeForce RTX 3060\": driver version", "31.0.15.4633", "32.0.15.6094"},
         {"the adapter's driver date", [](ReportFacts& f) { f.adapters[0].driverDate.text = "9-1-2024"; },
-         "Display adapter \"NVIDIA GeForce RTX 3060\": driver date", "12-1-2023", "9-1-2024"},
+         "Display adapter \"NVIDIA GeForce RTX 3060\": driver date", "2023-12-01", "2024-09-01"},
         {"the adapter's OpenGL driver", [](ReportFacts& f) { f.adapters[0].openGlDriver = Answer(); },
          "Display adapter \"NVIDIA GeForce RTX 3060\": OpenGLDriverName", "nvoglv64.dll", ""},
         {"the Wow value", [](ReportFacts& f) { f.adapters[0].openGlDriverWow.text = "nvoglv32b.dll"; },
@@ -265,8 +266,8 @@ TEST(Compare, RefusesWhatIsNoReportItReads) {
         {latin1, "it is not UTF-8 text (at byte"},
         {"[1, 2]", "it is JSON, but not a report of this program (no schema_version)"},
         {"{\"schema_version\":3,\"program\":{\"name\":\"Another tool\"}}", "it is JSON, but not a report of this program"},
-        {"{\"schema_version\":4,\"program\":{\"name\":\"OpenGL Renderer infos\"}}",
-         "it is a report of schema version 4, newer than this program reads (3)"},
+        {"{\"schema_version\":5,\"program\":{\"name\":\"OpenGL Renderer infos\"}}",
+         "it is a report of schema version 5, newer than this program reads (4)"},
         {"{\"schema_version\":2.5}", "it is JSON, but not a report of this program (no schema_version)"},
         {formatChangesJson(Changes()), "it is a comparison of two reports, not a report"},
         {std::string(kMostJsonBytes + 1, ' '), "it is larger than 4 MiB"},
@@ -327,6 +328,39 @@ TEST(Compare, RefusesWhatIsNoReportItReads) {
     EXPECT_TRUE(readJson(nested(2), 3).read);
     EXPECT_FALSE(readJson(nested(3), 3).read);
     EXPECT_FALSE(readJson("[\"\\udbff\\udbff\"]").read);
+    // A report saved as UTF-16 by PowerShell, in either order, reads as the
+    // same report; text that does not decode, and the text report, are refused.
+    const std::string utf8 = formatJson(makeReport(machine()));
+    for (const bool big : {false, true}) {
+        std::string utf16 = big ? "\xFE\xFF" : "\xFF\xFE";
+        std::string units;
+        for (std::size_t k = 0; k < utf8.size(); ++k) units += big ? std::string(1, '\0') + utf8[k] : std::string(1, utf8[k]) + '\0';
+        const JsonReading same = readJson(utf16 + units);
+        ASSERT_TRUE(same.read) << same.problem;
+        EXPECT_FALSE(compareReports(asRead(machine()), same.value).any());
+        // Beyond ASCII: two-, three- and four-byte characters, the last from a surrogate pair.
+        const unsigned short pieces[] = {'[', '"', 0xE9, 0x20AC, 0xD83D, 0xDE00, '"', ']'};
+        std::string wideBytes = utf16;
+        for (unsigned short u : pieces) {
+            const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+            wideBytes += big ? std::string{hi, lo} : std::string{lo, hi};
+        }
+        const JsonReading chars = readJson(wideBytes);
+        ASSERT_TRUE(chars.read) << chars.problem;
+        EXPECT_EQ(chars.value.items[0].text, "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
+        EXPECT_FALSE(readJson(wideBytes.substr(0, wideBytes.size() - 1)).read) << "an odd byte";
+        std::string lone = wideBytes;
+        lone.erase(lone.size() - 8, 2);  // the low surrogate's unit gone
+        EXPECT_EQ(readJson(lone).problem.rfind("it is UTF-16 text that does not decode", 0), 0u) << readJson(lone).problem;
+    }
+    ReportFacts plain = machine();
+    const std::string textReport = "\xEF\xBB\xBF" + formatReport(makeReport(plain));
+    EXPECT_EQ(textReportProblem(textReport).rfind("it is the text report, not the JSON one: save the JSON with --json FILE", 0), 0u);
+    std::string textUtf16 = "\xFF\xFE";
+    for (char c : formatReport(makeReport(plain)).substr(0, 40)) textUtf16 += std::string(1, c) + '\0';
+    EXPECT_NE(textReportProblem(textUtf16), "");
+    EXPECT_EQ(textReportProblem(utf8), "");
+    EXPECT_EQ(textReportProblem("Programs: none"), "");
     // Deep enough for every report the schema describes, and no deeper.
     std::ifstream file(GRI_SOURCE_DIR "/docs/report.schema.json");
     std::stringstream schema;

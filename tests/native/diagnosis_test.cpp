@@ -211,7 +211,7 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
     EXPECT_EQ(classifyImplementation(llvmpipe).reason,
               "llvmpipe is a software rasteriser; WGL_WINE_query_renderer says it is not accelerated");
     EXPECT_NE(formatReport(makeReport(twoAdapters)).find("\r\n  Intel(R) UHD Graphics 630: primary, attached; provider not reported, "
-                                             "version not reported, date not reported; OpenGLDriverName not reported; "
+                                             "version not reported, date not reported; video memory not reported; OpenGLDriverName not reported; "
                                              "PCI ids not reported; OpenGL driver from the system not reported; "
                                              "DXGI's GPU preferences not reported; OpenGL runs here\r\n"),
               std::string::npos);
@@ -493,4 +493,99 @@ TEST(Diagnosis, AProgramsFindingsHoldWithoutOpenGl) {
     EXPECT_NE(formatJson(makeReport(f)).find("\"gpu_preference\":0,"), std::string::npos);
     f.tool.gpuPreference = 0;
     EXPECT_NE(formatJson(makeReport(f)).find("\"declares_windows_10\":null,\"gpu_preference\":0}"), std::string::npos);
+}
+
+// Where OpenGL cannot reach a display driver: each cause alone, with values
+// that tell them apart, says so first and blames nothing of the machine; an
+// interactive session is measured as always.
+TEST(Diagnosis, ASessionWithoutADisplayIsNoMeasureOfTheMachine) {
+    ReportFacts generic = context("Microsoft Corporation", "GDI Generic", "1.1.0", kGeneric);
+    generic.adapters = {adapter("NVIDIA GeForce RTX 4070")};
+    Request asked;
+    asked.requirements.hasVersion = true;
+    asked.requirements.version = RequiredVersion{3, 3, false};
+    using Account = SessionFacts::Account;
+    const struct {
+        long id;
+        int station;
+        Account account;
+        bool disconnected;
+        const char* where;  // null: measurable
+    } cases[] = {
+        {0, 1, Account::Other, false, "in session 0"},
+        {2, 0, Account::Other, false, "in a window station with no display"},
+        {3, 1, Account::LocalSystem, false, "as SYSTEM"},
+        {3, 1, Account::LocalService, false, "as LocalService"},
+        {3, 1, Account::NetworkService, false, "as NetworkService"},
+        {4, 1, Account::Other, true, "in a disconnected remote session"},
+        {0, 0, Account::LocalSystem, false, "in session 0 and in a window station with no display as SYSTEM"},
+        {1, 1, Account::Other, false, nullptr},
+        {-1, -1, Account::NotReported, false, nullptr},  // nothing reported: measured as always
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where != nullptr ? c.where : "measurable");
+        ReportFacts f = generic;
+        f.session.sessionId = c.id;
+        f.session.interactiveStation = c.station;
+        f.session.account = c.account;
+        f.session.disconnected = c.disconnected;
+        EXPECT_EQ(whereNotMeasurable(f.session), c.where != nullptr ? c.where : "");
+        const Report r = makeReport(f, asked);
+        if (c.where == nullptr) {
+            EXPECT_EQ(r.findings.summary.verdict, Verdict::Generic);
+            EXPECT_FALSE(r.findings.requirements.cannotJudge);
+            continue;
+        }
+        EXPECT_EQ(r.findings.summary.verdict, Verdict::NotMeasurable);
+        EXPECT_EQ(r.findings.summary.text, "OpenGL cannot be measured here: this runs " + std::string(c.where) +
+                                               ", where Windows gives every program only its built-in OpenGL 1.1. Run it in the "
+                                               "user's session.");
+        EXPECT_TRUE(r.findings.requirements.cannotJudge && !r.findings.requirements.met);
+        EXPECT_EQ(r.findings.rendering.kind, RenderingResult::Kind::NotRun);
+        EXPECT_EQ(requirementsLine(r).rfind("OpenGL requirements cannot be judged here. OpenGL cannot be measured here", 0), 0u);
+        const std::string json = formatJson(r);
+        EXPECT_NE(json.find("\"verdict\":\"not_measurable\""), std::string::npos);
+        EXPECT_NE(json.find("\"can_be_judged\":false"), std::string::npos);
+        EXPECT_NE(json.find("\"measurable\":false"), std::string::npos);
+    }
+    // Without a requirement there is nothing to judge, and nothing cannot be.
+    ReportFacts service = generic;
+    service.session.sessionId = 0;
+    EXPECT_FALSE(makeReport(service).findings.requirements.cannotJudge);
+    EXPECT_NE(formatReport(makeReport(service)).find("\r\nSession: local, no virtual machine recognised, session 0\r\n"),
+              std::string::npos);
+}
+
+// The driver date as the registry keeps it, in ISO 8601; what is no date is
+// kept and marked, never guessed; video memory in the adapter's line.
+TEST(Diagnosis, DriverDatesAndVideoMemoryReadAsTheRegistryKeepsThem) {
+    const struct {
+        const char* registry;
+        const char* iso;  // null: not understood
+    } dates[] = {{"12-9-2026", "2026-12-09"}, {"1-1-2001", "2001-01-01"}, {"02-29-2024", "2024-02-29"},
+                 {"2023-12-01", "2023-12-01"}, {"12-31-1999", "1999-12-31"}, {"13-1-2020", nullptr},
+                 {"2-29-2023", nullptr},       {"0-1-2020", nullptr},         {"4-31-2020", nullptr},
+                 {"12/9/2026", nullptr},       {"", nullptr},                 {"12-9-26", nullptr},
+                 {"12-9-2026x", nullptr},      {"1-2-3-4", nullptr},          {"2026-12-9", nullptr}};
+    for (const auto& d : dates) {
+        const DriverDate date = isoDriverDate(d.registry);
+        EXPECT_EQ(date.understood, d.iso != nullptr) << d.registry;
+        if (d.iso != nullptr) {
+            EXPECT_EQ(date.iso, d.iso) << d.registry;
+        }
+    }
+    ReportFacts f = context("NVIDIA Corporation", "NVIDIA GeForce RTX 4070/PCIe/SSE2", "4.6.0", kDriversOwn);
+    f.adapters = {adapter("A"), adapter("B")};
+    f.adapters[0].driverDate = Answer{true, "12-9-2026"};
+    f.adapters[0].memoryReported = true;
+    f.adapters[0].memoryBytes = 12ull * 1024 * 1024 * 1024;  // past 4 GiB, where WMI stops
+    f.adapters[1].driverDate = Answer{true, "13-40-2026"};
+    const std::string text = formatReport(makeReport(f));
+    EXPECT_NE(text.find("date 2026-12-09; video memory 12288 MiB;"), std::string::npos) << text;
+    EXPECT_NE(text.find("date 13-40-2026 (not understood); video memory not reported;"), std::string::npos);
+    const std::string json = formatJson(makeReport(f));
+    EXPECT_NE(json.find("\"driver_date\":\"2026-12-09\",\"driver_date_understood\":true,\"video_memory_bytes\":12884901888,"),
+              std::string::npos) << json;
+    EXPECT_NE(json.find("\"driver_date\":\"13-40-2026\",\"driver_date_understood\":false,\"video_memory_bytes\":null,"),
+              std::string::npos);
 }

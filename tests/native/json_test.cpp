@@ -140,7 +140,7 @@ TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
 
     const std::string text = formatJson(makeReport(refused, asked));
     const json j = json::parse(text);
-    EXPECT_EQ(text.rfind("{\"schema_version\":3,", 0), 0u);
+    EXPECT_EQ(text.rfind("{\"schema_version\":4,", 0), 0u);
     EXPECT_TRUE(j["opengl"]["core_profile"]["offered"].get<bool>());
     EXPECT_TRUE(j["opengl"]["core_profile"]["version"].is_null());
     EXPECT_NE(text.find("\"dedicated_kib\":8388608,"), std::string::npos) << "a large number not written as an integer";

@@ -619,6 +619,12 @@ ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::st
     set(REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
+ScopedRegValue::ScopedRegValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+                               const std::vector<BYTE>& bytes)
+    : root_(root), path_(path), name_(name) {
+    set(type, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
 HKEY ScopedRegValue::open() const {
     HKEY key = nullptr;
     if (RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key, nullptr) != ERROR_SUCCESS) {

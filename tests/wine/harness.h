@@ -159,6 +159,8 @@ public:
     // view: KEY_WOW64_64KEY or KEY_WOW64_32KEY for that registry view; 0 the test's own.
     ScopedRegValue(HKEY root, const std::string& path, const std::string& name, const std::string& value, REGSAM view = 0);
     ScopedRegValue(HKEY root, const std::string& path, const std::string& name, DWORD value);
+    // Any type, as bytes: a QWORD, or a value of the wrong type or size.
+    ScopedRegValue(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::vector<BYTE>& bytes);
     // Text outside the code page, set through the Unicode function.
     ScopedRegValue(HKEY root, const std::string& path, const std::string& name, const std::wstring& value);
     ~ScopedRegValue();

@@ -756,7 +756,8 @@ TEST(Info, EveryGatheredFactIsTheSystemsOwn) {
     EXPECT_EQ(a["attached"].get<bool>(), (device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) != 0);
     EXPECT_EQ(a["provider"], "Provider P");
     EXPECT_EQ(a["driver_version"], "1.2.3.4");
-    EXPECT_EQ(a["driver_date"], "5-6-2027");
+    EXPECT_EQ(a["driver_date"], "2027-05-06") << "the registry's month-day-year in ISO 8601";
+    EXPECT_TRUE(a["driver_date_understood"].get<bool>());
     EXPECT_EQ(a["opengl_driver"], "plain64.dll");
     EXPECT_EQ(a["opengl_driver_wow"], "wow32.dll");
     // PCI ids as the device's id names them; vendor 0000 (Wine's) is none.

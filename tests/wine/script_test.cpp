@@ -210,7 +210,7 @@ TEST(Script, EveryFormOfAnOptionIsRead) {
         if (c.arguments.find("NUL") != std::string::npos || c.arguments.find("nul") != std::string::npos) {
             EXPECT_EQ(got, "");  // kept nowhere
         } else {
-            EXPECT_EQ(got.rfind(c.arguments.find("json") != std::string::npos ? "{\"schema_version\":3," : "Program: ", 0), 0u)
+            EXPECT_EQ(got.rfind(c.arguments.find("json") != std::string::npos ? "{\"schema_version\":4," : "Program: ", 0), 0u)
                 << got.substr(0, 100);
         }
     }
@@ -705,13 +705,13 @@ TEST(Compare, NamesWhatChangedSinceASavedReport) {
     const std::string folder = dosPath(unixTempPath("not-reports"));
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     std::string newerSchema = readAll(older);
-    newerSchema.replace(newerSchema.find("\"schema_version\":3"), 18, "\"schema_version\":99");
+    newerSchema.replace(newerSchema.find("\"schema_version\":4"), 18, "\"schema_version\":99");
     writeFile(folder + "\\newer.json", newerSchema);
     writeFile(folder + "\\cut.json", readAll(older).substr(0, 100));
     writeFile(folder + "\\large.json", std::string(4 * 1024 * 1024 + 1, ' '));
     const std::string written = folder + "\\written.txt";
     const std::pair<std::string, std::string> bad[] = {
-        {folder + "\\newer.json", "it is a report of schema version 99, newer than this program reads (3)"},
+        {folder + "\\newer.json", "it is a report of schema version 99, newer than this program reads (4)"},
         {folder + "\\cut.json", "it is cut short"},
         {folder + "\\large.json", "it is larger than 4 MiB, which no report is"},
         {folder + "\\missing.json", "there is no such file"},

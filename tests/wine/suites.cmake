@@ -6,7 +6,7 @@
 # suites whose answers depend on bitness run there too.
 set(GRI_WINE_SUITES Dialog Surface Info Report Scene Drivers User UserObserved Safety Script Compare PixelFormats Program
   CheckAProgram
-  CompareDialog Access)
+  CompareDialog Access Fleet)
 set(GRI_WOW64_SUITES Info Report Drivers Script Program CheckAProgram)
 set(GRI_WINE_EXEC ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh)
 foreach(arch ${GRI_WINDOWS_ARCHS} wow64)
