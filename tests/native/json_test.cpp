@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <random>
+#include <sstream>
 
 #include "report/json.h"
 #include "report/requirements.h"
@@ -324,4 +328,43 @@ TEST(Json, PixelFormatRowsSayEachValueAsItIs) {
     EXPECT_EQ(rowLine(4).substr(0, 4), "    ") << rowLine(4);
     EXPECT_NE(text.find("      id accel draw api db st swap type  col  r  g  b  a dep ste accum aux   ms srgb\r\n"), std::string::npos);
     expectValid({formatJson(report)});
+}
+
+// The fleet page's examples read only keys the schema has: `$r.a.b[0].c` and
+// `session.measurable` as written in its code and its words.
+TEST(Json, TheFleetPageReadsOnlyKeysTheSchemaHas) {
+    std::ifstream page(GRI_SOURCE_DIR "/docs/fleets.md");
+    std::stringstream text;
+    text << page.rdbuf();
+    std::ifstream schemaFile(GRI_SOURCE_DIR "/docs/report.schema.json");
+    const json schema = json::parse(schemaFile);
+    const std::string all = text.str();
+    int read = 0;
+    for (std::size_t at = all.find("$r."); at != std::string::npos; at = all.find("$r.", at + 1)) {
+        std::size_t end = at + 3;
+        while (end < all.size() && (std::isalnum(static_cast<unsigned char>(all[end])) || std::strchr("_.[]", all[end]) != nullptr)) ++end;
+        std::string path = all.substr(at + 3, end - at - 3);
+        while (!path.empty() && path.back() == '.') path.pop_back();
+        const json* node = &schema;
+        std::size_t from = 0;
+        while (from <= path.size()) {
+            std::size_t dot = path.find('.', from);
+            if (dot == std::string::npos) dot = path.size();
+            std::string key = path.substr(from, dot - from);
+            const bool indexed = key.find('[') != std::string::npos;
+            key = key.substr(0, key.find('['));
+            ASSERT_TRUE(node->contains("properties") && (*node)["properties"].contains(key)) << "$r." << path << ": no " << key;
+            node = &(*node)["properties"][key];
+            if (indexed) {
+                ASSERT_TRUE(node->contains("items")) << path;
+                node = &(*node)["items"];
+            }
+            from = dot + 1;
+        }
+        ++read;
+    }
+    EXPECT_GE(read, 10);
+    for (const char* key : {"session.measurable", "adapters[0].video_memory_bytes"}) {
+        EXPECT_NE(all.find(key), std::string::npos) << key;
+    }
 }
