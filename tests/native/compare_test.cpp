@@ -43,7 +43,12 @@ ReportFacts machine() {
     a.driverDate = Answer{true, "12-1-2023"};
     a.openGlDriver = Answer{true, "nvoglv64.dll"};
     a.openGlDriverWow = Answer{true, "nvoglv32.dll"};
+    a.memoryReported = true;
+    a.memoryBytes = 8ull << 30;
     f.adapters = {a};
+    f.session.sessionId = 1;
+    f.session.interactiveStation = 1;
+    f.session.account = SessionFacts::Account::Other;
     return f;
 }
 
@@ -79,6 +84,14 @@ TEST(Compare, NamesEachFieldThatChangedAndNothingElse) {
         {"the driver's date", [](ReportFacts& f) { f.driverModule.date = "2024-09-01"; }, "OpenGL driver date", "2023-12-01", "2024-09-01"},
         {"the adapter's driver version", [](ReportFacts& f) { f.adapters[0].driverVersion.text = "32.0.15.6094"; },
          "Display adapter \"NVIDIA GeForce RTX 3060\": driver version", "31.0.15.4633", "32.0.15.6094"},
+        {"the adapter's memory", [](ReportFacts& f) { f.adapters[0].memoryBytes = 12ull << 30; },
+         "Display adapter \"NVIDIA GeForce RTX 3060\": video memory (bytes)", "8589934592", "12884901888"},
+        {"the session", [](ReportFacts& f) { f.session.sessionId = 0; }, "Session", "1", "0"},
+        {"the window station", [](ReportFacts& f) { f.session.interactiveStation = 0; }, "Window station with a display", "yes",
+         "no"},
+        {"the account", [](ReportFacts& f) { f.session.account = SessionFacts::Account::LocalSystem; }, "Account", "other",
+         "local_system"},
+        {"a disconnected session", [](ReportFacts& f) { f.session.disconnected = true; }, "Disconnected session", "no", "yes"},
         {"the adapter's driver date", [](ReportFacts& f) { f.adapters[0].driverDate.text = "9-1-2024"; },
          "Display adapter \"NVIDIA GeForce RTX 3060\": driver date", "2023-12-01", "2024-09-01"},
         {"the adapter's OpenGL driver", [](ReportFacts& f) { f.adapters[0].openGlDriver = Answer(); },
@@ -102,11 +115,14 @@ TEST(Compare, NamesEachFieldThatChangedAndNothingElse) {
         ReportFacts newer = base;
         c.change(newer);
         const Changes ch = between(base, newer);
-        // The summary and verdict follow some of these; the field itself is there, and nothing unrelated.
+        // The summary and verdict follow some of these (and the rendering test, a session that
+        // cannot be measured); the field itself is there, and nothing unrelated.
         const Change* found = nullptr;
         for (const Change& item : ch.items) {
             if (item.label == c.label) found = &item;
-            EXPECT_TRUE(item.label == c.label || item.label == "Summary" || item.label == "Verdict") << item.label;
+            EXPECT_TRUE(item.label == c.label || item.label == "Summary" || item.label == "Verdict" ||
+                        item.label == "Rendering test")
+                << item.label;
         }
         ASSERT_NE(found, nullptr);
         EXPECT_EQ(found->was, c.was);
@@ -239,6 +255,15 @@ TEST(Compare, ReadsAnOlderReportAsFarAsItGoes) {
     const std::string text = changesText(ch);
     EXPECT_NE(text.find("(the older report does not say when it was made)"), std::string::npos);
     EXPECT_NE(text.find("\r\n  Not in the older report: OpenGL driver date, Rendering test\r\n"), std::string::npos) << text;
+    // A schema 3 report kept the registry's month-day-year: the same date, no change.
+    nlohmann::json dated = nlohmann::json::parse(formatJson(makeReport(machine())));
+    ASSERT_EQ(dated["adapters"][0]["driver_date"], "2023-12-01");
+    dated["adapters"][0]["driver_date"] = "12-1-2023";
+    EXPECT_FALSE(compareReports(readJson(dated.dump()).value, asRead(machine())).any());
+    dated["adapters"][0]["driver_date"] = "12-2-2023";
+    const Changes redated = compareReports(readJson(dated.dump()).value, asRead(machine()));
+    ASSERT_EQ(redated.items.size(), 1u);
+    EXPECT_EQ(redated.items[0].was, "2023-12-02");
     // The other way round too, for two files of which the later is older.
     EXPECT_EQ(compareReports(asRead(machine()), read.value).missingInNewer.size(), 2u);
 }
