@@ -374,6 +374,10 @@ TEST(Compare, RefusesWhatIsNoReportItReads) {
         ASSERT_TRUE(chars.read) << chars.problem;
         EXPECT_EQ(chars.value.items[0].text, "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
         EXPECT_FALSE(readJson(wideBytes.substr(0, wideBytes.size() - 1)).read) << "an odd byte";
+        EXPECT_EQ(readJson(wideBytes + " ").problem.rfind("it is UTF-16 text that does not decode", 0), 0u) << "a byte past the last unit";
+        // A high surrogate as the very last unit: refused, nothing read past the end.
+        const std::string highLast = wideBytes.substr(0, 2 + 2 * 5);  // mark, '[', '"', two characters, the high surrogate
+        EXPECT_EQ(readJson(highLast).problem.rfind("it is UTF-16 text that does not decode", 0), 0u);
         std::string lone = wideBytes;
         lone.erase(lone.size() - 8, 2);  // the low surrogate's unit gone
         EXPECT_EQ(readJson(lone).problem.rfind("it is UTF-16 text that does not decode", 0), 0u) << readJson(lone).problem;

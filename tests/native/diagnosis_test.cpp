@@ -566,7 +566,9 @@ TEST(Diagnosis, DriverDatesAndVideoMemoryReadAsTheRegistryKeepsThem) {
                  {"2023-12-01", "2023-12-01"}, {"12-31-1999", "1999-12-31"}, {"13-1-2020", nullptr},
                  {"2-29-2023", nullptr},       {"0-1-2020", nullptr},         {"4-31-2020", nullptr},
                  {"12/9/2026", nullptr},       {"", nullptr},                 {"12-9-26", nullptr},
-                 {"12-9-2026x", nullptr},      {"1-2-3-4", nullptr},          {"2026-12-9", nullptr}};
+                 {"12-9-2026x", nullptr},      {"1-2-3-4", nullptr},          {"2026-12-9", nullptr},
+                 {"2-30-2024", nullptr},       {"1-1-1980", "1980-01-01"},    {"12-31-1979", nullptr},
+                 {"12-9-", nullptr},           {"2-28-2023", "2023-02-28"}};
     for (const auto& d : dates) {
         const DriverDate date = isoDriverDate(d.registry);
         EXPECT_EQ(date.understood, d.iso != nullptr) << d.registry;
