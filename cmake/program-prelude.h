@@ -7,3 +7,8 @@
 #include <bits/c++config.h>
 #undef _GLIBCXX_EXTERN_TEMPLATE
 #define _GLIBCXX_EXTERN_TEMPLATE -1
+// libstdc++ turns on mingw's own printf family, which brings its formatter
+// and dtoa (about 30 KiB). The program's formats are plain ones that the
+// system's msvcrt formats the same ("%04X", "%.17g", "%lu"), so it uses those.
+#undef __USE_MINGW_ANSI_STDIO
+#define __USE_MINGW_ANSI_STDIO 0

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -29,10 +31,10 @@ void noteStartup(StartupPhase phase) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     char text[256];
-    const int length = std::snprintf(text, sizeof text, "frequency %lld\nentry %lld\ndialog %lld\ncontext %lld\nframe %lld\n",
-                                     static_cast<long long>(frequency.QuadPart), static_cast<long long>(s_at[0].QuadPart),
-                                     static_cast<long long>(s_at[1].QuadPart), static_cast<long long>(s_at[2].QuadPart),
-                                     static_cast<long long>(s_at[3].QuadPart));
+    const int length = std::snprintf(text, sizeof text, "frequency %" PRId64 "\nentry %" PRId64 "\ndialog %" PRId64 "\ncontext %" PRId64 "\nframe %" PRId64 "\n",
+                                     static_cast<std::int64_t>(frequency.QuadPart), static_cast<std::int64_t>(s_at[0].QuadPart),
+                                     static_cast<std::int64_t>(s_at[1].QuadPart), static_cast<std::int64_t>(s_at[2].QuadPart),
+                                     static_cast<std::int64_t>(s_at[3].QuadPart));
     HANDLE file = CreateFileW(s_file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;

@@ -1,6 +1,8 @@
 #include "report/text.h"
 
+#include <cinttypes>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 
 #include "report/words.h"
@@ -86,7 +88,7 @@ std::string adapterLine(const Report& r, std::size_t k) {
     const DriverDate date = isoDriverDate(a.driverDate.text);
     text += "; provider " + answered(a.provider) + ", version " + answered(a.driverVersion) + ", date " +
             (!given(a.driverDate) ? std::string("not reported") : date.understood ? date.iso : a.driverDate.text + " (not understood)");
-    text += a.memoryReported ? printed("; video memory %llu MiB", a.memoryBytes / (1024ull * 1024ull))
+    text += a.memoryReported ? printed("; video memory %" PRIu64 " MiB", static_cast<std::uint64_t>(a.memoryBytes / (1024ull * 1024ull)))
                              : std::string("; video memory not reported");
     text += "; OpenGLDriverName " + answered(a.openGlDriver);
     if (r.facts.bitness == Bitness::Wow64) text += ", OpenGLDriverNameWow " + answered(a.openGlDriverWow);
