@@ -48,7 +48,7 @@ function(gri_fuzzer name seeds)
   set(fuzzer ${CMAKE_BINARY_DIR}/${name}_fuzzer)
   add_custom_command(OUTPUT ${fuzzer}
     COMMAND ${GRI_CLANGXX} -std=c++17 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
-            -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR} ${F_SOURCES} -o ${fuzzer}
+            -fno-sanitize-recover=undefined -I${CMAKE_SOURCE_DIR} -I${GRI_GENERATED} ${F_SOURCES} -o ${fuzzer}
     DEPENDS ${F_SOURCES} ${F_HEADERS}
     COMMENT "Building the ${name} fuzzer")
   add_custom_target(${name}_fuzz ALL DEPENDS ${fuzzer})
@@ -76,8 +76,9 @@ if(GRI_WITH_TESTS AND NOT GRI_SANITIZE)
   gri_warnings(report_seeds)
   gri_fuzzer(report report_seeds
     SOURCES ${src}/tests/fuzz/report_fuzz.cpp ${src}/report/json_reader.cpp ${src}/report/compare.cpp ${src}/report/facts.cpp
-            ${src}/platform/utf.cpp
+            ${src}/render/gl_registry.cpp ${src}/platform/utf.cpp
     HEADERS ${src}/report/json_reader.h ${src}/report/compare.h ${src}/report/facts.h ${src}/platform/ascii.h
+            ${src}/render/gl_registry.h ${GRI_GL_REGISTRY_TABLE}
     RUN 100000 32768)
 endif()
 

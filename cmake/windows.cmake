@@ -12,8 +12,6 @@ add_link_options(-Wl,--no-insert-timestamp)
 
 # The icon is drawn by a small generator, built for the machine doing the build.
 find_program(GRI_HOST_CXX NAMES c++ g++ REQUIRED)
-set(GRI_GENERATED ${CMAKE_BINARY_DIR}/generated)
-file(MAKE_DIRECTORY ${GRI_GENERATED})
 add_custom_command(
   OUTPUT ${GRI_GENERATED}/gl-renderer-info.ico
   COMMAND ${GRI_HOST_CXX} -std=c++17 -O1 -Wall -Wextra -Werror -o ${GRI_GENERATED}/make_icon

@@ -158,6 +158,7 @@ CoreProfileFacts coreProfile(HDC dc, HGLRC own, const std::vector<std::string>& 
             facts.state = CoreProfileFacts::State::Made;
             facts.version = answer(GL_VERSION);
             facts.shadingLanguage = answer(kShadingLanguageVersion);
+            facts.functions = checkFunctions(facts.version.text, GlProfile::Core, glFunctionResolves, nullptr);
         }
         wgl().makeCurrent(dc, own);
         wgl().deleteContext(core);
@@ -419,6 +420,7 @@ void collectFacts(const ReportSources& sources, const Request& request, ReportFa
     facts.openGlInitialised = sources.initialised;
     facts.programName = GRI_PRODUCT_NAME;
     facts.programVersion = GRI_VERSION_TEXT;
+    facts.glRegistry = glRegistryRelease();
     windowsVersion(facts);
     facts.madeAt = madeNow();
     machineFacts(sources, facts);
@@ -427,6 +429,8 @@ void collectFacts(const ReportSources& sources, const Request& request, ReportFa
     const HGLRC own = sources.surface->renderingContext();
     if (!openGlLoaded() || own == nullptr || wgl().getCurrentContext() != own) return;
     contextFacts(sources, dc, facts);
+    // The version claimed, proven: a program that trusts it fails on the first function missing.
+    facts.functions = checkFunctions(facts.version.text, GlProfile::Compatibility, glFunctionResolves, nullptr);
     capabilityFacts(facts);
     // The frame the user sees, drawn again into the back buffer and read back:
     // strings that read well prove nothing when nothing draws.

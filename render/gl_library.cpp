@@ -102,6 +102,12 @@ bool openGlIsTheSystems() { return s_systems; }
 
 const WglEntryPoints& wgl() { return s_wgl; }
 
+bool glFunctionResolves(const char* name, GlVersion version, void*) {
+    if (s_module == nullptr) return false;
+    if (!atLeast(version, 1, 2)) return GetProcAddress(s_module, name) != nullptr;
+    return isProcAddress(reinterpret_cast<std::uintptr_t>(s_wgl.getProcAddress(name)));
+}
+
 std::wstring openGlLibraryPath() {
     return s_module != nullptr ? modulePath(s_module) : std::wstring();
 }

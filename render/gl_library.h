@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/system_library.h"
+#include "render/gl_registry.h"
 
 // Where OpenGL comes from. The program links to no OpenGL library: it loads
 // opengl32.dll itself, from the system folder (a copy of that name beside the
@@ -43,8 +44,14 @@ const WglEntryPoints& wgl();
 std::wstring openGlLibraryPath();
 
 // An extension's entry point from the current context, as the type it has;
-// null when the implementation does not offer it.
+// null when the implementation does not offer it. Some drivers answer 1, 2, 3
+// or -1 for a name they lack: those are null too.
 template <typename Function>
 Function wglFunction(const char* name) {
-    return asFunction<Function>(wgl().getProcAddress(name));
+    const PROC entry = wgl().getProcAddress(name);
+    return isProcAddress(reinterpret_cast<std::uintptr_t>(entry)) ? asFunction<Function>(entry) : nullptr;
 }
+
+// Whether an OpenGL function of `version` resolves in the current context:
+// 1.0's and 1.1's are the library's exports, later ones wglGetProcAddress's.
+bool glFunctionResolves(const char* name, GlVersion version, void* unused);

@@ -190,18 +190,39 @@ public:
             field("opengl.extensions", "Extensions", side(was), side(now));
             return;
         }
-        std::set<std::string> before, after;
-        for (const JsonValue& e : was->items) before.insert(e.text);
-        for (const JsonValue& e : now->items) after.insert(e.text);
-        for (const std::string& e : after) {
-            if (before.count(e) == 0) out_->extensionsAdded.push_back(e);
+        difference(names(*was), names(*now), "", &out_->extensionsAdded, &out_->extensionsRemoved);
+    }
+
+    // The functions missing in a context: those that went missing, and those
+    // that came back. A context not made has none missing.
+    void functions(const JsonValue* was, const JsonValue* now, const char* label, const char* suffix) {
+        const auto listed = [](const JsonValue* check) {
+            const JsonValue* missing = check != nullptr ? check->get("missing") : nullptr;
+            return missing != nullptr && missing->type == JsonValue::Type::Array ? names(*missing) : std::set<std::string>();
+        };
+        if (was == nullptr || now == nullptr) {
+            field("opengl.functions", label, side(was), side(now));
+            return;
         }
-        for (const std::string& e : before) {
-            if (after.count(e) == 0) out_->extensionsRemoved.push_back(e);
-        }
+        difference(listed(was), listed(now), suffix, &out_->functionsGone, &out_->functionsBack);
     }
 
 private:
+    // A list's names: its strings, or its objects' "name".
+    static std::set<std::string> names(const JsonValue& list) {
+        std::set<std::string> out;
+        for (const JsonValue& e : list.items) out.insert(e.type == JsonValue::Type::Object ? nameOf(e) : e.text);
+        return out;
+    }
+    static void difference(const std::set<std::string>& before, const std::set<std::string>& after, const char* suffix,
+                           std::vector<std::string>* added, std::vector<std::string>* removed) {
+        for (const std::string& e : after) {
+            if (before.count(e) == 0) added->push_back(e + suffix);
+        }
+        for (const std::string& e : before) {
+            if (after.count(e) == 0) removed->push_back(e + suffix);
+        }
+    }
     static std::string nameOf(const JsonValue& adapter) {
         const JsonValue* n = adapter.get("name");
         return n != nullptr ? n->text : std::string();
@@ -296,6 +317,9 @@ Changes compareReports(const JsonValue& older, const JsonValue& newer) {
     path({"opengl", "pixel_formats", "window_opengl"}, "Pixel formats that draw to a window with OpenGL");
     path({"opengl", "pixel_formats", "drivers_own"}, "Pixel formats a driver's own");
     c.extensions(at(&older, {"opengl", "extensions"}), at(&newer, {"opengl", "extensions"}));
+    c.functions(at(&older, {"opengl", "functions"}), at(&newer, {"opengl", "functions"}), "Functions", "");
+    c.functions(at(&older, {"opengl", "core_profile", "functions"}), at(&newer, {"opengl", "core_profile", "functions"}),
+                "Core profile functions", " (core profile)");
     // What --app said, where both checked the same program.
     const JsonValue* a = at(&older, {"application", "path"});
     const JsonValue* b = at(&newer, {"application", "path"});
@@ -331,6 +355,8 @@ std::string changesText(const Changes& ch) {
     };
     list("Extensions added", ch.extensionsAdded);
     list("Extensions removed", ch.extensionsRemoved);
+    list("Functions gone missing", ch.functionsGone);
+    list("Functions back", ch.functionsBack);
     if (!ch.any()) out += "  No change in anything the report compares.\r\n";
     const auto missing = [&out](const char* where, const std::vector<std::string>& labels) {
         if (labels.empty()) return;

@@ -25,8 +25,14 @@ struct Changes {
     std::string newerMade;  // the same of the later one, with two files
     std::vector<Change> items;
     std::vector<std::string> extensionsAdded, extensionsRemoved;
+    // Functions missing now that were not before, and the other way round; the
+    // core profile's marked " (core profile)".
+    std::vector<std::string> functionsGone, functionsBack;
     std::vector<std::string> missingInOlder, missingInNewer;  // labels of fields one of them lacks
-    bool any() const { return !items.empty() || !extensionsAdded.empty() || !extensionsRemoved.empty(); }
+    bool any() const {
+        return !items.empty() || !extensionsAdded.empty() || !extensionsRemoved.empty() || !functionsGone.empty() ||
+               !functionsBack.empty();
+    }
 };
 
 // Why a document is no report this program can compare: empty when it is one.

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/ascii.h"
+#include "report/words.h"
 
 namespace {
 
@@ -38,7 +39,18 @@ std::string adapterLabel(const ReportFacts& f, const AdapterFacts& a) {
 std::string versionWords(const std::string& versionText) {
     const GlVersion v = parseGlVersion(versionText);
     if (v.major == 0) return "OpenGL";
-    return "OpenGL " + std::to_string(v.major) + "." + std::to_string(v.minor);
+    return "OpenGL " + versionNumber(v);
+}
+
+// A version claimed whose functions are not all there: a program that trusts
+// the version fails on the first one it calls.
+std::string missingFunctionsWords(const FunctionCheck& c, const char* who) {
+    if (!c.checked || c.missing.empty()) return std::string();
+    const std::size_t n = c.missing.size();
+    const std::string count = grouped(static_cast<long>(n)) + (n == 1 ? " of its functions does not resolve (" : " of its functions do not resolve (") +
+                              missingFunctionsText(c, c.upTo, 3) + ").";
+    if (c.reach == FunctionCheck::Reach::VersionUnread) return " " + std::string(who) + " does not fully have OpenGL 1.1: " + count;
+    return " " + std::string(who) + " claims OpenGL " + versionNumber(c.claimed) + " but does not fully have it: " + count;
 }
 
 bool isGeneric(const ReportFacts& f) { return f.openGlInitialised && contains(f.renderer.text, "GDI Generic"); }
@@ -468,6 +480,8 @@ Summary summarise(const ReportFacts& f, const ImplementationKind& kind, const Tr
     std::string more;
     // Strings that read well prove nothing when nothing draws.
     if (rendering.kind == RenderingResult::Kind::Failed) more += " The rendering test failed: " + rendering.detail + ".";
+    if (f.openGlInitialised) more += missingFunctionsWords(f.functions, "The driver");
+    if (f.coreProfile.state == CoreProfileFacts::State::Made) more += missingFunctionsWords(f.coreProfile.functions, "Its core profile");
     for (const Cause& cause : kCauses) {
         if (!cause.holds(f)) continue;
         if (!explained && cause.why != nullptr) {

@@ -21,34 +21,6 @@ const Limit kLimits[kLimitCount] = {
      {"GL_EXT_texture_filter_anisotropic", "GL_ARB_texture_filter_anisotropic", nullptr}},
 };
 
-namespace {
-
-// A decimal number as scanf's %d reads one: blanks skipped, a sign, digits.
-// Past INT_MAX it stays there, a version no one has.
-bool readNumber(const char*& p, int* value) {
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') ++p;
-    if (*p < '0' || *p > '9') return false;
-    long long v = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) v = v < 0x7FFFFFFF ? v * 10 + (*p - '0') : v;
-    if (v > 0x7FFFFFFF) v = 0x7FFFFFFF;
-    *value = static_cast<int>(negative ? -v : v);
-    return true;
-}
-
-}  // namespace
-
-GlVersion parseGlVersion(const std::string& text) {
-    GlVersion v;
-    const char* p = text.c_str();
-    int major = 0, minor = 0;
-    if (readNumber(p, &major) && *p == '.' && readNumber(++p, &minor) && major > 0 && minor >= 0) {
-        v.major = major;
-        v.minor = minor;
-    }
-    return v;
-}
 
 bool plausible(const LimitReading& reading, int count, bool isFloat) {
     if (!reading.reported) return false;
@@ -57,10 +29,6 @@ bool plausible(const LimitReading& reading, int count, bool isFloat) {
         if (!(v >= 0 && v <= 1e15) || (!isFloat && v != static_cast<double>(static_cast<long long>(v)))) return false;
     }
     return true;
-}
-
-bool atLeast(GlVersion version, int major, int minor) {
-    return version.major > major || (version.major == major && version.minor >= minor);
 }
 
 bool hasExtension(const std::vector<std::string>& extensions, const char* name) {

@@ -10,6 +10,7 @@
 
 #include "program/application.h"
 #include "render/frame_check.h"
+#include "render/gl_registry.h"
 #include "render/pixel_formats.h"
 
 // What DescribePixelFormat says of the format in use; index 0: none.
@@ -50,6 +51,7 @@ struct CoreProfileFacts {
     enum class State { NotOffered, None, Made } state = State::NotOffered;
     Answer version;
     Answer shadingLanguage;
+    FunctionCheck functions;  // the core profile's functions of its version
 };
 
 // The limits listed, in the report's order, and when each is there to read.
@@ -171,6 +173,7 @@ struct ReportFacts {
     std::string madeAt;  // when the report was made, ISO 8601 in UTC: "2026-12-09T16:50:03Z"
     std::string programName;
     std::string programVersion;
+    std::string glRegistry;  // the Khronos registry's release the functions are checked against
     ToolFacts tool;
     unsigned long windowsMajor = 0;
     unsigned long windowsMinor = 0;
@@ -188,6 +191,7 @@ struct ReportFacts {
     std::string openGlLibrary;         // full path of the opengl32.dll in use, or of the one named
     std::string openGlLibraryProblem;  // why the one named could not be used; empty when it is in use
     PixelFormatFacts pixelFormat;
+    FunctionCheck functions;  // every function of the version claimed, in the dialog's context
     std::vector<std::string> extensions;  // the list's rows, in its order (empty rows too)
     // Each part's names in the implementation's order, without empty pieces
     // or repeats.
@@ -224,14 +228,6 @@ struct ReportFacts {
     ApplicationFacts application;
 };
 
-// Major and minor of a GL_VERSION text ("4.5 (Core Profile) Mesa ..."); 0.0
-// when it does not start with them.
-struct GlVersion {
-    int major = 0;
-    int minor = 0;
-};
-GlVersion parseGlVersion(const std::string& text);
-bool atLeast(GlVersion version, int major, int minor);
 
 // Whether the version or one of the extensions provides the limit.
 bool limitApplies(const Limit& limit, GlVersion version, const std::vector<std::string>& extensions);

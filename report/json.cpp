@@ -86,12 +86,28 @@ std::string videoMemory(const VideoMemoryFacts& v) {
     }
 }
 
+const char* const kReachWords[] = {"claimed", "registry_ends", "version_unread"};
+
+std::string functions(const FunctionCheck& c) {
+    if (!c.checked) return kNull;
+    std::vector<std::string> missing;
+    for (const MissingFunction& m : c.missing) {
+        missing.push_back(object({{"name", jsonString(m.name)}, {"version", jsonString(versionNumber(m.version))}}));
+    }
+    return object({{"checked_up_to", jsonString(versionNumber(c.upTo))},
+                   {"reach", jsonString(kReachWords[static_cast<int>(c.reach)])},
+                   {"asked", number(c.asked)},
+                   {"resolved", number(c.resolved)},
+                   {"missing", array(missing)}});
+}
+
 std::string opengl(const Report& r) {
     const ReportFacts& f = r.facts;
     const CoreProfileFacts& c = f.coreProfile;
     const std::string core = object({{"offered", boolean(c.state != CoreProfileFacts::State::NotOffered)},
                                      {"version", answer(c.version)},
-                                     {"shading_language", answer(c.shadingLanguage)}});
+                                     {"shading_language", answer(c.shadingLanguage)},
+                                     {"functions", c.state == CoreProfileFacts::State::Made ? functions(c.functions) : kNull}});
     Members limits;
     for (int i = 0; i < kLimitCount; ++i) limits.emplace_back(kLimits[i].key, limitValue(kLimits[i], f.limits[i]));
 
@@ -146,6 +162,7 @@ std::string opengl(const Report& r) {
                    {"vendor", answer(f.vendor)},
                    {"renderer", answer(f.renderer)},
                    {"version", answer(f.version)},
+                   {"functions", f.openGlInitialised ? functions(f.functions) : kNull},
                    {"shading_language", glsl ? answer(f.shadingLanguage) : kNull},
                    {"extensions", strings(withoutEmptyRows(f.extensions))},
                    {"gl_extensions", strings(f.glExtensions)},
@@ -393,6 +410,8 @@ std::string changes(const Changes& ch) {
                    {"items", array(items)},
                    {"extensions_added", strings(ch.extensionsAdded)},
                    {"extensions_removed", strings(ch.extensionsRemoved)},
+                   {"functions_gone", strings(ch.functionsGone)},
+                   {"functions_back", strings(ch.functionsBack)},
                    {"not_in_older", strings(ch.missingInOlder)},
                    {"not_in_newer", strings(ch.missingInNewer)}});
 }
@@ -410,6 +429,7 @@ std::string formatJson(const Report& r) {
                    {"made", textOrNull(f.madeAt)},
                    {"program", object({{"name", jsonString(f.programName)},
                                        {"version", jsonString(f.programVersion)},
+                                       {"khronos_registry", textOrNull(f.glRegistry)},
                                        {"machine", word(machineWord(f.programMachine))},
                                        {"declares_windows_10", f.tool.manifestRead ? boolean(f.tool.declaresWindows10) : kNull},
                                        {"gpu_preference", f.tool.gpuPreference >= 0 ? number(f.tool.gpuPreference) : kNull}})},

@@ -2,6 +2,7 @@
 
 #include "platform/ascii.h"
 #include "report/diagnosis.h"
+#include "report/words.h"
 
 
 namespace {
@@ -17,7 +18,6 @@ bool digits(const std::string& text, size_t from, size_t to, int* value) {
     return true;
 }
 
-std::string numbers(int major, int minor) { return std::to_string(major) + "." + std::to_string(minor); }
 
 }  // namespace
 
@@ -37,7 +37,7 @@ bool parseRequiredVersion(const std::string& text, RequiredVersion* version) {
 }
 
 std::string requiredVersionText(const RequiredVersion& version) {
-    return numbers(version.major, version.minor) + (version.core ? " core profile" : "");
+    return versionNumber(GlVersion{version.major, version.minor}) + (version.core ? " core profile" : "");
 }
 
 RequirementCheck checkRequirements(const Requirements& requirements, const ReportFacts& facts,
@@ -48,8 +48,16 @@ RequirementCheck checkRequirements(const Requirements& requirements, const Repor
         const bool made = facts.coreProfile.state == CoreProfileFacts::State::Made;
         const GlVersion have = r.core ? (made ? parseGlVersion(facts.coreProfile.version.text) : GlVersion{})
                                       : parseGlVersion(facts.version.text);
+        // A program that needs the version fails on the first function of it that is missing.
+        const FunctionCheck& functions = r.core ? facts.coreProfile.functions : facts.functions;
+        const GlVersion asked{r.major, r.minor};
         if (!facts.openGlInitialised || have.major == 0 || !atLeast(have, r.major, r.minor)) {
             check.missing.push_back("OpenGL " + requiredVersionText(r));
+        } else if (functions.checked && missingUpTo(functions, asked) > 0) {
+            const std::size_t n = missingUpTo(functions, asked);
+            check.missing.push_back("OpenGL " + requiredVersionText(r) + " (" + grouped(static_cast<long>(n)) +
+                                    (n == 1 ? " of its functions does not resolve: " : " of its functions do not resolve: ") +
+                                    missingFunctionsText(functions, asked, 3) + ")");
         }
     }
     for (const std::string& name : requirements.extensions) {

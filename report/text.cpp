@@ -266,7 +266,8 @@ std::string toolText(const ReportFacts& f) {
     return std::string(f.programMachine == kMachineX64 ? "64-bit" : "32-bit") + ", " +
            (!t.manifestRead ? "its manifest not read" : t.declaresWindows10 ? "its manifest declares Windows 10"
                                                                                : "its manifest declares no Windows 10") +
-           ", GPU preference " + gpuPreferenceWord(t.gpuPreference);
+           ", GPU preference " + gpuPreferenceWord(t.gpuPreference) +
+           (f.glRegistry.empty() ? std::string() : ", OpenGL's functions from the Khronos registry " + f.glRegistry);
 }
 
 // The report's head: this program, the verdict, what was asked, Windows and the session.
@@ -335,6 +336,7 @@ std::string formatReport(const Report& r) {
                    : rendering.kind == RenderingResult::Kind::Failed ? "failed: "
                                                                      : "not run: ") +
                   rendering.detail);
+    if (f.functions.checked) line(out, "Functions: " + functionCheckText(f.functions, GlProfile::Compatibility));
     const std::vector<std::string> names = withoutEmptyRows(f.extensions);
     line(out, printed("Extensions: %lu (%lu from OpenGL, %lu from WGL)", static_cast<unsigned long>(names.size()),
                       static_cast<unsigned long>(f.glExtensions.size()), static_cast<unsigned long>(f.wglExtensions.size())));
@@ -354,6 +356,9 @@ std::string formatReport(const Report& r) {
     line(out, "Shading language: " +
                   (hasShadingLanguage(parseGlVersion(f.version.text)) ? answered(f.shadingLanguage) : std::string("not offered")));
     line(out, "Core profile: " + coreProfileText(f.coreProfile));
+    if (f.coreProfile.state == CoreProfileFacts::State::Made) {
+        line(out, "Core profile functions: " + functionCheckText(f.coreProfile.functions, GlProfile::Core));
+    }
     line(out, "Limits:");
     for (int i = 0; i < kLimitCount; ++i) line(out, std::string("  ") + kLimits[i].label + ": " + limitText(kLimits[i], f.limits[i]));
     line(out, "Video memory: " + videoMemoryText(f.videoMemory));

@@ -55,3 +55,48 @@ std::string hexId(unsigned id) {
     std::snprintf(text, sizeof text, "%04X", id & 0xFFFF);
     return text;
 }
+
+std::string grouped(long value) {
+    std::string digits = std::to_string(value < 0 ? -value : value);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return (value < 0 ? "-" : "") + digits;
+}
+
+std::size_t missingUpTo(const FunctionCheck& check, GlVersion upTo) {
+    std::size_t count = 0;
+    for (const MissingFunction& m : check.missing) count += atLeast(upTo, m.version) ? 1 : 0;
+    return count;
+}
+
+std::string missingFunctionsText(const FunctionCheck& check, GlVersion upTo, std::size_t most) {
+    std::string text;
+    std::size_t listed = 0;
+    for (const MissingFunction& m : check.missing) {
+        if (!atLeast(upTo, m.version) || listed == most) continue;
+        text += (listed++ > 0 ? ", " : "") + m.name + " (" + versionNumber(m.version) + ")";
+    }
+    const std::size_t all = missingUpTo(check, upTo);
+    if (all > listed) text += ", and " + grouped(static_cast<long>(all - listed)) + " more";
+    return text;
+}
+
+std::string functionCheckText(const FunctionCheck& c, GlProfile profile) {
+    if (!c.checked) return "not checked: no context was made";
+    const bool core = profile == GlProfile::Core;
+    const std::string claimed = "OpenGL " + versionNumber(c.claimed) + (core ? " core profile" : "");
+    std::string reach;
+    if (c.reach == FunctionCheck::Reach::RegistryEnds) {
+        reach = claimed + " claimed; the registry this program knows goes to " + versionNumber(c.upTo) + ", checked that far: ";
+    } else if (c.reach == FunctionCheck::Reach::VersionUnread) {
+        reach = "the version string gives no version, so only OpenGL 1.0 and 1.1 are checked: ";
+    }
+    if (c.missing.empty()) {
+        const std::string scope = core ? "the OpenGL " + versionNumber(c.upTo) + " core profile"
+                                  : c.upTo == GlVersion{1, 0} ? std::string("OpenGL 1.0")
+                                  : c.upTo == GlVersion{1, 1} ? std::string("OpenGL 1.0 and 1.1")
+                                                              : "OpenGL 1.0 to " + versionNumber(c.upTo);
+        return reach + "every function of " + scope + " resolves (" + grouped(c.resolved) + ")";
+    }
+    const std::string count = grouped(static_cast<long>(c.missing.size())) + " of its functions missing: ";
+    return (reach.empty() ? claimed + " claimed, " : reach) + count + missingFunctionsText(c, c.upTo, 20);
+}

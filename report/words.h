@@ -27,3 +27,14 @@ const char* machineWord(unsigned machine);
 const char* gpuPreferenceWord(long preference);
 // A PCI id as four upper-case hex digits: "10DE".
 std::string hexId(unsigned id);
+
+// A count with its thousands marked: "1,048".
+std::string grouped(long value);
+// The missing functions of `check` up to `upTo` (all: its own upTo), as
+// "glGetnTexImage (4.5), glCreateBuffers (4.5)": the first `most`, then "and N more".
+std::string missingFunctionsText(const FunctionCheck& check, GlVersion upTo, std::size_t most);
+// How many of them there are.
+std::size_t missingUpTo(const FunctionCheck& check, GlVersion upTo);
+// The Functions lines: "every function of OpenGL 1.0 to 4.5 resolves (1,038)",
+// "OpenGL 4.5 claimed, 3 of its functions missing: ...".
+std::string functionCheckText(const FunctionCheck& check, GlProfile profile);

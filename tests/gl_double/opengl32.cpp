@@ -31,6 +31,11 @@
 //                                 "swapped": red and blue swapped; "unreadable":
 //                                 it raises GL_INVALID_OPERATION; "undefined":
 //                                 it reads black whatever was drawn
+//   GLDOUBLE_MISSING              functions it lacks, each answered by
+//                                 wglGetProcAddress as null or as the number
+//                                 given: "glGetnTexImage,glCreateBuffers=-1";
+//                                 every other function of OpenGL after 1.1
+//                                 resolves
 //   GLDOUBLE_OBSERVE=path         at a buffer swap while this file exists, also
 //                                 log what only the program's own process can
 //                                 see, its cursor and how many GDI and USER
@@ -54,6 +59,9 @@
 
 // From doublehelp.dll beside this one.
 extern "C" __declspec(dllimport) int doubleHelperReady();
+
+// The names of every function after 1.1 (made from the registry).
+extern const char* const kLaterFunctions[];
 
 namespace {
 
@@ -426,6 +434,28 @@ EXPORT BOOL WINAPI wglDeleteContext(HGLRC context) {
 EXPORT HGLRC WINAPI wglGetCurrentContext() { return s_current; }
 EXPORT HDC WINAPI wglGetCurrentDC() { return s_currentDc; }
 
+// Stands in for every function after 1.1: nothing calls them.
+extern "C" void laterStub() {}
+
+// A function of OpenGL after 1.1 as GLDOUBLE_MISSING scripts it: null or the
+// number named where it is listed, a function otherwise.
+PROC laterFunction(const char* name) {
+    bool known = false;
+    for (const char* const* n = kLaterFunctions; *n != nullptr; ++n) known = known || std::strcmp(*n, name) == 0;
+    if (!known) return nullptr;
+    const char* listed = std::getenv("GLDOUBLE_MISSING");
+    const std::size_t length = std::strlen(name);
+    for (const char* p = listed; p != nullptr && *p != '\0';) {
+        const char* end = std::strchr(p, ',');
+        const std::size_t item = end != nullptr ? static_cast<std::size_t>(end - p) : std::strlen(p);
+        if (item >= length && std::strncmp(p, name, length) == 0 && (item == length || p[length] == '=')) {
+            return item == length ? nullptr : reinterpret_cast<PROC>(static_cast<INT_PTR>(std::atoi(p + length + 1)));
+        }
+        p = end != nullptr ? end + 1 : nullptr;
+    }
+    return reinterpret_cast<PROC>(reinterpret_cast<void (*)()>(laterStub));
+}
+
 EXPORT PROC WINAPI wglGetProcAddress(LPCSTR name) {
     if (std::strcmp(name, "wglCreateContextAttribsARB") == 0) {
         if (scriptedIs("GLDOUBLE_CREATE_ATTRIBS", "missing")) return nullptr;
@@ -437,6 +467,7 @@ EXPORT PROC WINAPI wglGetProcAddress(LPCSTR name) {
     if (std::strcmp(name, "wglChoosePixelFormatARB") == 0) {
         return reinterpret_cast<PROC>(reinterpret_cast<void (*)()>(choosePixelFormatArb));
     }
+    if (std::strncmp(name, "gl", 2) == 0) return laterFunction(name);
     if (std::strcmp(name, "wglGetExtensionsStringARB") != 0) return nullptr;
     if (scriptedIs("GLDOUBLE_WGL_EXTENSIONS", "<none>")) return nullptr;
     return reinterpret_cast<PROC>(reinterpret_cast<void (*)()>(getExtensionsStringArb));

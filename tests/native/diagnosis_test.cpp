@@ -59,7 +59,7 @@ TEST(Diagnosis, NamesTheCauseThatTheFactsShow) {
 
     ReportFacts nvidia = context("NVIDIA Corporation", "NVIDIA GeForce RTX 3060/PCIe/SSE2", "4.6.0 NVIDIA 551.23", kDriversOwn);
     nvidia.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\nvoglv32.dll", "31.0.15.5123", "NVIDIA Corporation", "2026-01-14"};
-    nvidia.coreProfile = CoreProfileFacts{CoreProfileFacts::State::Made, Answer{true, "4.6.0 NVIDIA 551.23"}, Answer{true, "4.60"}};
+    nvidia.coreProfile = CoreProfileFacts{CoreProfileFacts::State::Made, Answer{true, "4.6.0 NVIDIA 551.23"}, Answer{true, "4.60"}, {}};
 
     ReportFacts twoAdapters = context("Intel", "Intel(R) UHD Graphics 630", "4.6.0 - Build 31.0.101.2111", kDriversOwn);
     twoAdapters.adapters = {adapter("NVIDIA GeForce RTX 3060"), adapter("Intel(R) UHD Graphics 630")};

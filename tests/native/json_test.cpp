@@ -144,7 +144,7 @@ TEST(Json, EveryStateKeepsItsMeaningAndValidates) {
 
     const std::string text = formatJson(makeReport(refused, asked));
     const json j = json::parse(text);
-    EXPECT_EQ(text.rfind("{\"schema_version\":4,", 0), 0u);
+    EXPECT_EQ(text.rfind("{\"schema_version\":5,", 0), 0u);
     EXPECT_TRUE(j["opengl"]["core_profile"]["offered"].get<bool>());
     EXPECT_TRUE(j["opengl"]["core_profile"]["version"].is_null());
     EXPECT_NE(text.find("\"dedicated_kib\":8388608,"), std::string::npos) << "a large number not written as an integer";
@@ -195,7 +195,19 @@ TEST(Json, GeneratedFactsAlwaysValidate) {
         f.selectedDriverRow = pick(6) - 2;
         f.driverModule = DriverModuleFacts{pick(2) != 0, text(), text(), text(), text()};
         f.shadingLanguage = answer();
-        f.coreProfile = CoreProfileFacts{static_cast<CoreProfileFacts::State>(pick(3)), answer(), answer()};
+        const auto functionCheck = [&]() {
+            FunctionCheck c;
+            c.checked = pick(3) != 0;
+            c.reach = static_cast<FunctionCheck::Reach>(pick(3));
+            c.upTo = GlVersion{pick(6), pick(7)};
+            c.asked = pick(1100);
+            c.resolved = pick(1100);
+            for (int m = pick(3); m > 0; --m) c.missing.push_back(MissingFunction{text(), GlVersion{pick(6), pick(7)}});
+            return c;
+        };
+        f.functions = functionCheck();
+        f.glRegistry = pick(2) != 0 ? text() : std::string();
+        f.coreProfile = CoreProfileFacts{static_cast<CoreProfileFacts::State>(pick(3)), answer(), answer(), functionCheck()};
         for (LimitReading& l : f.limits) l = reading();
         f.videoMemory.source = static_cast<VideoMemoryFacts::Source>(pick(4));
         f.videoMemory.dedicated = reading();

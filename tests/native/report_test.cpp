@@ -131,7 +131,7 @@ TEST(Report, SaysWhatTheImplementationGaveAndNothingMore) {
     full.version = Answer{true, "4.6.0 NVIDIA 551.23"};
     full.driverModule = DriverModuleFacts{true, "C:\\Windows\\System32\\nvoglv32.dll", "31.0.15.5123", "NVIDIA Corporation", "2026-01-14"};
     full.shadingLanguage = Answer{true, "4.60 NVIDIA"};
-    full.coreProfile = CoreProfileFacts{CoreProfileFacts::State::Made, Answer{true, "4.6.0 NVIDIA 551.23"}, Answer{true, "4.60 NVIDIA"}};
+    full.coreProfile = CoreProfileFacts{CoreProfileFacts::State::Made, Answer{true, "4.6.0 NVIDIA 551.23"}, Answer{true, "4.60 NVIDIA"}, {}};
     const double values[kLimitCount][2] = {{32768}, {16384}, {32768}, {32768, 32768}, {32768}, {32}, {32}, {16}, {16}};
     for (int i = 0; i < kLimitCount; ++i) full.limits[i] = reading(values[i][0], values[i][1]);
     full.videoMemory.source = VideoMemoryFacts::Source::Nvx;

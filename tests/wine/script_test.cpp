@@ -210,7 +210,7 @@ TEST(Script, EveryFormOfAnOptionIsRead) {
         if (c.arguments.find("NUL") != std::string::npos || c.arguments.find("nul") != std::string::npos) {
             EXPECT_EQ(got, "");  // kept nowhere
         } else {
-            EXPECT_EQ(got.rfind(c.arguments.find("json") != std::string::npos ? "{\"schema_version\":4," : "Program: ", 0), 0u)
+            EXPECT_EQ(got.rfind(c.arguments.find("json") != std::string::npos ? "{\"schema_version\":5," : "Program: ", 0), 0u)
                 << got.substr(0, 100);
         }
     }
@@ -383,6 +383,56 @@ TEST(Script, RequirementsAnswerWithTheirExitCode) {
     const nlohmann::json parsed = parsedJson(json);
     EXPECT_EQ(parsed["requirements"]["missing"], nlohmann::json::array({"WGL_NO_such"}));
     EXPECT_TRUE(parsed["requirements"]["required"]["core_profile"].get<bool>());
+    DeleteFileA(json.c_str());
+}
+
+// Every function of the version claimed is looked up where it is used: all of
+// llvmpipe's resolve, in both contexts. The double claims 4.5 and lacks five,
+// one answered null and four with the numbers some drivers answer instead.
+TEST(Script, TheVersionClaimedIsProvenFunctionByFunction) {
+    const std::string json = dosPath(unixTempPath("functions.json"));
+    ASSERT_EQ(runScript("--json " + json).code, 0u);
+    const nlohmann::json mesa = parsedJson(json);
+    const nlohmann::json& gl = mesa["opengl"];
+    for (const nlohmann::json& check : {gl["functions"], gl["core_profile"]["functions"]}) {
+        EXPECT_EQ(check["missing"], nlohmann::json::array());
+        EXPECT_EQ(check["resolved"], check["asked"]);
+        EXPECT_GT(check["asked"].get<int>(), 600);
+        EXPECT_EQ(check["reach"], "claimed");
+    }
+    EXPECT_EQ(gl["functions"]["checked_up_to"], gl["version"].get<std::string>().substr(0, 3));
+    EXPECT_EQ(gl["core_profile"]["functions"]["checked_up_to"], gl["core_profile"]["version"].get<std::string>().substr(0, 3));
+
+    const Env lacking = {{"GLDOUBLE_VERSION", "4.5 Double"},
+                         {"GLDOUBLE_MISSING", "glGetnTexImage,glCreateBuffers=1,glBindTextureUnit=-1,glDrawArraysIndirect=3,"
+                                              "glPointParameteri=2"}};
+    ASSERT_EQ(runScript(withDouble() + " --json " + json, withEnv(lacking)).code, 0u);
+    const nlohmann::json parsed = parsedJson(json);
+    std::string named;
+    for (const nlohmann::json& m : parsed["opengl"]["functions"]["missing"]) {
+        named += m["name"].get<std::string>() + " " + m["version"].get<std::string>() + ";";
+    }
+    EXPECT_EQ(named, "glPointParameteri 1.4;glDrawArraysIndirect 4.0;glBindTextureUnit 4.5;glCreateBuffers 4.5;glGetnTexImage 4.5;");
+    EXPECT_EQ(parsed["opengl"]["functions"]["asked"].get<int>() - parsed["opengl"]["functions"]["resolved"].get<int>(), 5);
+    EXPECT_NE(parsed["summary"]["text"].get<std::string>().find(
+                  "The driver claims OpenGL 4.5 but does not fully have it: 5 of its functions do not resolve (glPointParameteri (1.4), "),
+              std::string::npos)
+        << parsed["summary"]["text"];
+    RunHow how = withEnv(lacking);
+    how.pipeOutput = true;
+    const Outcome text = runScript(withDouble() + " --report -", how);
+    EXPECT_NE(text.output.find("\r\nFunctions: OpenGL 4.5 claimed, 5 of its functions missing: glPointParameteri (1.4), "
+                               "glDrawArraysIndirect (4.0), glBindTextureUnit (4.5), glCreateBuffers (4.5), glGetnTexImage (4.5)\r\n"),
+              std::string::npos)
+        << text.output;
+    const Outcome required = runScript(withDouble() + " --require 4.5", how);
+    EXPECT_EQ(required.code, 4u);
+    EXPECT_EQ(required.output.rfind("OpenGL requirements not met: missing OpenGL 4.5 (5 of its functions do not resolve: "
+                                    "glPointParameteri (1.4), ", 0),
+              0u)
+        << required.output;
+    EXPECT_EQ(runScript(withDouble() + " --require 1.4", how).code, 4u);
+    EXPECT_EQ(runScript(withDouble() + " --require 1.3", how).code, 0u);
     DeleteFileA(json.c_str());
 }
 
@@ -705,13 +755,13 @@ TEST(Compare, NamesWhatChangedSinceASavedReport) {
     const std::string folder = dosPath(unixTempPath("not-reports"));
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     std::string newerSchema = readAll(older);
-    newerSchema.replace(newerSchema.find("\"schema_version\":4"), 18, "\"schema_version\":99");
+    newerSchema.replace(newerSchema.find("\"schema_version\":5"), 18, "\"schema_version\":99");
     writeFile(folder + "\\newer.json", newerSchema);
     writeFile(folder + "\\cut.json", readAll(older).substr(0, 100));
     writeFile(folder + "\\large.json", std::string(4 * 1024 * 1024 + 1, ' '));
     const std::string written = folder + "\\written.txt";
     const std::pair<std::string, std::string> bad[] = {
-        {folder + "\\newer.json", "it is a report of schema version 99, newer than this program reads (4)"},
+        {folder + "\\newer.json", "it is a report of schema version 99, newer than this program reads (5)"},
         {folder + "\\cut.json", "it is cut short"},
         {folder + "\\large.json", "it is larger than 4 MiB, which no report is"},
         {folder + "\\missing.json", "there is no such file"},
