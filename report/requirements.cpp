@@ -55,7 +55,7 @@ RequirementCheck checkRequirements(const Requirements& requirements, const Repor
             check.missing.push_back("OpenGL " + requiredVersionText(r));
         } else if (functions.checked && missingUpTo(functions, asked) > 0) {
             const std::size_t n = missingUpTo(functions, asked);
-            check.missing.push_back("OpenGL " + requiredVersionText(r) + " (" + grouped(static_cast<long>(n)) +
+            check.missing.push_back("OpenGL " + requiredVersionText(r) + " (" + grouped(n) +
                                     (n == 1 ? " of its functions does not resolve: " : " of its functions do not resolve: ") +
                                     missingFunctionsText(functions, asked, 3) + ")");
         }

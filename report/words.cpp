@@ -56,10 +56,10 @@ std::string hexId(unsigned id) {
     return text;
 }
 
-std::string grouped(long value) {
-    std::string digits = std::to_string(value < 0 ? -value : value);
+std::string grouped(unsigned long value) {
+    std::string digits = std::to_string(value);
     for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-    return (value < 0 ? "-" : "") + digits;
+    return digits;
 }
 
 std::size_t missingUpTo(const FunctionCheck& check, GlVersion upTo) {
@@ -76,7 +76,7 @@ std::string missingFunctionsText(const FunctionCheck& check, GlVersion upTo, std
         text += (listed++ > 0 ? ", " : "") + m.name + " (" + versionNumber(m.version) + ")";
     }
     const std::size_t all = missingUpTo(check, upTo);
-    if (all > listed) text += ", and " + grouped(static_cast<long>(all - listed)) + " more";
+    if (all > listed) text += ", and " + grouped(all - listed) + " more";
     return text;
 }
 
@@ -97,6 +97,6 @@ std::string functionCheckText(const FunctionCheck& c, GlProfile profile) {
                                                               : "OpenGL 1.0 to " + versionNumber(c.upTo);
         return reach + "every function of " + scope + " resolves (" + grouped(c.resolved) + ")";
     }
-    const std::string count = grouped(static_cast<long>(c.missing.size())) + " of its functions missing: ";
+    const std::string count = grouped(c.missing.size()) + " of its functions missing: ";
     return (reach.empty() ? claimed + " claimed, " : reach) + count + missingFunctionsText(c, c.upTo, 20);
 }

@@ -29,7 +29,7 @@ const char* gpuPreferenceWord(long preference);
 std::string hexId(unsigned id);
 
 // A count with its thousands marked: "1,048".
-std::string grouped(long value);
+std::string grouped(unsigned long value);
 // The missing functions of `check` up to `upTo` (all: its own upTo), as
 // "glGetnTexImage (4.5), glCreateBuffers (4.5)": the first `most`, then "and N more".
 std::string missingFunctionsText(const FunctionCheck& check, GlVersion upTo, std::size_t most);
