@@ -11,7 +11,8 @@
 namespace {
 
 const char kSynopsis[] =
-    "gl-renderer-info [--opengl32 PATH] [--report [FILE] | --json [FILE]]\n"
+    "gl-renderer-info [--opengl32 PATH]\n"
+    "                 [--report [FILE] | --json [FILE] | --html [FILE]]\n"
     "                 [--require VERSION] [--require-extension NAME]... [--app PATH]\n"
     "                 [--compare FILE | --compare OLD NEW] [--pixel-formats]\n"
     "                 [--require-pixel-format LIST]\n";
@@ -22,6 +23,7 @@ const char kOptionsText[] =
     "  --report [FILE]    write the plain-text report to FILE, or with - or no\n"
     "                     FILE to standard output, and exit; no window appears\n"
     "  --json [FILE]      the same as JSON\n"
+    "  --html [FILE]      the same as one HTML page, with the frame drawn\n"
     "  --require VERSION  exit with 4 unless OpenGL VERSION (such as 3.3), or a\n"
     "                     core profile of it (3.3core), is there; alone, it\n"
     "                     prints one line that says so\n"
@@ -29,8 +31,8 @@ const char kOptionsText[] =
     "                     the same for an OpenGL or WGL extension; repeatable\n"
     "  --app PATH         say which OpenGL that program gets and why it may\n"
     "                     differ from this tool's; alone, print that and exit\n"
-    "  --compare FILE     the report, and what changed since FILE, a JSON report\n"
-    "                     this program wrote (--json FILE)\n"
+    "  --compare FILE     the report, and what changed since FILE, a JSON or\n"
+    "                     HTML report this program wrote (--json, --html)\n"
     "  --compare OLD NEW  what changed between two such reports; no OpenGL\n"
     "  --pixel-formats    every pixel format in the report, one row each\n"
     "  --require-pixel-format LIST\n"
@@ -123,7 +125,7 @@ namespace {
 
 enum class Value { None, Optional, Required };
 
-enum class Option { Help, OpenGl32, Report, Json, Require, RequireExtension, App, Compare, PixelFormats, RequirePixelFormat };
+enum class Option { Help, OpenGl32, Report, Json, Html, Require, RequireExtension, App, Compare, PixelFormats, RequirePixelFormat };
 
 // Every option, in one place: what it is called, whether it takes a value,
 // whether that value may follow the name directly (a version: --require3.3),
@@ -143,10 +145,11 @@ const KnownOption kOptions[] = {
     {Option::OpenGl32, "opengl32", Value::Required, false, false, "the path of an opengl32.dll"},
     {Option::Report, "report", Value::Optional, false, true, "a FILE"},
     {Option::Json, "json", Value::Optional, false, true, "a FILE"},
+    {Option::Html, "html", Value::Optional, false, true, "a FILE"},
     {Option::Require, "require", Value::Required, true, true, "a version, such as 3.3 or 3.3core"},
     {Option::RequireExtension, "require-extension", Value::Required, false, true, "the name of an extension"},
     {Option::App, "app", Value::Required, false, true, "the path of a program"},
-    {Option::Compare, "compare", Value::Required, false, true, "a JSON report this program wrote"},
+    {Option::Compare, "compare", Value::Required, false, true, "a JSON or HTML report this program wrote"},
     {Option::PixelFormats, "pixel-formats", Value::None, false, true, nullptr},
     {Option::RequirePixelFormat, "require-pixel-format", Value::Required, false, true,
      "the attributes a program asks for, such as depth=24,stencil=8"},
@@ -304,10 +307,11 @@ void applyOption(const KnownOption& known, const std::string& written, const std
         break;
     case Option::Report:
     case Option::Json:
-        if (options.output == Output::Text || options.output == Output::Json) {
-            options.error = "--report or --json is given more than once.";
+    case Option::Html:
+        if (options.output == Output::Text || options.output == Output::Json || options.output == Output::Html) {
+            options.error = "--report, --json or --html is given more than once.";
         } else {
-            options.output = known.option == Option::Report ? Output::Text : Output::Json;
+            options.output = known.option == Option::Report ? Output::Text : known.option == Option::Json ? Output::Json : Output::Html;
             options.file = value;
         }
         break;
@@ -356,6 +360,8 @@ void settleOutput(Options& options) {
         // Two reports alone: nothing of this machine is asked.
         if (!options.app.empty() || options.requirements.any() || options.listPixelFormats) {
             options.error = "--compare OLD NEW compares two reports; --app, --require and --pixel-formats ask about this machine.";
+        } else if (options.output == Output::Html) {
+            options.error = "--compare OLD NEW writes what changed as text or JSON; --html writes this machine's report.";
         } else if (options.output == Output::Text || options.output == Output::Json) {
             options.comparisonJson = options.output == Output::Json;
             options.output = Output::Comparison;

@@ -20,6 +20,7 @@ enum class Output {
     Dialog,        // no report asked for: the dialog, as always
     Text,          // --report [FILE]: the plain-text report
     Json,          // --json [FILE]: the same facts as JSON
+    Html,          // --html [FILE]: the same as one HTML page
     Requirements,  // --require alone: one line that says whether they are met
     Application,   // --app alone: the summary for that program and its block
     Comparison,    // --compare OLD NEW: what changed between two reports, without OpenGL

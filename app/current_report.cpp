@@ -1,6 +1,7 @@
 #include "app/current_report.h"
 
 #include "app/app_state.h"
+#include "report/html.h"
 #include "report/json.h"
 #include "report/text.h"
 
@@ -14,8 +15,12 @@ ReportSources dialogSources() {
     return sources;
 }
 
-std::string currentReport(bool json) {
+std::string formatAs(const Report& report, ReportFormat format) {
+    return format == ReportFormat::Json ? formatJson(report) : format == ReportFormat::Html ? formatHtml(report) : formatReport(report);
+}
+
+std::string currentReport(ReportFormat format) {
     Report report = gatherReport(dialogSources(), Request());
     if (g_mainDialog.comparing) compareWith(g_mainDialog.earlierReport, &report);
-    return json ? formatJson(report) : formatReport(report);
+    return formatAs(report, format);
 }

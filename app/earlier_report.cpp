@@ -2,6 +2,7 @@
 
 #include "platform/output.h"
 #include "platform/utf.h"
+#include "report/html.h"
 #include "report/json.h"
 
 EarlierReport readEarlierReport(const std::wstring& file) {
@@ -12,7 +13,14 @@ EarlierReport readEarlierReport(const std::wstring& file) {
         earlier.problem = bytes.problem;
         return earlier;
     }
-    JsonReading reading = readJson(bytes.bytes);
+    // A page of this program carries its JSON report.
+    bool page = false;
+    const std::string embedded = embeddedReport(bytes.bytes, &page);
+    if (page && embedded.empty()) {
+        earlier.problem = "it is an HTML page without this program's report in it, or one cut short";
+        return earlier;
+    }
+    JsonReading reading = readJson(page ? embedded : bytes.bytes);
     if (!reading.read) {
         const std::string text = textReportProblem(bytes.bytes);
         earlier.problem = text.empty() ? reading.problem : text;

@@ -43,8 +43,9 @@ void saveReport(HWND dialog) {
     OPENFILENAMEW request = {};
     request.lStructSize = sizeof request;
     request.hwndOwner = dialog;
-    // JSON too, so that there is something to compare with later.
-    request.lpstrFilter = L"Text files (*.txt)\0*.txt\0JSON report (*.json)\0*.json\0All files\0*.*\0";
+    // JSON and HTML too, so that there is something to compare with later.
+    request.lpstrFilter =
+        L"Text files (*.txt)\0*.txt\0JSON report (*.json)\0*.json\0HTML report (*.html)\0*.html\0All files\0*.*\0";
     request.lpstrFile = file.data();
     request.nMaxFile = static_cast<DWORD>(file.size());
     request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
@@ -61,11 +62,17 @@ void saveReport(HWND dialog) {
         MessageBoxW(dialog, text.c_str(), L"Report not saved", MB_OK | MB_ICONERROR);
         return;
     }
-    // The JSON type chosen, or a name that ends in .json, writes JSON as --json FILE does.
+    // The type chosen, or a name that ends in .json or .html (.htm), writes
+    // that as --json FILE and --html FILE do.
     const std::wstring saved = file.data();
-    const bool json = request.nFilterIndex == 2 ||
-                      (saved.size() > 5 && _wcsicmp(saved.c_str() + saved.size() - 5, L".json") == 0);
-    const WriteResult result = writeTextFile(saved, currentReport(json), fileEncoding(json));
+    const auto endsWith = [&saved](const wchar_t* end) {
+        const std::size_t n = wcslen(end);
+        return saved.size() > n && _wcsicmp(saved.c_str() + saved.size() - n, end) == 0;
+    };
+    const ReportFormat format = request.nFilterIndex == 2 || endsWith(L".json")                     ? ReportFormat::Json
+                                : request.nFilterIndex == 3 || endsWith(L".html") || endsWith(L".htm") ? ReportFormat::Html
+                                                                                                       : ReportFormat::Text;
+    const WriteResult result = writeTextFile(saved, currentReport(format), fileEncoding(format != ReportFormat::Text));
     if (!result.written) {
         const std::wstring text = L"The report could not be saved.\n\n" + utf8ToWide(result.problem);
         MessageBoxW(dialog, text.c_str(), L"Report not saved", MB_OK | MB_ICONERROR);

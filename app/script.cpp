@@ -51,12 +51,14 @@ int runScript(HINSTANCE instance, const Options& options, const std::string& lib
     if (earlier.read) compareWith(earlier, &report);
     if (dialog != nullptr) DestroyWindow(dialog);
 
-    const bool json = options.output == Output::Json;
+    // JSON and HTML are UTF-8 wherever they go.
+    const bool json = options.output == Output::Json || options.output == Output::Html;
     const std::string required = options.requirements.any() ? requirementsLine(report) + "\r\n" : std::string();
     const std::string text = options.output == Output::Requirements  ? required
                              : options.output == Output::Application ? required + applicationText(report)
-                             : json                                  ? formatJson(report)
-                                                                     : formatReport(report);
+                             : formatAs(report, options.output == Output::Json   ? ReportFormat::Json
+                                                : options.output == Output::Html ? ReportFormat::Html
+                                                                                 : ReportFormat::Text);
     bool written = true;
     if ((options.output == Output::Requirements || options.output == Output::Application) &&
         (options.file.empty() || options.file == L"-")) {

@@ -50,4 +50,10 @@ struct FrameReading {
     std::string notRunBecause;  // why it did not run
     unsigned glError = 0;       // the error reading pixels raised
     std::vector<FrameSample> samples;
+    // The whole frame as it was read, for a picture of it: RGB, the top row
+    // first; empty where it was not read or is larger than kMostFramePixels.
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;
 };
+constexpr long kMostFramePixels = 2048L * 2048L;

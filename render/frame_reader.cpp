@@ -1,6 +1,7 @@
 #include "render/frame_reader.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "render/cube_scene.h"
 #include "render/gl_api.h"
@@ -72,6 +73,23 @@ FrameReading readFrame(const GlSurface& surface, double angleX, double angleY, b
     drawScene(angleX, angleY);
     reading.samples = samplePoints(view);
     for (FrameSample& s : reading.samples) readPixel(s.x, s.y, s.rgb);
+    // And the whole frame, for the page that shows it.
+    if (static_cast<long>(view.width) * view.height <= kMostFramePixels) {
+        std::vector<GLubyte> rgba(static_cast<std::size_t>(view.width) * view.height * 4);
+        glReadPixels(0, 0, view.width, view.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        reading.width = view.width;
+        reading.height = view.height;
+        reading.pixels.resize(static_cast<std::size_t>(view.width) * view.height * 3);
+        for (int y = 0; y < view.height; ++y) {
+            const GLubyte* from = &rgba[static_cast<std::size_t>(view.height - 1 - y) * view.width * 4];
+            std::uint8_t* to = &reading.pixels[static_cast<std::size_t>(y) * view.width * 3];
+            for (int x = 0; x < view.width; ++x, from += 4, to += 3) {
+                to[0] = from[0];
+                to[1] = from[1];
+                to[2] = from[2];
+            }
+        }
+    }
     const GLenum error = glGetError();
     reading.state = error == GL_NO_ERROR ? FrameReading::State::Read : FrameReading::State::ReadFailed;
     reading.glError = error;

@@ -312,7 +312,25 @@ std::string applicationText(const Report& r) {
     return out;
 }
 
-std::string formatReport(const Report& r) {
+std::string extensionsText(const Report& r) {
+    const ReportFacts& f = r.facts;
+    const std::vector<std::string> names = withoutEmptyRows(f.extensions);
+    std::string out;
+    line(out, printed("Extensions: %lu (%lu from OpenGL, %lu from WGL)", static_cast<unsigned long>(names.size()),
+                      static_cast<unsigned long>(f.glExtensions.size()), static_cast<unsigned long>(f.wglExtensions.size())));
+    for (const std::string& name : names) line(out, "  " + name);
+    return out;
+}
+
+std::string pixelFormatListText(const Report& r) {
+    std::string out;
+    if (r.request.listPixelFormats) pixelFormatTable(out, r.facts);
+    return out;
+}
+
+std::string formatReport(const Report& r) { return formatReportFacts(r) + extensionsText(r) + pixelFormatListText(r); }
+
+std::string formatReportFacts(const Report& r) {
     const ReportFacts& f = r.facts;
     std::string out;
     headLines(out, r);
@@ -337,10 +355,6 @@ std::string formatReport(const Report& r) {
                                                                      : "not run: ") +
                   rendering.detail);
     if (f.functions.checked) line(out, "Functions: " + functionCheckText(f.functions, GlProfile::Compatibility));
-    const std::vector<std::string> names = withoutEmptyRows(f.extensions);
-    line(out, printed("Extensions: %lu (%lu from OpenGL, %lu from WGL)", static_cast<unsigned long>(names.size()),
-                      static_cast<unsigned long>(f.glExtensions.size()), static_cast<unsigned long>(f.wglExtensions.size())));
-    for (const std::string& name : names) line(out, "  " + name);
     line(out, "Drivers (* selected):");
     for (std::size_t k = 0; k < f.driverRows.size(); ++k) {
         line(out, (static_cast<int>(k) == f.selectedDriverRow ? "* " : "  ") + f.driverRows[k]);
@@ -376,6 +390,5 @@ std::string formatReport(const Report& r) {
         line(out, "Pixel formats at best: " + best + (table.cut ? printed(" (of the first %d)", kMostPixelFormats) : std::string()));
     }
     if (r.request.requirements.pixelFormat.asked) line(out, "Pixel format requested: " + requestedFormatText(r));
-    if (r.request.listPixelFormats) pixelFormatTable(out, f);
     return out;
 }

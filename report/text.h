@@ -5,8 +5,14 @@
 
 #include "report/report.h"
 
-// Labelled lines with CR LF ends.
+// Labelled lines with CR LF ends: the facts, then the long lists (the
+// extensions, and every pixel format where asked for), so that no reader
+// scrolls past some 300 names to the facts.
 std::string formatReport(const Report& report);
+// Its parts, which the HTML page lays out alike.
+std::string formatReportFacts(const Report& report);
+std::string extensionsText(const Report& report);     // "Extensions: N (...)" and a row a name
+std::string pixelFormatListText(const Report& report);  // empty where not asked for
 
 // What --app alone prints: the summary for the program and its block.
 std::string applicationText(const Report& report);

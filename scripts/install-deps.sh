@@ -29,7 +29,7 @@ packages64=(
   libxcomposite1:amd64 libxrandr2:amd64 libxi6:amd64 libxcursor1:amd64
   libxinerama1:amd64 libxrender1:amd64 libxext6:amd64 libxxf86vm1:amd64 libxfixes3:amd64
   xvfb x11-utils imagemagick file python3 python3-jsonschema unzip
-  khronos-api
+  khronos-api zlib1g-dev chromium
 )
 packages32=(
   wine32

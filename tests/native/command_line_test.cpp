@@ -118,7 +118,7 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
     EXPECT_FALSE(parseOptions({L"--compare", L"a.json", L"b.json", L"--report", L"c.txt"}).comparisonJson);
     EXPECT_NE(parseOptions({L"--compare", L"a.json", L"b.json", L"--app", L"g.exe"}).error, "");
     EXPECT_NE(parseOptions({L"--compare", L"a.json", L"b.json", L"--require", L"3.3"}).error, "");
-    EXPECT_NE(parseOptions({L"--compare"}).error.find("needs a JSON report"), std::string::npos);
+    EXPECT_NE(parseOptions({L"--compare"}).error.find("needs a JSON or HTML report"), std::string::npos);
     EXPECT_NE(parseOptions({L"--comapre", L"a.json"}).error.find("did you mean --compare?"), std::string::npos);
     EXPECT_TRUE(parseOptions({L"--compare", L"a.json"}).script);
     // Pixel formats: the list as a report; a request as a requirement.

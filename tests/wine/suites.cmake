@@ -31,6 +31,10 @@ foreach(arch ${GRI_WINDOWS_ARCHS} wow64)
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-check-packages.sh ${arch} ${bin}/gl-renderer-info.exe
               ${bin}/forbidden_imports.exe)
     list(APPEND tests packages.wine.${arch} packages.wine.${arch}.must_fail)
+    # The HTML report in a real browser, with JavaScript off.
+    add_test(NAME wine.${arch}.Browser
+      COMMAND ${CMAKE_SOURCE_DIR}/tests/html/browser_test.py ${arch} ${bin} ${CMAKE_SOURCE_DIR})
+    list(APPEND tests wine.${arch}.Browser)
     if(GRI_WITH_BENCH)
       add_test(NAME bench.wine.${arch} COMMAND ${GRI_WINE_EXEC} ${arch} ${bin}/bench.exe 1 20)
       list(APPEND tests bench.wine.${arch})
