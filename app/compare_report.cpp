@@ -28,7 +28,7 @@ int runComparison(const Options& options, ScriptStreams& streams) {
 
 void compareWithSavedReport(HWND dialog) {
     std::wstring file;
-    if (!askFileToOpen(dialog, L"Compare with a saved report", L"JSON reports (*.json)\0*.json\0All files\0*.*\0", 0, &file)) return;
+    if (!askFileToOpen(dialog, L"Compare with a saved report", L"Reports (*.json, *.html)\0*.json;*.html;*.htm\0All files\0*.*\0", 0, &file)) return;
     EarlierReport earlier = readEarlierReport(file);
     if (!earlier.read) {
         const std::wstring text = L"The report cannot be compared:\n" + file + L"\n\n" +

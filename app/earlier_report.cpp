@@ -2,7 +2,6 @@
 
 #include "platform/output.h"
 #include "platform/utf.h"
-#include "report/html.h"
 #include "report/json.h"
 
 EarlierReport readEarlierReport(const std::wstring& file) {

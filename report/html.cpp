@@ -4,13 +4,12 @@
 
 #include "platform/utf.h"
 #include "report/json.h"
+#include "report/json_reader.h"
 #include "report/png.h"
 #include "report/text.h"
 
 namespace {
 
-const char kDataOpen[] = "<script type=\"application/json\" id=\"gl-renderer-info-report\">";
-const char kDataClose[] = "</script>";
 // A picture wider or taller than this is shown at a whole fraction of its size.
 constexpr int kLargestPicture = 640;
 
@@ -158,15 +157,6 @@ std::string extensionPage(const std::string& name) {
                : "https://registry.khronos.org/OpenGL/extensions/" + vendor + "/" + page + ".txt";
 }
 
-std::string embeddedReport(const std::string& bytes, bool* page) {
-    *page = bytes.compare(0, 15, "<!DOCTYPE html>") == 0;
-    const std::size_t open = bytes.find(kDataOpen);
-    if (!*page || open == std::string::npos) return std::string();
-    const std::size_t from = open + sizeof kDataOpen - 1;
-    const std::size_t close = bytes.find(kDataClose, from);
-    return close == std::string::npos ? std::string() : bytes.substr(from, close - from);
-}
-
 std::string formatHtml(const Report& r) {
     const ReportFacts& f = r.facts;
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
@@ -183,8 +173,8 @@ std::string formatHtml(const Report& r) {
     // Data, never run; "<" written as \u003c so that no text can end the element.
     std::string json = formatJson(r);
     if (!json.empty() && json.back() == '\n') json.pop_back();
-    out += kDataOpen;
+    out += kReportDataOpen;
     for (char c : json) out += c == '<' ? std::string("\\u003c") : std::string(1, c);
-    out += kDataClose;
+    out += kReportDataClose;
     return out + "\n</body></html>\n";
 }

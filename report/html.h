@@ -20,8 +20,3 @@ std::string htmlEscaped(const std::string& text);
 // -> ".../EXT/WGL_EXT_swap_control.txt"; empty for a name that is no
 // GL_, WGL_ or GLX_ name of letters, digits and underscores.
 std::string extensionPage(const std::string& name);
-
-// The JSON report a page of this program carries. `page` false: the bytes
-// are no HTML page (they may be JSON); empty where the page holds none, or
-// is cut short before its end.
-std::string embeddedReport(const std::string& bytes, bool* page);

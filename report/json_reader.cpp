@@ -376,3 +376,12 @@ JsonReading readJson(const std::string& bytes, int deepest) {
     }
     return Parser(bytes, deepest).run();
 }
+
+std::string embeddedReport(const std::string& bytes, bool* page) {
+    *page = bytes.compare(0, 15, "<!DOCTYPE html>") == 0;
+    const std::size_t open = bytes.find(kReportDataOpen);
+    if (!*page || open == std::string::npos) return std::string();
+    const std::size_t from = open + sizeof kReportDataOpen - 1;
+    const std::size_t close = bytes.find(kReportDataClose, from);
+    return close == std::string::npos ? std::string() : bytes.substr(from, close - from);
+}

@@ -40,3 +40,12 @@ struct JsonReading {
 // UTF-16 after its byte-order mark (either order) as UTF-8; false where there
 // is no mark or the text does not decode (an odd byte, a lone surrogate).
 bool utf16ToUtf8(const std::string& bytes, std::string* utf8);
+
+// The element an HTML report carries its JSON report in, as data.
+constexpr char kReportDataOpen[] = "<script type=\"application/json\" id=\"gl-renderer-info-report\">";
+constexpr char kReportDataClose[] = "</script>";
+
+// The JSON report an HTML report of this program carries. `page` false: the
+// bytes are no HTML page (they may be JSON); empty where the page holds none,
+// or is cut short before its end.
+std::string embeddedReport(const std::string& bytes, bool* page);

@@ -1,4 +1,5 @@
-// libFuzzer's entry for a report read back: any bytes, read as JSON, checked
+// libFuzzer's entry for a report read back: any bytes, read as JSON (or the
+// JSON an HTML report carries), checked
 // as a report, and compared with themselves and with another. Under
 // AddressSanitizer and UBSan a read outside the bytes, a deep recursion or
 // undefined behaviour ends the run.
@@ -11,7 +12,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    const JsonReading reading = readJson(bytes);
+    // An HTML report's JSON, or the bytes themselves.
+    bool page = false;
+    const std::string embedded = embeddedReport(bytes, &page);
+    const JsonReading reading = readJson(page ? embedded : bytes);
     if (!reading.read) return 0;
     reportProblem(reading.value);
     static const JsonReading other = readJson(

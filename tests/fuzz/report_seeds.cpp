@@ -1,8 +1,9 @@
 // Writes the report reader's first inputs: reports as this program writes
-// them, one with changes, and the changes of two alone.
+// them, one with changes, the changes of two alone, and an HTML report.
 #include <cstdio>
 #include <string>
 
+#include "report/html.h"
 #include "report/json.h"
 
 int main(int argc, char** argv) {
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
     compared.changes.items.push_back(c);
     compared.changes.extensionsAdded = {"GL_z"};
     const std::string seeds[] = {formatJson(makeReport(f)), formatJson(compared), formatChangesJson(compared.changes),
-                                 formatJson(makeReport(ReportFacts()))};
+                                 formatJson(makeReport(ReportFacts())), formatHtml(makeReport(f))};
     int n = 0;
     for (const std::string& s : seeds) {
         std::FILE* file = std::fopen((std::string(argv[1]) + "/seed" + std::to_string(n++)).c_str(), "wb");
