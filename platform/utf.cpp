@@ -117,3 +117,23 @@ std::wstring utf8ToWide(const std::string& text) {
     }
     return out;
 }
+
+std::string mapUtf8(const std::string& text, void (*ascii)(std::string& out, unsigned char c)) {
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < text.size();) {
+        if (p[i] < 0x80) {
+            ascii(out, p[i++]);
+            continue;
+        }
+        const std::size_t length = utf8SequenceLength(p + i, text.size() - i);
+        if (length == 0) {
+            out += kUtf8Replacement;
+            ++i;
+        } else {
+            out.append(text, i, length);
+            i += length;
+        }
+    }
+    return out;
+}

@@ -16,6 +16,14 @@ std::u16string utf8ToUtf16(const std::string& text);
 // surrogate or a code point past U+10FFFF.
 std::size_t utf8SequenceLength(const unsigned char* p, std::size_t n);
 
+// U+FFFD, in UTF-8.
+constexpr char kUtf8Replacement[] = "\xEF\xBF\xBD";
+
+// Text walked as UTF-8 for a writer's escaping: each ASCII byte goes to
+// `ascii`, which appends what stands for it; a longer sequence is kept as it
+// is; a byte that begins none becomes U+FFFD.
+std::string mapUtf8(const std::string& text, void (*ascii)(std::string& out, unsigned char c));
+
 // The platform's wide text (UTF-16 on Windows) as UTF-8, and back.
 std::string wideToUtf8(const std::wstring& text);
 std::wstring utf8ToWide(const std::string& text);

@@ -119,16 +119,7 @@ std::string extensionList(const Report& r) {
 }  // namespace
 
 std::string htmlEscaped(const std::string& text) {
-    std::string out;
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = p[i];
-        if (c >= 0x80) {
-            const std::size_t length = utf8SequenceLength(p + i, text.size() - i);
-            out += length == 0 ? std::string("\xEF\xBF\xBD") : text.substr(i, length);
-            i += length == 0 ? 1 : length;
-            continue;
-        }
+    return mapUtf8(text, [](std::string& out, unsigned char c) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
@@ -136,11 +127,9 @@ std::string htmlEscaped(const std::string& text) {
         case '"': out += "&quot;"; break;
         case '\'': out += "&#39;"; break;
         // Controls have no place in a page; NUL would even be dropped.
-        default: out += c < 0x20 && c != '\t' ? std::string("\xEF\xBF\xBD") : std::string(1, static_cast<char>(c)); break;
+        default: out += c < 0x20 && c != '\t' ? kUtf8Replacement : std::string(1, static_cast<char>(c)); break;
         }
-        ++i;
-    }
-    return out;
+    });
 }
 
 std::string extensionPage(const std::string& name) {

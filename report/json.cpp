@@ -10,7 +10,6 @@
 
 namespace {
 
-const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
 using Members = std::vector<std::pair<const char*, std::string>>;
 
@@ -351,42 +350,25 @@ std::string requirements(const Report& report) {
 }  // namespace
 
 std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const size_t n = text.size();
-    for (size_t i = 0; i < n;) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += static_cast<char>(c);
-                }
+    return "\"" + mapUtf8(text, [](std::string& out, unsigned char c) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
             }
-            ++i;
-            continue;
         }
-        const size_t length = utf8SequenceLength(p + i, n - i);
-        if (length == 0) {
-            out += kReplacement;
-            ++i;
-        } else {
-            out.append(text, i, length);
-            i += length;
-        }
-    }
-    return out + "\"";
+    }) + "\"";
 }
 
 namespace {
