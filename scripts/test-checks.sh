@@ -75,6 +75,10 @@ printf 'a' >"$work/one"
 printf 'b' >"$work/two"
 must_fail "check-reproducible.sh on two builds that differ" "$src/scripts/check-reproducible.sh" --same "$work/one" "$work/two"
 
+# Without the registry's gl.xml the build stops, and names the package.
+must_fail "configuring without gl.xml" cmake -S "$src" -B "$work/no-registry" -DGRI_GL_XML="$work/no-such/gl.xml" -DGRI_CROSS=OFF
+grep -q "khronos-api" "$work/said" || { echo "FAIL: the message names no package: $(tail -c 300 "$work/said")"; status=1; }
+
 # And each passes what it must pass.
 "$src/scripts/check-reproducible.sh" --same "$work/one" "$work/one" >/dev/null || { echo "FAIL: check-reproducible.sh refuses identical files"; status=1; }
 "$src/scripts/json-keys.py" "$src/docs/report.schema.json" "$src/docs/json.md" >/dev/null || { echo "FAIL: json-keys.py refuses the README"; status=1; }
