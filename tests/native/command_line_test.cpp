@@ -38,6 +38,11 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
     };
     const Case cases[] = {
         {{L"--json=C:\\t\\gl.json"}, Output::Json, L"C:\\t\\gl.json", nullptr},
+        {{L"/HTML:C:\\t\\gl.html"}, Output::Html, L"C:\\t\\gl.html", nullptr},
+        {{L"--html"}, Output::Html, L"", nullptr},
+        {{L"--html", L"a", L"--json", L"b"}, Output::Html, L"a", "--report, --json or --html is given more than once."},
+        {{L"--compare", L"a", L"b", L"--html", L"c"}, Output::Html, L"c", "--html writes this machine's report"},
+        {{L"--htlm", L"x"}, Output::Dialog, L"", "did you mean --html?"},
         {{L"--REPORT", L"-"}, Output::Text, L"-", nullptr},
         {{L"--Json", L"x"}, Output::Json, L"x", nullptr},
         {{L"/report", L"x"}, Output::Text, L"x", nullptr},
