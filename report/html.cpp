@@ -86,7 +86,7 @@ std::string factRows(const Report& r) {
         closeItems();
         if (open) out += "</td></tr>\n";
         const std::size_t colon = line.find(": ");
-        const bool labelled = colon != std::string::npos && colon < 40;
+        const bool labelled = colon != std::string::npos;
         const std::string label = labelled ? line.substr(0, colon) : line.substr(0, line.size() - (line.back() == ':' ? 1 : 0));
         out += "<tr><th>" + htmlEscaped(label) + "</th><td>" + (labelled ? htmlEscaped(line.substr(colon + 2)) : std::string());
         if (label == "Rendering test") {

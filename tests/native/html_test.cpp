@@ -46,6 +46,8 @@ std::string decodedPng(const std::string& png, int* width, int* height) {
     uLongf size = raw.size();
     EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(&raw[0]), &size, reinterpret_cast<const Bytef*>(idat.data()), idat.size()), Z_OK);
     EXPECT_EQ(size, raw.size());
+    // Stored blocks, as few as hold the rows: the zlib header, 5 bytes a block, the Adler-32.
+    EXPECT_EQ(idat.size(), 2 + 5 * ((raw.size() + 65534) / 65535) + raw.size() + 4);
     std::string pixels;
     for (int y = 0; y < *height; ++y) {
         const std::size_t row = static_cast<std::size_t>(y) * (*width * 3 + 1);
@@ -122,6 +124,8 @@ TEST(Html, LinksEachExtensionToItsRegistryPage) {
     } cases[] = {
         {"GL_ARB_sync", base + "ARB/ARB_sync.txt"},
         {"GL_ARB_texture_float", base + "ARB/ARB_texture_float.txt"},
+        {"GL_ARB_texture_rgb10_a2ui", base + "ARB/ARB_texture_rgb10_a2ui.txt"},
+        {"GL_ARB_texture_rgb10-a2ui", ""},
         {"GL_NVX_gpu_memory_info", base + "NVX/NVX_gpu_memory_info.txt"},
         {"GL_3DFX_texture_compression_FXT1", base + "3DFX/3DFX_texture_compression_FXT1.txt"},
         {"WGL_EXT_swap_control", base + "EXT/WGL_EXT_swap_control.txt"},
@@ -155,6 +159,9 @@ TEST(Html, ThePageKeepsUntrustedTextAsTextAndCarriesItsJson) {
     EXPECT_LT(summary, table);
     EXPECT_LT(table, list);
     EXPECT_NE(page.find("<tr><th>Rendering test</th><td>not run: the context was not current</td></tr>"), std::string::npos);
+    EXPECT_EQ(page.find("<th>Summary"), std::string::npos) << "the summary is at the top, once";
+    EXPECT_NE(page.find("<tr><th>Drivers (* selected)</th><td><ul><li>Software (MICROSOFT): OpenGL32.dll</li>"),
+              std::string::npos);
 
     // The JSON inside reads back as the report's own, "</script>" and all.
     bool isPage = false;
@@ -168,6 +175,8 @@ TEST(Html, ThePageKeepsUntrustedTextAsTextAndCarriesItsJson) {
     EXPECT_EQ(embeddedReport(page.substr(0, page.size() / 2), &isPage), "");
     EXPECT_TRUE(isPage);
     EXPECT_EQ(embeddedReport(formatJson(report), &isPage), "");
+    EXPECT_FALSE(isPage);
+    EXPECT_EQ(embeddedReport(" " + page, &isPage), "") << "a page begins with its doctype";
     EXPECT_FALSE(isPage);
 
     // With a --compare, the changes block is in the page too.
@@ -188,12 +197,19 @@ TEST(Html, TheFrameIsShownWithItsPointsMarked) {
     FrameSample sample;
     sample.x = 10;
     sample.y = 5;  // counted from the bottom: row 24 from the top
-    frame.samples = {sample};
+    FrameSample corner;  // its square runs along the top and left edges
+    corner.x = 3;
+    corner.y = 26;
+    frame.samples = {sample, corner};
     const std::string page = formatHtml(makeReport(f));
     const std::string marker = "src=\"data:image/png;base64,";
     const std::size_t at = page.find(marker);
     ASSERT_NE(at, std::string::npos);
     EXPECT_NE(page.find("width=\"40\" height=\"30\""), std::string::npos);
+    EXPECT_EQ(count(page, "<img"), 1u);
+    const std::size_t row = page.find("<tr><th>Rendering test</th>");
+    EXPECT_LT(row, at);
+    EXPECT_GT(page.find("<tr>", row + 1), at) << "beside the verdict, in its row";
     const std::string encoded = page.substr(at + marker.size(), page.find('"', at + marker.size()) - at - marker.size());
     // base64 back to bytes
     std::string png;
@@ -210,7 +226,10 @@ TEST(Html, TheFrameIsShownWithItsPointsMarked) {
     EXPECT_EQ(pixel(10, 24), std::string("\xC8\0\0", 3)) << "the point itself stays as read";
     EXPECT_EQ(pixel(13, 24), "\xFF\xFF\xFF") << "its square";
     EXPECT_EQ(pixel(10, 21), "\xFF\xFF\xFF");
-    EXPECT_EQ(pixel(0, 0), std::string("\xC8\0\0", 3));
+    EXPECT_EQ(pixel(1, 1), std::string("\xC8\0\0", 3));
+    EXPECT_EQ(pixel(3, 0), "\xFF\xFF\xFF") << "the corner's square, cut by the edge";
+    EXPECT_EQ(pixel(0, 3), "\xFF\xFF\xFF");
+    EXPECT_EQ(pixel(39, 29), std::string("\xC8\0\0", 3));
 
     // A large frame is shown smaller, whole.
     frame.width = 1300;

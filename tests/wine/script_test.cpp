@@ -400,6 +400,8 @@ TEST(Script, TheVersionClaimedIsProvenFunctionByFunction) {
         EXPECT_GT(check["asked"].get<int>(), 600);
         EXPECT_EQ(check["reach"], "claimed");
     }
+    EXPECT_LT(gl["core_profile"]["functions"]["asked"].get<int>(), gl["functions"]["asked"].get<int>())
+        << "the core profile is asked none of the functions it removed";
     EXPECT_EQ(gl["functions"]["checked_up_to"], gl["version"].get<std::string>().substr(0, 3));
     EXPECT_EQ(gl["core_profile"]["functions"]["checked_up_to"], gl["core_profile"]["version"].get<std::string>().substr(0, 3));
 
