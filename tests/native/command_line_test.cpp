@@ -43,6 +43,8 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
         {{L"--html", L"a", L"--json", L"b"}, Output::Html, L"a", "--report, --json or --html is given more than once."},
         {{L"--compare", L"a", L"b", L"--html", L"c"}, Output::Html, L"c", "--html writes this machine's report"},
         {{L"--htlm", L"x"}, Output::Dialog, L"", "did you mean --html?"},
+        {{L"--html2"}, Output::Dialog, L"", "did you mean --html?"},  // only a version runs into a name
+        {{L"--compare2", L"a.json"}, Output::Dialog, L"", "did you mean --compare?"},
         {{L"--REPORT", L"-"}, Output::Text, L"-", nullptr},
         {{L"--Json", L"x"}, Output::Json, L"x", nullptr},
         {{L"/report", L"x"}, Output::Text, L"x", nullptr},
@@ -126,6 +128,7 @@ TEST(CommandLine, ReadsTheOptionsAndIgnoresTheRest) {
     EXPECT_NE(parseOptions({L"--compare"}).error.find("needs a JSON or HTML report"), std::string::npos);
     EXPECT_NE(parseOptions({L"--comapre", L"a.json"}).error.find("did you mean --compare?"), std::string::npos);
     EXPECT_TRUE(parseOptions({L"--compare", L"a.json"}).script);
+    EXPECT_TRUE(parseOptions({L"--html", L"a.html"}).script);
     // Pixel formats: the list as a report; a request as a requirement.
     const Options formats = parseOptions({L"/pixel-formats"});
     EXPECT_TRUE(formats.listPixelFormats);
