@@ -330,12 +330,12 @@ class CompareDialog : public RunningDialog {};
 }  // namespace
 
 // The menu's "Compare with a saved report..." opens the Open dialog; the
-// report picked is compared with this machine's in a box, and Copy then
-// includes the changes.
+// report picked, here an HTML one, is compared with this machine's in a box,
+// and Copy then includes the changes.
 TEST_F(CompareDialog, ByTheMenu) {
     ASSERT_TRUE(inFront_);
-    const std::string saved = dosPath(unixTempPath("saved.json"));
-    ASSERT_EQ(run(withDouble() + " --json \"" + saved + "\"").code, 0u);
+    const std::string saved = dosPath(unixTempPath("saved.html"));
+    ASSERT_EQ(run(withDouble() + " --html \"" + saved + "\"").code, 0u);
     press({VK_SHIFT, VK_F10});
     ASSERT_NE(waitForPopupMenu(), nullptr);
     for (int k = 0; k < 4; ++k) press({VK_DOWN});
