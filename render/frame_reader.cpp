@@ -72,10 +72,11 @@ FrameReading readFrame(const GlSurface& surface, double angleX, double angleY, b
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     drawScene(angleX, angleY);
     reading.samples = samplePoints(view);
-    for (FrameSample& s : reading.samples) readPixel(s.x, s.y, s.rgb);
-    // And the whole frame, for the page that shows it.
+    // The whole frame in one read where it fits, for the page that shows it,
+    // and the samples taken from it; else each sample read alone.
+    std::vector<GLubyte> rgba;
     if (static_cast<long>(view.width) * view.height <= kMostFramePixels) {
-        std::vector<GLubyte> rgba(static_cast<std::size_t>(view.width) * view.height * 4);
+        rgba.resize(static_cast<std::size_t>(view.width) * view.height * 4);
         glReadPixels(0, 0, view.width, view.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
         reading.width = view.width;
         reading.height = view.height;
@@ -89,6 +90,14 @@ FrameReading readFrame(const GlSurface& surface, double angleX, double angleY, b
                 to[2] = from[2];
             }
         }
+    }
+    for (FrameSample& s : reading.samples) {
+        if (rgba.empty() || s.x < 0 || s.y < 0 || s.x >= view.width || s.y >= view.height) {
+            readPixel(s.x, s.y, s.rgb);
+            continue;
+        }
+        const GLubyte* pixel = &rgba[(static_cast<std::size_t>(s.y) * view.width + s.x) * 4];
+        for (int c = 0; c < 3; ++c) s.rgb[c] = pixel[c];
     }
     const GLenum error = glGetError();
     reading.state = error == GL_NO_ERROR ? FrameReading::State::Read : FrameReading::State::ReadFailed;

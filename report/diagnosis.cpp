@@ -46,9 +46,7 @@ std::string versionWords(const std::string& versionText) {
 // the version fails on the first one it calls.
 std::string missingFunctionsWords(const FunctionCheck& c, const char* who) {
     if (!c.checked || c.missing.empty()) return std::string();
-    const std::size_t n = c.missing.size();
-    const std::string count = grouped(n) + (n == 1 ? " of its functions does not resolve (" : " of its functions do not resolve (") +
-                              missingFunctionsText(c, c.upTo, 3) + ").";
+    const std::string count = unresolvedText(c, c.upTo, " (", 3) + ").";
     if (c.reach == FunctionCheck::Reach::VersionUnread) return " " + std::string(who) + " does not fully have OpenGL 1.1: " + count;
     return " " + std::string(who) + " claims OpenGL " + versionNumber(c.claimed) + " but does not fully have it: " + count;
 }

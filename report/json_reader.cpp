@@ -319,39 +319,22 @@ private:
 bool utf16ToUtf8(const std::string& bytes, std::string* utf8) {
     const bool big = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE && static_cast<unsigned char>(bytes[1]) == 0xFF;
     const bool little = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE;
-    if (!big && !little) return false;
-    const auto unit = [&](std::size_t at) {
-        const unsigned a = static_cast<unsigned char>(bytes[at]), b = static_cast<unsigned char>(bytes[at + 1]);
-        return big ? (a << 8) | b : (b << 8) | a;
-    };
     utf8->clear();
-    if (bytes.size() % 2 != 0) return false;
+    if ((!big && !little) || bytes.size() % 2 != 0) return false;
+    std::u16string units;
     for (std::size_t at = 2; at < bytes.size(); at += 2) {
-        unsigned c = unit(at);
-        if (c >= 0xDC00 && c <= 0xDFFF) return false;  // a low surrogate alone
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (at + 3 >= bytes.size()) return false;
-            const unsigned low = unit(at + 2);
-            if (low < 0xDC00 || low > 0xDFFF) return false;
-            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-            at += 2;
-        }
-        if (c < 0x80) {
-            *utf8 += static_cast<char>(c);
-        } else if (c < 0x800) {
-            *utf8 += static_cast<char>(0xC0 | (c >> 6));
-            *utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            *utf8 += static_cast<char>(0xE0 | (c >> 12));
-            *utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            *utf8 += static_cast<char>(0xF0 | (c >> 18));
-            *utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            *utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        const unsigned a = static_cast<unsigned char>(bytes[at]), b = static_cast<unsigned char>(bytes[at + 1]);
+        units += static_cast<char16_t>(big ? (a << 8) | b : (b << 8) | a);
     }
+    // A surrogate without its other half is no text: refused, where the
+    // conversion would put U+FFFD for it.
+    for (std::size_t k = 0; k < units.size(); ++k) {
+        const bool high = units[k] >= 0xD800 && units[k] <= 0xDBFF, low = units[k] >= 0xDC00 && units[k] <= 0xDFFF;
+        if (low) return false;
+        if (high && (k + 1 == units.size() || units[k + 1] < 0xDC00 || units[k + 1] > 0xDFFF)) return false;
+        if (high) ++k;
+    }
+    *utf8 = utf16ToUtf8(units);
     return true;
 }
 

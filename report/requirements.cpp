@@ -54,10 +54,7 @@ RequirementCheck checkRequirements(const Requirements& requirements, const Repor
         if (!facts.openGlInitialised || have.major == 0 || !atLeast(have, r.major, r.minor)) {
             check.missing.push_back("OpenGL " + requiredVersionText(r));
         } else if (functions.checked && missingUpTo(functions, asked) > 0) {
-            const std::size_t n = missingUpTo(functions, asked);
-            check.missing.push_back("OpenGL " + requiredVersionText(r) + " (" + grouped(n) +
-                                    (n == 1 ? " of its functions does not resolve: " : " of its functions do not resolve: ") +
-                                    missingFunctionsText(functions, asked, 3) + ")");
+            check.missing.push_back("OpenGL " + requiredVersionText(r) + " (" + unresolvedText(functions, asked, ": ", 3) + ")");
         }
     }
     for (const std::string& name : requirements.extensions) {

@@ -80,6 +80,12 @@ std::string missingFunctionsText(const FunctionCheck& check, GlVersion upTo, std
     return text;
 }
 
+std::string unresolvedText(const FunctionCheck& check, GlVersion upTo, const char* then, std::size_t most) {
+    const std::size_t n = missingUpTo(check, upTo);
+    return grouped(n) + (n == 1 ? " of its functions does not resolve" : " of its functions do not resolve") + then +
+           missingFunctionsText(check, upTo, most);
+}
+
 std::string functionCheckText(const FunctionCheck& c, GlProfile profile) {
     if (!c.checked) return "not checked: no context was made";
     const bool core = profile == GlProfile::Core;

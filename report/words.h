@@ -35,6 +35,8 @@ std::string grouped(unsigned long value);
 std::string missingFunctionsText(const FunctionCheck& check, GlVersion upTo, std::size_t most);
 // How many of them there are.
 std::size_t missingUpTo(const FunctionCheck& check, GlVersion upTo);
+// "3 of its functions do not resolve" and, after `then`, the first `most` of them.
+std::string unresolvedText(const FunctionCheck& check, GlVersion upTo, const char* then, std::size_t most);
 // The Functions lines: "every function of OpenGL 1.0 to 4.5 resolves (1,038)",
 // "OpenGL 4.5 claimed, 3 of its functions missing: ...".
 std::string functionCheckText(const FunctionCheck& check, GlProfile profile);
