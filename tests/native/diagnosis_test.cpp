@@ -568,7 +568,13 @@ TEST(Diagnosis, DriverDatesAndVideoMemoryReadAsTheRegistryKeepsThem) {
                  {"12/9/2026", nullptr},       {"", nullptr},                 {"12-9-26", nullptr},
                  {"12-9-2026x", nullptr},      {"1-2-3-4", nullptr},          {"2026-12-9", nullptr},
                  {"2-30-2024", nullptr},       {"1-1-1980", "1980-01-01"},    {"12-31-1979", nullptr},
-                 {"12-9-", nullptr},           {"2-28-2023", "2023-02-28"}};
+                 {"12-9-", nullptr},           {"2-28-2023", "2023-02-28"},
+                 // Every month's last day, and the day after where it has 30.
+                 {"1-31-2021", "2021-01-31"},  {"3-31-2021", "2021-03-31"},  {"5-31-2021", "2021-05-31"},
+                 {"7-31-2021", "2021-07-31"},  {"8-31-2021", "2021-08-31"},  {"10-31-2021", "2021-10-31"},
+                 {"4-30-2021", "2021-04-30"},  {"6-30-2021", "2021-06-30"},  {"9-30-2021", "2021-09-30"},
+                 {"11-30-2021", "2021-11-30"}, {"6-31-2021", nullptr},       {"9-31-2021", nullptr},
+                 {"11-31-2021", nullptr}};
     for (const auto& d : dates) {
         const DriverDate date = isoDriverDate(d.registry);
         EXPECT_EQ(date.understood, d.iso != nullptr) << d.registry;

@@ -125,6 +125,8 @@ TEST(Html, LinksEachExtensionToItsRegistryPage) {
         {"GL_ARB_sync", base + "ARB/ARB_sync.txt"},
         {"GL_ARB_texture_float", base + "ARB/ARB_texture_float.txt"},
         {"GL_ARB_texture_rgb10_a2ui", base + "ARB/ARB_texture_rgb10_a2ui.txt"},
+        {"GL_ARB_texture_swizzle", base + "ARB/ARB_texture_swizzle.txt"},
+        {"GL_ATI_texture_float", base + "ATI/ATI_texture_float.txt"},
         {"GL_ARB_texture_rgb10-a2ui", ""},
         {"GL_NVX_gpu_memory_info", base + "NVX/NVX_gpu_memory_info.txt"},
         {"GL_3DFX_texture_compression_FXT1", base + "3DFX/3DFX_texture_compression_FXT1.txt"},
@@ -155,6 +157,8 @@ TEST(Html, ThePageKeepsUntrustedTextAsTextAndCarriesItsJson) {
               std::string::npos);
     EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
     // The summary first, the facts, then the extensions.
+    EXPECT_NE(page.find("<table>\n<tr><th>Program</th><td>OpenGL Renderer infos 1.0.0.11 ("), std::string::npos);
+    EXPECT_NE(page.find("</td></tr>\n</table>\n<details>"), std::string::npos);
     const std::size_t summary = page.find("<p class=\"summary\">"), table = page.find("<table>"), list = page.find("<details>");
     EXPECT_LT(summary, table);
     EXPECT_LT(table, list);
@@ -230,6 +234,7 @@ TEST(Html, TheFrameIsShownWithItsPointsMarked) {
     EXPECT_EQ(pixel(3, 0), "\xFF\xFF\xFF") << "the corner's square, cut by the edge";
     EXPECT_EQ(pixel(0, 3), "\xFF\xFF\xFF");
     EXPECT_EQ(pixel(39, 29), std::string("\xC8\0\0", 3));
+    EXPECT_EQ(pixel(0, 15), std::string("\xC8\0\0", 3)) << "the first column too";
 
     // A large frame is shown smaller, whole.
     frame.width = 1300;

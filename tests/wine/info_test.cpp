@@ -592,6 +592,19 @@ TEST_F(Report, SavedAsTheCopyIs) {
     EXPECT_NE(page.find("{\"schema_version\":"), std::string::npos);
     DeleteFileA((typed + ".html").c_str());
 
+    // The text type with a name that ends in .HTML: the name decides, in any case.
+    press({VK_CONTROL, 'S'});
+    save = waitForSaveDialog(app_.pid());
+    ASSERT_NE(save, nullptr);
+    types = GetDlgItem(save, 0x470);
+    send(types, CB_SETCURSEL, 0);
+    send(save, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+    const std::string named = typed + "-named.HTML";
+    saveAs(save, named);
+    for (DWORD start = GetTickCount(); !exists(named) && GetTickCount() - start < 10000;) Sleep(50);
+    EXPECT_EQ(readAll(named).rfind("<!DOCTYPE html>", 0), 0u) << readAll(named).substr(0, 80);
+    DeleteFileA(named.c_str());
+
     // A device's name is no file: a box says so, and nothing is written.
     press({VK_CONTROL, 'S'});
     save = waitForSaveDialog(app_.pid());
