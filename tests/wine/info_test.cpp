@@ -562,48 +562,34 @@ TEST_F(Report, SavedAsTheCopyIs) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(exists(missing));
 
+    // Each type chosen in the Save dialog, with a name: what was written there.
+    const auto savedAs = [this](int type, const std::string& name, const std::string& written) {
+        press({VK_CONTROL, 'S'});
+        HWND box = waitForSaveDialog(app_.pid());
+        HWND types = box != nullptr ? GetDlgItem(box, 0x470) : nullptr;
+        EXPECT_NE(types, nullptr);
+        if (types == nullptr) return std::string();
+        send(types, CB_SETCURSEL, type);
+        // The dialog takes the type when the choice is made final, as a click or Enter does.
+        send(box, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+        saveAs(box, name);
+        for (DWORD start = GetTickCount(); !exists(written) && GetTickCount() - start < 10000;) Sleep(50);
+        const std::string bytes = readAll(written);
+        DeleteFileA(written.c_str());
+        return bytes;
+    };
     // The JSON type chosen for a name without an extension: JSON, under ".json".
-    press({VK_CONTROL, 'S'});
-    save = waitForSaveDialog(app_.pid());
-    ASSERT_NE(save, nullptr);
-    HWND types = GetDlgItem(save, 0x470);
-    ASSERT_NE(types, nullptr);
-    send(types, CB_SETCURSEL, 1);
-    // The dialog takes the type when the choice is made final, as a click or Enter does.
-    send(save, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
     const std::string typed = dosPath(unixTempPath("typed"));
-    saveAs(save, typed);
-    for (DWORD start = GetTickCount(); !exists(typed + ".json") && GetTickCount() - start < 10000;) Sleep(50);
-    EXPECT_EQ(readAll(typed + ".json").rfind("{\"schema_version\":", 0), 0u) << readAll(typed + ".json").substr(0, 80);
-    DeleteFileA((typed + ".json").c_str());
-
+    const std::string json = savedAs(1, typed, typed + ".json");
+    EXPECT_EQ(json.rfind("{\"schema_version\":", 0), 0u) << json.substr(0, 80);
     // The HTML type: one page, with the frame the dialog drew, under ".html".
-    press({VK_CONTROL, 'S'});
-    save = waitForSaveDialog(app_.pid());
-    ASSERT_NE(save, nullptr);
-    types = GetDlgItem(save, 0x470);
-    send(types, CB_SETCURSEL, 2);
-    send(save, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
-    saveAs(save, typed);
-    for (DWORD start = GetTickCount(); !exists(typed + ".html") && GetTickCount() - start < 10000;) Sleep(50);
-    const std::string page = readAll(typed + ".html");
+    const std::string page = savedAs(2, typed, typed + ".html");
     EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u) << page.substr(0, 80);
     EXPECT_NE(page.find("<img alt=\"The frame the rendering test drew and read back\""), std::string::npos);
     EXPECT_NE(page.find("{\"schema_version\":"), std::string::npos);
-    DeleteFileA((typed + ".html").c_str());
-
     // The text type with a name that ends in .HTML: the name decides, in any case.
-    press({VK_CONTROL, 'S'});
-    save = waitForSaveDialog(app_.pid());
-    ASSERT_NE(save, nullptr);
-    types = GetDlgItem(save, 0x470);
-    send(types, CB_SETCURSEL, 0);
-    send(save, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
-    const std::string named = typed + "-named.HTML";
-    saveAs(save, named);
-    for (DWORD start = GetTickCount(); !exists(named) && GetTickCount() - start < 10000;) Sleep(50);
-    EXPECT_EQ(readAll(named).rfind("<!DOCTYPE html>", 0), 0u) << readAll(named).substr(0, 80);
-    DeleteFileA(named.c_str());
+    const std::string named = savedAs(0, typed + "-named.HTML", typed + "-named.HTML");
+    EXPECT_EQ(named.rfind("<!DOCTYPE html>", 0), 0u) << named.substr(0, 80);
 
     // A device's name is no file: a box says so, and nothing is written.
     press({VK_CONTROL, 'S'});
